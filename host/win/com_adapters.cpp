@@ -98,6 +98,28 @@ public:
     ~ServerObjectCounter() { --g_liveServerObjects; }
 };
 
+// A COM object of this module that counts its own references and frees itself at zero.
+template <class Interface>
+class CountedComObject : public Interface {
+public:
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_count; }
+
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --m_count;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+protected:
+    CountedComObject() = default;
+    virtual ~CountedComObject() = default;
+
+private:
+    ULONG m_count = 0;
+    ServerObjectCounter m_counter;
+};
+
 // The id under which a server adapter of this module answers with itself. Its last eight
 // bytes are the address of a variable of this module, so a server adapter of another
 // module (another DLL built from these sources) never answers it: that one is a foreign COM
@@ -307,7 +329,8 @@ private:
     ServerObjectCounter m_counter;
 };
 
-class ServerConnectionPointContainer final : public IConnectionPointContainer {
+class ServerConnectionPointContainer final
+    : public CountedComObject<IConnectionPointContainer> {
 public:
     ServerConnectionPointContainer(IDispatch* owner, host::ConnectionPointContainer* served)
         : m_owner(owner), m_served(served) {}
@@ -322,15 +345,6 @@ public:
             return S_OK;
         }
         return m_owner->QueryInterface(riid, object);
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_count; }
-
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --m_count;
-        if (left == 0)
-            delete this;
-        return left;
     }
 
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
@@ -360,11 +374,9 @@ public:
 private:
     ComPtr<IDispatch> m_owner;
     host::Ref<host::ConnectionPointContainer> m_served;
-    ULONG m_count = 0;
-    ServerObjectCounter m_counter;
 };
 
-class ServerConnectionPoint final : public IConnectionPoint {
+class ServerConnectionPoint final : public CountedComObject<IConnectionPoint> {
 public:
     ServerConnectionPoint(IConnectionPointContainer* container, host::ConnectionPoint* served)
         : m_container(container), m_served(served) {}
@@ -379,15 +391,6 @@ public:
         }
         *object = nullptr;
         return E_NOINTERFACE;
-    }
-
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_count; }
-
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --m_count;
-        if (left == 0)
-            delete this;
-        return left;
     }
 
     HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override {
@@ -448,8 +451,6 @@ public:
 private:
     ComPtr<IConnectionPointContainer> m_container;
     host::Ref<host::ConnectionPoint> m_served;
-    ULONG m_count = 0;
-    ServerObjectCounter m_counter;
 };
 
 ComPtr<IConnectionPointContainer> MakeServerContainer(IDispatch* owner,
