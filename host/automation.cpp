@@ -1,0 +1,89 @@
+#include "automation.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "error.h"
+#include "text.h"
+
+namespace tarvex::host {
+
+namespace {
+[[noreturn]] void ThrowCallFailure(HResult code, std::string_view memberName,
+                                   const ExcepInfo& excep) {
+    std::string message(memberName);
+    message += " failed (";
+    message += FormatHResult(code);
+    message += ')';
+    if (code == hr::DispException && !excep.description.empty()) {
+        message += ": ";
+        message += Utf16ToUtf8(excep.description);
+    }
+    // An exception raised by the callee carries its own code in scode.
+    const HResult reported =
+        code == hr::DispException && Failed(excep.scode) ? excep.scode : code;
+    throw Error(reported, std::move(message));
+}
+} // namespace
+
+Variant Call(Dispatch& object, DispId member, InvokeFlags kind, std::uint32_t locale,
+             std::span<const Variant> args, std::string_view memberName) {
+    std::vector<Variant> comOrder(args.rbegin(), args.rend());
+    const DispParams params{comOrder.data(), nullptr, static_cast<std::uint32_t>(comOrder.size()),
+                            0};
+    Variant result;
+    ExcepInfo excep;
+    const HResult code =
+        object.Invoke(member, iid::Null, locale, kind, params, &result, &excep, nullptr);
+    if (Failed(code))
+        ThrowCallFailure(code, memberName, excep);
+    return result;
+}
+
+void Put(Dispatch& object, DispId member, std::uint32_t locale, const Variant& value,
+         std::string_view memberName) {
+    Variant arg = value;
+    const DispId named = dispid::PropertyPut;
+    const DispParams params{&arg, &named, 1, 1};
+    ExcepInfo excep;
+    const HResult code = object.Invoke(member, iid::Null, locale, invoke::PropertyPut, params,
+                                       nullptr, &excep, nullptr);
+    if (Failed(code))
+        ThrowCallFailure(code, memberName, excep);
+}
+
+const Variant* DispArgs::At(std::uint32_t position) const noexcept {
+    const std::uint32_t named = std::min(m_params.namedCount, m_params.argCount);
+    for (std::uint32_t i = 0; i < named; ++i) {
+        if (m_params.namedIds && m_params.namedIds[i] >= 0 &&
+            static_cast<std::uint32_t>(m_params.namedIds[i]) == position)
+            return &m_params.args[i];
+    }
+    const std::uint32_t positional = m_params.argCount - named;
+    if (position >= positional)
+        return nullptr;
+    return &m_params.args[m_params.argCount - 1 - position];
+}
+
+bool DispArgs::IsGiven(std::uint32_t position) const noexcept {
+    const Variant* arg = At(position);
+    return arg && !arg->IsMissing();
+}
+
+const Variant* DispArgs::PutValue() const noexcept {
+    const std::uint32_t named = std::min(m_params.namedCount, m_params.argCount);
+    for (std::uint32_t i = 0; i < named; ++i) {
+        if (m_params.namedIds && m_params.namedIds[i] == dispid::PropertyPut)
+            return &m_params.args[i];
+    }
+    return nullptr;
+}
+
+const Variant& DispArgs::Required(std::uint32_t position, std::string_view what) const {
+    const Variant* arg = At(position);
+    if (!arg || arg->IsMissing())
+        throw Error(hr::DispParamNotFound, "Argument not optional: " + std::string(what));
+    return *arg;
+}
+
+} // namespace tarvex::host
