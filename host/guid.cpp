@@ -1,6 +1,7 @@
 #include "guid.h"
 
 #include <cstdio>
+#include <random>
 
 #include "error.h"
 
@@ -12,6 +13,24 @@ std::string Guid::ToString() const {
                   static_cast<unsigned>(data1), data2, data3, data4[0], data4[1], data4[2],
                   data4[3], data4[4], data4[5], data4[6], data4[7]);
     return text;
+}
+
+Guid Guid::Generate() {
+    static std::mt19937_64 engine{[] {
+        std::random_device device;
+        std::seed_seq seeds{device(), device(), device(), device()};
+        return std::mt19937_64(seeds);
+    }()};
+    const std::uint64_t high = engine();
+    const std::uint64_t low = engine();
+    Guid guid;
+    guid.data1 = static_cast<std::uint32_t>(high >> 32);
+    guid.data2 = static_cast<std::uint16_t>(high >> 16);
+    guid.data3 = static_cast<std::uint16_t>((high & 0x0FFF) | 0x4000); // version 4
+    for (int i = 0; i < 8; ++i)
+        guid.data4[i] = static_cast<std::uint8_t>(low >> (56 - 8 * i));
+    guid.data4[0] = static_cast<std::uint8_t>((guid.data4[0] & 0x3F) | 0x80); // RFC 4122 variant
+    return guid;
 }
 
 namespace detail {

@@ -29,6 +29,9 @@ struct Guid {
 
     /// The registry form: braces and upper-case hex digits.
     std::string ToString() const;
+
+    /// A new random GUID (version 4).
+    static Guid Generate();
 };
 
 namespace detail {

@@ -14,6 +14,14 @@ std::string_view RootName(RegistryRoot root) noexcept {
     return "?";
 }
 
+std::string_view TrimKeyPath(std::string_view path) noexcept {
+    while (!path.empty() && path.front() == '\\')
+        path.remove_prefix(1);
+    while (!path.empty() && path.back() == '\\')
+        path.remove_suffix(1);
+    return path;
+}
+
 RegistryValue RegistryValue::FromDWord(std::uint32_t value) {
     RegistryValue result;
     result.type = RegistryType::DWord;

@@ -22,6 +22,9 @@ enum class RegistryRoot : std::uint8_t { ClassesRoot, CurrentUser, LocalMachine 
 /// The name of a root as the registry export format writes it ("HKEY_CURRENT_USER").
 std::string_view RootName(RegistryRoot root) noexcept;
 
+/// `path` without its leading and trailing backslashes, as every implementation takes it.
+std::string_view TrimKeyPath(std::string_view path) noexcept;
+
 /// Value types (REG_*).
 enum class RegistryType : std::uint32_t {
     None = 0,

@@ -8,22 +8,31 @@ namespace tarvex::settings {
 
 using host::RegistryRoot;
 
-std::string TOptionsReg::GetKeyPath() const { return "\\Software\\Morvane Software\\Tarvex\\Options\\"; }
+std::string TOptionsReg::GetKeyPath() const {
+    return "\\Software\\Morvane Software\\Tarvex\\Options\\";
+}
 
 bool TOptionsReg::ReadFlag(std::string_view name, bool defaultValue) {
-    // Whether the key opened is not checked: a key that is not there has no value either.
+    // A key that cannot be opened counts as holding no value: the default is then written,
+    // which creates the key or raises the write error.
     std::unique_ptr<host::RegistryKey> key;
-    m_registry.OpenKey(RegistryRoot::CurrentUser, GetKeyPath(), host::RegistryAccess::All, key);
     host::RegistryValue value;
-    bool exists = key && host::Succeeded(key->QueryValue(name, value));
-    if (!exists) {
+    host::HResult result =
+        m_registry.OpenKey(RegistryRoot::CurrentUser, GetKeyPath(), host::RegistryAccess::All, key);
+    if (host::Succeeded(result) && key)
+        result = key->QueryValue(name, value);
+    // Only a value that is not there is materialised with its default. One that is there but
+    // could not be read keeps what the user stored: it reads as the default and stays as it is.
+    const bool missing = host::Failed(result) && (!key || result == host::hr::FileNotFound);
+    if (missing) {
         key.reset();
         WriteFlag(name, defaultValue);
-        m_registry.OpenKey(RegistryRoot::CurrentUser, GetKeyPath(), host::RegistryAccess::All,
-                           key);
-        exists = key && host::Succeeded(key->QueryValue(name, value));
+        result = m_registry.OpenKey(RegistryRoot::CurrentUser, GetKeyPath(),
+                                    host::RegistryAccess::All, key);
+        if (host::Succeeded(result) && key)
+            result = key->QueryValue(name, value);
     }
-    if (!exists)
+    if (host::Failed(result) || !key)
         return defaultValue;
     const std::optional<std::uint32_t> number = value.AsDWord();
     return number ? *number != 0 : defaultValue;
@@ -36,8 +45,13 @@ void TOptionsReg::WriteFlag(std::string_view name, bool value) {
         result = key->SetValue(name, host::RegistryValue::FromDWord(value ? 1 : 0));
     else if (host::Succeeded(result))
         result = host::hr::Fail;
-    if (host::Failed(result))
-        throw host::Error(result, "Failed to set data for '" + std::string(name) + "'");
+    key.reset(); // closed whether or not the value was set
+    if (host::Failed(result)) {
+        std::string message = "Failed to set data for '";
+        message += name;
+        message += '\'';
+        throw host::Error(result, std::move(message));
+    }
 }
 
 } // namespace tarvex::settings

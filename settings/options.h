@@ -14,7 +14,8 @@ namespace tarvex::settings {
 /// The registry store of the options: the key path and the two generic operations.
 class TOptionsReg {
 public:
-    explicit TOptionsReg(host::Registry& registry) noexcept : m_registry(registry) {}
+    explicit TOptionsReg(host::Registry& registry) noexcept
+        : m_registry(registry) {}
     virtual ~TOptionsReg() = default;
 
     TOptionsReg(const TOptionsReg&) = delete;

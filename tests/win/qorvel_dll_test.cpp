@@ -5,6 +5,7 @@
 #include <string>
 
 #include "addin/identity.h"
+#include "addin/strings.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
 
@@ -97,6 +98,16 @@ TEST_F(QorvelDll, TypeLibraryDescribesLibraryInterfaceAndClass) {
     ComPtr<ITypeInfo> defaultInterface;
     ASSERT_EQ(coclass->GetRefTypeInfo(ref, defaultInterface.Put()), S_OK);
     EXPECT_EQ(DocumentationOf(defaultInterface.Get()).name, L"ITarvex");
+}
+
+TEST_F(QorvelDll, CarriesThePromptTextAsString65276) {
+    UniqueHmodule dll(::LoadLibraryExW(DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(dll);
+    wchar_t text[256] = {};
+    ASSERT_GT(::LoadStringW(dll.Get(), addin::kIdsDuplicatePrompt, text, 256), 0);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(text)),
+              addin::BuiltInString(addin::kIdsDuplicatePrompt));
+    EXPECT_STREQ(text, L"Entered value is duplicate of cell %s. Go to cell %s?");
 }
 
 TEST_F(QorvelDll, ExportsAnswerHonestlyUntilTheServerIsBuilt) {

@@ -1,0 +1,272 @@
+#include "addin/module.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "host/error.h"
+#include "host/excel/dispids.h"
+#include "host/form.h"
+#include "host/scope_exit.h"
+#include "host/text.h"
+#include "settings/information_form.h"
+#include "settings/options.h"
+
+namespace tarvex::addin {
+
+using host::Variant;
+namespace excel = host::excel;
+
+namespace {
+bool IsBlank(char16_t c) { return c <= 32; }
+
+// The text without leading and trailing spaces and control characters.
+std::u16string_view Trimmed(std::u16string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+} // namespace
+
+std::string MakeR1C1Address(std::int32_t row, std::int32_t column) {
+    std::string address = "R";
+    address += std::to_string(row);
+    address += 'C';
+    address += std::to_string(column);
+    return address;
+}
+
+std::u16string EscapeFindText(std::u16string_view text) {
+    std::u16string escaped;
+    escaped.reserve(text.size());
+    for (char16_t c : text) {
+        if (c == u'~' || c == u'*' || c == u'?')
+            escaped.push_back(u'~');
+        escaped.push_back(c);
+    }
+    return escaped;
+}
+
+TAddInModule::TAddInModule(framework::ModuleServices services, StringLoader loadString)
+    : TadxCOMAddInModule(services), m_loadString(std::move(loadString)) {
+    SetName("AddInModule");
+}
+
+TAddInModule::~TAddInModule() = default;
+
+void TAddInModule::LoadDesign() {
+    using namespace std::placeholders;
+    SetAddInName(u"Tarvex");
+    SetNamespace(u"MorvaneSoftware.Addin");
+    OnCreate = [this](framework::TComponent& sender) { adxCOMAddInModuleCreate(sender); };
+
+    m_excelAppEvents = &CreateComponent<framework::TadxExcelAppEvents>("ExcelAppEvents");
+    m_excelAppEvents->OnSheetChange = [this](framework::TComponent& sender,
+                                             const host::Ref<host::Dispatch>& sh,
+                                             const host::Ref<host::Dispatch>& target) {
+        ExcelAppEventsSheetChange(sender, sh, target);
+    };
+}
+
+const excel::Application& TAddInModule::Excel() const {
+    const excel::Application* application = ExcelApp();
+    if (!application)
+        throw host::Error(host::hr::Unexpected, "The add-in is not connected to Excel");
+    return *application;
+}
+
+void TAddInModule::adxCOMAddInModuleCreate(framework::TComponent& /*sender*/) {
+    FTracking = false;
+    FActiveRow = false;
+    FActiveColumn = false;
+    FColumnSelectedRange = false;
+    FRowSelectedRange = false;
+    FCaseSensitive = true;
+    FSelectedRange = excel::Range();
+}
+
+bool TAddInModule::HasActiveWorkbook() const {
+    const excel::Application* application = ExcelApp();
+    return application && application->ActiveWorkbook();
+}
+
+std::int32_t TAddInModule::ExcelMajorVersion() const {
+    // A locale-independent parse: Excel's version text always uses "." as its separator,
+    // whatever the user's number format says.
+    const std::string text = host::Utf16ToUtf8(Excel().Version());
+    const std::string_view trimmed = [&] {
+        std::string_view view = text;
+        while (!view.empty() && view.front() == ' ')
+            view.remove_prefix(1);
+        while (!view.empty() && view.back() == ' ')
+            view.remove_suffix(1);
+        return view;
+    }();
+    double number = 0;
+    const auto [end, error] =
+        std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), number);
+    if (trimmed.empty() || error != std::errc() || end != trimmed.data() + trimmed.size() ||
+        !std::isfinite(number) || std::fabs(number) > std::numeric_limits<std::int32_t>::max())
+        throw host::Error(host::hr::DispTypeMismatch,
+                          "'" + text + "' is not a valid floating point value");
+    return static_cast<std::int32_t>(std::trunc(number));
+}
+
+void TAddInModule::LoadOptions() {
+    settings::TOptions options(Registry());
+    FCaseSensitive = options.CaseSensitive();
+    if (options.TrackColumns()) {
+        FActiveColumn = options.ActiveColumn();
+        FColumnSelectedRange = options.ColumnSelectedRange();
+    } else {
+        FActiveColumn = false;
+        FColumnSelectedRange = false;
+    }
+    if (options.TrackRows()) {
+        FActiveRow = options.ActiveRow();
+        FRowSelectedRange = options.RowSelectedRange();
+    } else {
+        FActiveRow = false;
+        FRowSelectedRange = false;
+    }
+    if (!FColumnSelectedRange && !FRowSelectedRange) {
+        FSelectedRange = excel::Range();
+        return;
+    }
+    // The selected-range modes watch the range selected at this moment. A selection that
+    // is not a range (a chart, say) cannot be watched: that is a failure for the caller,
+    // and the range captured before stays.
+    const host::Ref<host::Dispatch> selection = Excel().Selection();
+    if (!selection) {
+        FSelectedRange = excel::Range();
+        return;
+    }
+    auto range = host::QueryAs<host::Dispatch>(selection.Get(), excel::iid::Range);
+    if (!range)
+        throw host::Error(host::hr::NoInterface, "Interface not supported");
+    FSelectedRange = excel::Range(std::move(range));
+}
+
+void TAddInModule::TrackClick(framework::TComponent& /*sender*/) {
+    LoadOptions();
+    FTracking = !FTracking;
+}
+
+void TAddInModule::ExcelAppEventsSheetChange(framework::TComponent& /*sender*/,
+                                             const host::Ref<host::Dispatch>& /*sh*/,
+                                             const host::Ref<host::Dispatch>& changed) noexcept {
+    try {
+        const excel::Range target(changed);
+        // The cheap guards first: with tracking off a change costs one call to Excel.
+        if (!HasActiveWorkbook())
+            return;
+        if (!FActiveColumn && !FActiveRow && !FColumnSelectedRange && !FRowSelectedRange)
+            return;
+        if (!FTracking)
+            return;
+
+        // Excel gives Null for a range whose cells display different texts.
+        std::u16string text;
+        if (target && !target.Text().IsNull())
+            text = target.Text().ToString();
+        if (Trimmed(text).empty())
+            return;
+
+        const std::int32_t column = target.Column();
+        const std::int32_t row = target.Row();
+        std::string address;
+        if ((FActiveColumn || FColumnSelectedRange) &&
+            FindDuplicateInColumn(row, column, address, text))
+            ReportDuplicate(target, address);
+        if ((FActiveRow || FRowSelectedRange) && FindDuplicateInRow(row, column, address, text))
+            ReportDuplicate(target, address);
+    } catch (...) {
+        // A failing check must never disturb Excel or the user: the change simply goes
+        // unchecked.
+    }
+}
+
+bool TAddInModule::FindDuplicateInColumn(std::int32_t row, std::int32_t column,
+                                         std::string& address, const std::u16string& text) {
+    return FindDuplicate(Axis::Column, row, column, address, text);
+}
+
+bool TAddInModule::FindDuplicateInRow(std::int32_t row, std::int32_t column, std::string& address,
+                                      const std::u16string& text) {
+    return FindDuplicate(Axis::Row, row, column, address, text);
+}
+
+bool TAddInModule::FindDuplicate(Axis axis, std::int32_t row, std::int32_t column,
+                                 std::string& address, const std::u16string& text) {
+    address.clear();
+    const excel::Application& excel = Excel();
+    const excel::Range relativeTo = excel.ActiveCell();
+    const Variant a1 = excel.ConvertFormula(Variant(host::Utf8ToUtf16(MakeR1C1Address(row, column))),
+                                            excel::xlR1C1, excel::xlA1, relativeTo);
+    const excel::Range cell = excel.GetRange(Variant(a1.ToString()));
+
+    const bool inStoredRange = axis == Axis::Column ? FColumnSelectedRange : FRowSelectedRange;
+    if (inStoredRange && !excel.Intersect(cell, FSelectedRange))
+        return false;
+    const excel::Range area = inStoredRange       ? FSelectedRange
+                              : axis == Axis::Column ? cell.EntireColumn()
+                                                     : cell.EntireRow();
+
+    // A match in the changed cell's own row (column search) or column (row search) is
+    // taken for the changed cell itself; one FindNext looks past it.
+    const auto inOwnLine = [&](const excel::Range& found) {
+        return axis == Axis::Column ? found.Row() == row : found.Column() == column;
+    };
+    excel::Range found =
+        area.Find(Variant(EscapeFindText(text)), cell, excel::xlValues, excel::xlWhole,
+                  axis == Axis::Column ? excel::xlByRows : excel::xlByColumns, excel::xlNext,
+                  FCaseSensitive, true);
+    if (!found)
+        return false;
+    if (inOwnLine(found)) {
+        found = area.FindNext(found);
+        if (!found || inOwnLine(found))
+            return false;
+    }
+    // The English R1C1 form, which ConvertFormula reads on every Excel; the local form
+    // ("Z7S3" on a German Excel) would be refused there.
+    address = host::Utf16ToUtf8(found.Address(excel::xlR1C1));
+    return true;
+}
+
+void TAddInModule::ReportDuplicate(const excel::Range& target, const std::string& address) {
+    const excel::Application& excel = Excel();
+    const excel::Range relativeTo = excel.ActiveCell();
+    const Variant a1 = excel.ConvertFormula(Variant(host::Utf8ToUtf16(address)), excel::xlR1C1,
+                                            excel::xlA1, relativeTo);
+    const excel::Range found = excel.GetRange(Variant(a1.ToString()));
+    std::u16string shown = found.Address(excel::xlA1);
+    std::erase(shown, u'$');
+    const std::u16string message =
+        FormatTemplate(m_loadString(kIdsDuplicatePrompt), {shown, shown});
+
+    // The prompt is owned by the window in the foreground (Excel's, while the user edits);
+    // the owner before, and the module's pointer to an outer prompt, come back however the
+    // prompt ends.
+    host::Desktop& desktop = Desktop();
+    const host::WindowHandle previousOwner = desktop.OwnerWindow();
+    settings::TfrmInformation* const outerPrompt = m_information;
+    const host::ScopeExit restore([&] {
+        m_information = outerPrompt;
+        desktop.SetOwnerWindow(previousOwner);
+    });
+    desktop.SetOwnerWindow(desktop.ForegroundWindow());
+    settings::TfrmInformation prompt;
+    m_information = &prompt;
+    prompt.SetMessage(message);
+    if (desktop.ShowModal(prompt) == host::modal_result::Yes) {
+        if (found)
+            found.Activate();
+    } else if (target) {
+        target.Activate();
+    }
+}
+
+} // namespace tarvex::addin

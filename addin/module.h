@@ -1,0 +1,107 @@
+#pragma once
+
+// TAddInModule: the add-in's own module. It holds the tracking state, checks every cell
+// change against the rest of its column and row through Excel's own Find, prompts the user
+// about a duplicate and jumps to it on request, and loads the user's options.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "addin/strings.h"
+#include "framework/app_events.h"
+#include "framework/module.h"
+#include "host/excel/excel.h"
+
+namespace tarvex::settings {
+class TfrmInformation;
+}
+
+namespace tarvex::addin {
+
+/// Loads one of the module's strings (from the DLL's string table on Windows).
+using StringLoader = std::function<std::u16string(unsigned id)>;
+
+/// The add-in's module. Made by TadxCOMAddInModule::Create<TAddInModule>(services[, loader]).
+class TAddInModule : public framework::TadxCOMAddInModule {
+public:
+    ~TAddInModule() override;
+
+    std::string ClassName() const override { return "TAddInModule"; }
+
+    /// The Excel application events component of the design.
+    framework::TadxExcelAppEvents& ExcelAppEvents() const noexcept { return *m_excelAppEvents; }
+
+    /// OnCreate: tracking off, nothing tracked, case-sensitive, no stored range.
+    void adxCOMAddInModuleCreate(framework::TComponent& sender);
+
+    /// Excel's sheet change: checks the changed range's text against its column and row.
+    /// Never fails: whatever goes wrong ends the check silently and Excel carries on.
+    void ExcelAppEventsSheetChange(framework::TComponent& sender,
+                                   const host::Ref<host::Dispatch>& sh,
+                                   const host::Ref<host::Dispatch>& target) noexcept;
+
+    /// The Track command: reloads the options, then toggles tracking. When loading the
+    /// options fails, the failure passes to the caller and tracking stays as it was.
+    void TrackClick(framework::TComponent& sender);
+
+    /// Copies the stored options into the module and captures the selection for the
+    /// selected-range modes.
+    void LoadOptions();
+
+    /// The integer part of Excel's version number (11 for "11.0", 16 for "16.0").
+    std::int32_t ExcelMajorVersion() const;
+
+    /// True when an Excel application is attached and a workbook is active.
+    bool HasActiveWorkbook() const;
+
+    bool Tracking() const noexcept { return FTracking; }
+    bool CaseSensitiveSearch() const noexcept { return FCaseSensitive; }
+    bool ActiveColumnMode() const noexcept { return FActiveColumn; }
+    bool ActiveRowMode() const noexcept { return FActiveRow; }
+    bool ColumnSelectedRangeMode() const noexcept { return FColumnSelectedRange; }
+    bool RowSelectedRangeMode() const noexcept { return FRowSelectedRange; }
+    const host::excel::Range& SelectedRange() const noexcept { return FSelectedRange; }
+
+private:
+    friend class framework::TadxCOMAddInModule;
+
+    explicit TAddInModule(framework::ModuleServices services, StringLoader loadString = BuiltInString);
+
+    /// The module's design: its properties, components and event bindings.
+    void LoadDesign() override;
+
+    enum class Axis { Column, Row };
+
+    void ReportDuplicate(const host::excel::Range& target, const std::string& address);
+    bool FindDuplicateInColumn(std::int32_t row, std::int32_t column, std::string& address,
+                               const std::u16string& text);
+    bool FindDuplicateInRow(std::int32_t row, std::int32_t column, std::string& address,
+                            const std::u16string& text);
+    bool FindDuplicate(Axis axis, std::int32_t row, std::int32_t column, std::string& address,
+                       const std::u16string& text);
+    const host::excel::Application& Excel() const;
+
+    StringLoader m_loadString;
+    framework::TadxExcelAppEvents* m_excelAppEvents = nullptr;
+    /// The prompt on screen, if any.
+    settings::TfrmInformation* m_information = nullptr;
+
+    bool FCaseSensitive = true;
+    bool FTracking = false;
+    host::excel::Range FSelectedRange;
+    bool FActiveColumn = false;
+    bool FActiveRow = false;
+    bool FColumnSelectedRange = false;
+    bool FRowSelectedRange = false;
+};
+
+/// "R<row>C<column>": the absolute R1C1 reference of a cell.
+std::string MakeR1C1Address(std::int32_t row, std::int32_t column);
+
+/// The text for Range.Find's What that matches `text` literally: Excel reads "*", "?" and
+/// "~" in What as wildcards, so each is preceded by "~".
+std::u16string EscapeFindText(std::u16string_view text);
+
+} // namespace tarvex::addin

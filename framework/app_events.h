@@ -1,0 +1,216 @@
+#pragma once
+
+// Application event components: Excel calls out through a connection point, and the
+// component turns each call into a call of the handler the module assigned.
+//
+// TadxCustomEvents is the generic component; TadxEventDispatch is the object Excel holds
+// and calls (its COM face comes from the seam's server adapter); TadxExcelAppEvents is the
+// Excel component with its complete event table.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "framework/component.h"
+#include "host/guid.h"
+#include "host/object.h"
+#include "host/variant.h"
+
+namespace tarvex::framework {
+
+class TadxCOMAddInModule;
+class TadxCustomEvents;
+
+/// What a component knows of its host's automation server: the application's class, its
+/// default interface, its event interface, a version, and how many components exist.
+struct TadxHostInterfaceRecord {
+    host::Guid applicationClassId;
+    host::Guid applicationIid;
+    host::Guid eventsIid;
+    std::int32_t version = 0;
+    std::int32_t instanceCount = 0;
+};
+
+/// Excel's record: Excel.Application, _Application, AppEvents, version 500.
+TadxHostInterfaceRecord& ExcelHostInterface() noexcept;
+
+/// The object Excel holds as the event sink. It answers IUnknown, IDispatch and the host's
+/// event interface. Its own count moves the component's COM count in step; the component
+/// frees it. When the component goes first, the object is orphaned: it ignores every call
+/// and frees itself when Excel releases it.
+class TadxEventDispatch final : public host::Dispatch {
+public:
+    TadxEventDispatch(TadxCustomEvents* component, const host::Guid& eventsIid) noexcept;
+
+    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
+    std::uint32_t AddRef() override;
+    std::uint32_t Release() override;
+    host::HResult GetTypeInfoCount(std::uint32_t& count) override;
+    host::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override;
+    host::HResult GetIDsOfNames(const host::Guid& iid, std::span<const std::u16string> names,
+                                std::uint32_t locale, std::span<host::DispId> ids) override;
+    /// Delivers the event to the component; always S_OK.
+    host::HResult Invoke(host::DispId member, const host::Guid& iid, std::uint32_t locale,
+                         host::InvokeFlags flags, const host::DispParams& params,
+                         host::Variant* result, host::ExcepInfo* excepInfo,
+                         std::uint32_t* argErr) override;
+
+    /// The component lets go of the object (it is being destroyed): from now on the object
+    /// does nothing and frees itself at its last Release. Returns whether it was freed.
+    bool Orphan() noexcept;
+
+    /// The object's own reference count.
+    std::uint32_t RefCount() const noexcept { return m_refCount; }
+
+private:
+    ~TadxEventDispatch();
+
+    TadxCustomEvents* m_component;
+    host::Guid m_eventsIid;
+    std::uint32_t m_refCount = 1;
+};
+
+/// The generic application event component, owned by an add-in module.
+class TadxCustomEvents : public TComponent {
+public:
+    ~TadxCustomEvents() override;
+
+    std::string ClassName() const override { return "TadxCustomEvents"; }
+
+    /// Runs the handler for event `dispid`; `args` are in declaration order. Does nothing
+    /// here.
+    virtual void DeliverEvent(host::DispId dispid, std::span<host::Variant> args);
+
+    /// Connects to `application`'s events (disconnecting first).
+    virtual void ConnectTo(const host::Ref<host::Dispatch>& application) = 0;
+    /// As ConnectTo; the version text is not used.
+    virtual void ConnectToVersion(const host::Ref<host::Dispatch>& application,
+                                  const std::u16string& versionText) = 0;
+    virtual void Disconnect() noexcept = 0;
+
+    /// The object that Excel holds and calls.
+    host::Dispatch& DispatchObject() const noexcept { return *m_dispatch; }
+    std::int32_t ComRefCount() const noexcept { return m_comRefCount; }
+    std::uint32_t Cookie() const noexcept { return m_cookie; }
+    const TadxHostInterfaceRecord& HostInterface() const noexcept { return m_hostInterface; }
+
+    /// The module that owns the component.
+    TadxCOMAddInModule& Module() const noexcept { return *m_module; }
+
+protected:
+    /// Refuses an owner that is not an add-in module (Error 31113); counts the instance
+    /// and creates the dispatch object.
+    TadxCustomEvents(TComponent* owner, TadxHostInterfaceRecord& hostInterface,
+                     std::string className);
+
+    /// Advises the dispatch object at `application`'s connection point for the host's
+    /// event interface. Silent when there is none or the advise fails (cookie 0).
+    void Advise(host::Dispatch& application) noexcept;
+    /// Unadvises with the kept cookie at `application`; the cookie is cleared only when
+    /// that succeeded. Silent on every failure.
+    void Unadvise(host::Dispatch& application) noexcept;
+
+private:
+    friend class TadxEventDispatch;
+
+    /// The application's connection point for the host's events, or null.
+    host::Ref<host::ConnectionPoint> FindEventPoint(host::Dispatch& application) const noexcept;
+
+    TadxHostInterfaceRecord& m_hostInterface;
+    TadxCOMAddInModule* m_module;
+    TadxEventDispatch* m_dispatch;
+    std::int32_t m_comRefCount = 0;
+    std::uint32_t m_cookie = 0;
+};
+
+/// Excel's application events, with one handler slot per event. Every handler receives the
+/// component as `sender`; object arguments arrive converted to the interface the event
+/// declares ("Interface not supported" when they do not answer it); `cancel` is Excel's own
+/// by-reference argument.
+class TadxExcelAppEvents : public TadxCustomEvents {
+public:
+    using Object = host::Ref<host::Dispatch>;
+    using WorkbookEvent = std::function<void(TComponent& sender, const Object& wb)>;
+    using SheetEvent = std::function<void(TComponent& sender, const Object& sh)>;
+    using SheetRangeEvent =
+        std::function<void(TComponent& sender, const Object& sh, const Object& target)>;
+    using SheetRangeCancelEvent = std::function<void(TComponent& sender, const Object& sh,
+                                                     const Object& target, bool& cancel)>;
+    using WorkbookCancelEvent =
+        std::function<void(TComponent& sender, const Object& wb, bool& cancel)>;
+    using WorkbookSaveEvent =
+        std::function<void(TComponent& sender, const Object& wb, bool saveAsUI, bool& cancel)>;
+    using WorkbookObjectEvent =
+        std::function<void(TComponent& sender, const Object& wb, const Object& target)>;
+    using WindowEvent = std::function<void(TComponent& sender, const Object& wb, const Object& wn)>;
+    using WorkbookSyncEvent =
+        std::function<void(TComponent& sender, const Object& wb, std::int32_t syncEventType)>;
+    using BeforeXmlImportEvent =
+        std::function<void(TComponent& sender, const Object& wb, const Object& map,
+                           const std::u16string& url, bool isRefresh, bool& cancel)>;
+    using AfterXmlImportEvent = std::function<void(TComponent& sender, const Object& wb,
+                                                   const Object& map, bool isRefresh,
+                                                   std::int32_t result)>;
+    using BeforeXmlExportEvent =
+        std::function<void(TComponent& sender, const Object& wb, const Object& map,
+                           const std::u16string& url, bool& cancel)>;
+    using AfterXmlExportEvent =
+        std::function<void(TComponent& sender, const Object& wb, const Object& map,
+                           const std::u16string& url, std::int32_t result)>;
+    using RowsetCompleteEvent =
+        std::function<void(TComponent& sender, const Object& wb, const std::u16string& description,
+                           const std::u16string& sheet, bool success)>;
+    using NotifyEvent = std::function<void(TComponent& sender)>;
+
+    explicit TadxExcelAppEvents(TComponent* owner, std::string name = {});
+    ~TadxExcelAppEvents() override;
+
+    std::string ClassName() const override { return "TadxExcelAppEvents"; }
+
+    void DeliverEvent(host::DispId dispid, std::span<host::Variant> args) override;
+    void ConnectTo(const host::Ref<host::Dispatch>& application) override;
+    void ConnectToVersion(const host::Ref<host::Dispatch>& application,
+                          const std::u16string& versionText) override;
+    void Disconnect() noexcept override;
+
+    /// The connected application (null while not connected).
+    const host::Ref<host::Dispatch>& Application() const noexcept { return m_application; }
+
+    WorkbookEvent OnNewWorkbook;
+    SheetRangeEvent OnSheetSelectionChange;
+    SheetRangeCancelEvent OnSheetBeforeDoubleClick;
+    SheetRangeCancelEvent OnSheetBeforeRightClick;
+    SheetEvent OnSheetActivate;
+    SheetEvent OnSheetDeactivate;
+    SheetEvent OnSheetCalculate;
+    SheetRangeEvent OnSheetChange;
+    WorkbookEvent OnWorkbookOpen;
+    WorkbookEvent OnWorkbookActivate;
+    WorkbookEvent OnWorkbookDeactivate;
+    WorkbookCancelEvent OnWorkbookBeforeClose;
+    WorkbookSaveEvent OnWorkbookBeforeSave;
+    WorkbookCancelEvent OnWorkbookBeforePrint;
+    WorkbookObjectEvent OnWorkbookNewSheet;
+    WorkbookEvent OnWorkbookAddinInstall;
+    WorkbookEvent OnWorkbookAddinUninstall;
+    WindowEvent OnWindowResize;
+    WindowEvent OnWindowActivate;
+    WindowEvent OnWindowDeactivate;
+    SheetRangeEvent OnSheetFollowHyperlink;
+    SheetRangeEvent OnSheetPivotTableUpdate;
+    WorkbookObjectEvent OnWorkbookPivotTableCloseConnection;
+    WorkbookObjectEvent OnWorkbookPivotTableOpenConnection;
+    WorkbookSyncEvent OnWorkbookSync;
+    BeforeXmlImportEvent OnWorkbookBeforeXmlImport;
+    AfterXmlImportEvent OnWorkbookAfterXmlImport;
+    BeforeXmlExportEvent OnWorkbookBeforeXmlExport;
+    AfterXmlExportEvent OnWorkbookAfterXmlExport;
+    RowsetCompleteEvent OnWorkbookRowsetComplete;
+    NotifyEvent OnAfterCalculate;
+
+private:
+    host::Ref<host::Dispatch> m_application;
+};
+
+} // namespace tarvex::framework

@@ -1,0 +1,177 @@
+#include "framework/module.h"
+
+#include <array>
+
+#include "framework/app_events.h"
+#include "framework/color_window.h"
+#include "framework/errors.h"
+#include "framework/factory.h"
+#include "host/automation.h"
+#include "host/error.h"
+#include "host/excel/dispids.h"
+#include "host/text.h"
+
+namespace tarvex::framework {
+
+namespace {
+// The application interface of each Office host, in the order the host is identified by.
+struct HostInterface {
+    host::Guid iid;
+    TadxOfficeHostApp host;
+};
+constexpr std::array<HostInterface, kHostAppCount> kHostInterfaces{{
+    {host::Guid::Parse("{00020970-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaWord},
+    {host::Guid::Parse("{000208D5-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaExcel},
+    {host::Guid::Parse("{00063001-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaOutlook},
+    {host::Guid::Parse("{68CCE6C0-6129-101B-AF4E-00AA003F0F07}"), TadxOfficeHostApp::ohaAccess},
+    {host::Guid::Parse("{00020AFF-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaProject},
+    {host::Guid::Parse("{91493442-5A91-11CF-8700-00AA0060263B}"),
+     TadxOfficeHostApp::ohaPowerPoint},
+    {host::Guid::Parse("{04DF1014-7007-11D1-83BC-006097ABE675}"), TadxOfficeHostApp::ohaFrontPage},
+    {host::Guid::Parse("{D6D389CE-1781-47A0-8984-4349687F65D6}"), TadxOfficeHostApp::ohaMapPoint},
+    {host::Guid::Parse("{000D0700-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaVisio},
+    {host::Guid::Parse("{0002123E-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaPublisher},
+    {host::Guid::Parse("{096CD72E-0786-11D1-95FA-0080C78EE3BB}"), TadxOfficeHostApp::ohaInfoPath},
+}};
+
+/// IDCANCEL... only OK is offered, so the answer is not looked at.
+constexpr std::uint32_t kErrorBoxStyle = host::message_box::Ok | host::message_box::IconError;
+} // namespace
+
+std::u16string AddInErrorText(std::u16string_view addInName, std::string_view message) {
+    return std::u16string(addInName) + u" error: the add-in has fired an exception.\r\n" +
+           host::Utf8ToUtf16(message);
+}
+
+TadxCOMAddInModule::TadxCOMAddInModule(ModuleServices services, TComponent* owner)
+    : TComponent(owner), m_services(services) {}
+
+TadxCOMAddInModule::~TadxCOMAddInModule() {
+    m_addinRegistry.reset();
+    ReleaseHost();
+    m_eventSinks.clear();
+    m_controlIdMap.clear();
+    m_ribbonUI = nullptr;
+    m_ctpFactory = nullptr;
+    m_hostCommandBars = nullptr;
+    m_addinObject = nullptr;
+    m_factory = nullptr;
+    m_addInInstance = nullptr;
+    m_hostApplication = host::Variant();
+    m_colorWindow.reset();
+    // The owned components go while the module's lists still exist, so that each can take
+    // itself out of them.
+    DestroyComponents();
+}
+
+void TadxCOMAddInModule::ClearConnectionReferences() noexcept {
+    m_hostCommandBars = nullptr;
+    m_addinObject = nullptr;
+    m_factory = nullptr;
+    m_addInInstance = nullptr;
+    m_ribbonUI = nullptr;
+    m_ctpFactory = nullptr;
+}
+
+void TadxCOMAddInModule::SetAddInName(std::u16string name) {
+    if (name.empty())
+        throw EmptyPropertyError("AddInName");
+    m_addInName = std::move(name);
+}
+
+void TadxCOMAddInModule::SetSupportedApps(TadxHostAppSet apps) {
+    if (apps.Empty())
+        throw EmptyPropertyError("SupportedApps");
+    m_supportedApps = apps;
+}
+
+void TadxCOMAddInModule::HandleError(const std::exception& error) noexcept {
+    try {
+        bool handled = false;
+        if (OnError)
+            OnError(*this, error, handled);
+        if (!handled)
+            m_services.desktop.ShowMessage(AddInErrorText(m_addInName, error.what()), u"Error",
+                                           kErrorBoxStyle);
+    } catch (...) {
+        // Reporting must not fail the sequence it reports for.
+    }
+}
+
+void TadxCOMAddInModule::ConnectToHost() {
+    const host::Ref<host::Dispatch> application = m_hostApplication.ToObject();
+    if (!application)
+        return;
+    for (const HostInterface& candidate : kHostInterfaces) {
+        auto found = host::QueryAs<host::Dispatch>(application.Get(), candidate.iid);
+        if (!found)
+            continue;
+        if (candidate.host != TadxOfficeHostApp::ohaExcel) {
+            // Only Excel is served; another host is known by its kind and nothing more.
+            m_hostType = candidate.host;
+            return;
+        }
+        m_hostType = TadxOfficeHostApp::ohaExcel;
+        m_excelApp.emplace(found);
+        if (m_excelApp->Version().starts_with(u"12."))
+            m_isRibbonHost = true;
+        for (std::size_t i = 0; i < ComponentCount(); ++i) {
+            if (auto* events = dynamic_cast<TadxExcelAppEvents*>(&Component(i))) {
+                m_hostEvents = events;
+                events->ConnectTo(found);
+                break;
+            }
+        }
+        return;
+    }
+}
+
+host::Ref<host::Dispatch> TadxCOMAddInModule::GetHostCommandBars() noexcept {
+    try {
+        const host::Ref<host::Dispatch> application = m_hostApplication.ToObject();
+        if (!application)
+            return nullptr;
+        const std::u16string name = u"CommandBars";
+        host::DispId id = host::dispid::Unknown;
+        if (host::Failed(application->GetIDsOfNames(host::iid::Null, {&name, 1},
+                                                    host::lcid::UserDefault, {&id, 1})))
+            return nullptr;
+        const host::Variant bars = host::Call(*application, id, host::invoke::Method,
+                                              host::lcid::UserDefault, {}, "Application.CommandBars");
+        const host::Ref<host::Dispatch> object = bars.ToObject();
+        if (!object)
+            return nullptr;
+        return host::QueryAs<host::Dispatch>(
+            object.Get(), host::Guid::Parse("{000C0302-0000-0000-C000-000000000046}"));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+std::string TadxCOMAddInModule::GetAddinKey() const {
+    if (!m_factory)
+        return {};
+    const std::string root = m_hostType == TadxOfficeHostApp::ohaMapPoint ||
+                                     m_hostType == TadxOfficeHostApp::ohaVisio
+                                 ? "\\Software\\Microsoft\\"
+                                 : "\\Software\\Microsoft\\Office\\";
+    return root + std::string(HostKeyName(m_hostType)) + "\\AddIns\\" + m_factory->ProgId();
+}
+
+void TadxCOMAddInModule::ReadColorScheme() {
+    if (const std::optional<std::uint8_t> theme = ReadOfficeTheme(m_services.registry))
+        m_colorScheme = *theme;
+}
+
+void TadxCOMAddInModule::CreateColorWindow() {
+    m_colorWindow.reset();
+    m_colorWindow = std::make_unique<TadxNativeColorWindow>(*this);
+}
+
+void TadxCOMAddInModule::ReleaseHost() noexcept {
+    if (m_hostEvents)
+        m_hostEvents->Disconnect();
+    m_excelApp.reset();
+}
+
+} // namespace tarvex::framework

@@ -1,0 +1,21 @@
+#pragma once
+
+// ScopeExit: runs a function when the scope ends, however it ends (a finally block).
+
+#include <utility>
+
+namespace tarvex::host {
+
+template <class Function>
+class ScopeExit {
+public:
+    explicit ScopeExit(Function function) noexcept : m_function(std::move(function)) {}
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+    ~ScopeExit() { m_function(); }
+
+private:
+    Function m_function;
+};
+
+} // namespace tarvex::host

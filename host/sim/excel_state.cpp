@@ -1,0 +1,125 @@
+#include <algorithm>
+
+#include "excel_model.h"
+#include "excel_objects.h"
+#include "host/error.h"
+
+namespace tarvex::sim::detail {
+
+std::shared_ptr<BookModel> ExcelState::ActiveBook() const {
+    return books.empty() ? nullptr : books.front();
+}
+
+std::shared_ptr<SheetModel> ExcelState::ActiveSheet() const {
+    const std::shared_ptr<BookModel> book = ActiveBook();
+    return book ? book->sheets[book->activeSheet] : nullptr;
+}
+
+std::shared_ptr<SheetModel> ExcelState::RequireActiveSheet() const {
+    std::shared_ptr<SheetModel> sheet = ActiveSheet();
+    if (!sheet)
+        throw host::Error(host::hr::Unexpected, "No workbook is open in the simulated Excel");
+    return sheet;
+}
+
+std::shared_ptr<BookModel> ExcelState::BookOf(const SheetModel& sheet) const {
+    std::shared_ptr<BookModel> book = sheet.book.lock();
+    return book && book->open ? book : nullptr;
+}
+
+void ExcelState::ActivateSheet(const std::shared_ptr<SheetModel>& sheet) {
+    const std::shared_ptr<BookModel> book = BookOf(*sheet);
+    if (!book)
+        return;
+    for (std::size_t i = 0; i < book->sheets.size(); ++i) {
+        if (book->sheets[i] == sheet)
+            book->activeSheet = i;
+    }
+    const auto it = std::find(books.begin(), books.end(), book);
+    if (it != books.end())
+        std::rotate(books.begin(), it, it + 1);
+}
+
+void ExcelState::ActivateRange(const std::shared_ptr<SheetModel>& sheet, const Area& area) {
+    ActivateSheet(sheet);
+    if (sheet->selectionKind == SelectionKind::Cells && IsSingleCell(area) &&
+        Contains(sheet->selection, TopLeft(area))) {
+        sheet->activeCell = TopLeft(area);
+        return;
+    }
+    SelectRange(sheet, area);
+}
+
+void ExcelState::SelectRange(const std::shared_ptr<SheetModel>& sheet, const Area& area) {
+    ActivateSheet(sheet);
+    sheet->selectionKind = SelectionKind::Cells;
+    sheet->selection = area;
+    sheet->activeCell = TopLeft(area);
+}
+
+host::Ref<host::Dispatch> ExcelState::BookObject(const std::shared_ptr<BookModel>& book) {
+    if (!book->object)
+        book->object = host::MakeRef<WorkbookObject>(weak_from_this(), book);
+    return book->object;
+}
+
+host::Ref<host::Dispatch> ExcelState::SheetObject(const std::shared_ptr<SheetModel>& sheet) {
+    if (!sheet->object)
+        sheet->object = host::MakeRef<WorksheetObject>(weak_from_this(), sheet);
+    return sheet->object;
+}
+
+host::Ref<host::Dispatch> ExcelState::NewRange(const std::shared_ptr<SheetModel>& sheet,
+                                               const Area& area) {
+    return host::MakeRef<RangeObject>(weak_from_this(), sheet, area);
+}
+
+host::Ref<host::Dispatch> ExcelState::NewChart() {
+    return host::MakeRef<ChartObject>(weak_from_this());
+}
+
+std::optional<host::HResult> ExcelState::RecordCall(std::string member, host::InvokeFlags kind,
+                                                    std::uint32_t locale,
+                                                    std::vector<std::string> args) {
+    ++callNumber;
+    ++callCounts[member];
+    std::optional<host::HResult> failure;
+    if (const auto it = failAt.find(callNumber); it != failAt.end()) {
+        failure = it->second;
+        failAt.erase(it);
+    } else if (const auto byMember = failMembers.find(member); byMember != failMembers.end()) {
+        failure = byMember->second;
+    }
+    if (logging)
+        calls.push_back({std::move(member), kind, locale, std::move(args)});
+    return failure;
+}
+
+void ExcelState::Raise(host::DispId event,
+                       const std::vector<host::Variant>& argsInDeclarationOrder) {
+    // The sinks advised when the event starts receive it, in advise order; a sink that
+    // unadvises during the event (itself or a later one) is not called after that. Every
+    // sink receives the same arguments, so a Cancel set by one is seen by the next.
+    std::vector<std::uint32_t> cookies;
+    for (const Connection& connection : connections)
+        cookies.push_back(connection.cookie);
+    std::vector<host::Variant> comOrder(argsInDeclarationOrder.rbegin(),
+                                        argsInDeclarationOrder.rend());
+    for (const std::uint32_t cookie : cookies) {
+        const auto it = std::find_if(connections.begin(), connections.end(),
+                                     [cookie](const Connection& c) { return c.cookie == cookie; });
+        if (it == connections.end())
+            continue;
+        const host::Ref<host::Dispatch> sink = it->sink;
+        const host::DispParams params{comOrder.data(), nullptr,
+                                      static_cast<std::uint32_t>(comOrder.size()), 0};
+        host::Variant result;
+        host::ExcepInfo excepInfo;
+        std::uint32_t argErr = 0;
+        // Excel carries on with the next sink whatever a sink answers.
+        sink->Invoke(event, host::iid::Null, host::lcid::UserDefault, host::invoke::Method, params,
+                     &result, &excepInfo, &argErr);
+    }
+}
+
+} // namespace tarvex::sim::detail

@@ -1,0 +1,380 @@
+#include "tools/sim/session.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "host/error.h"
+#include "host/sim/file_registry.h"
+#include "host/sim/memory_registry.h"
+#include "host/text.h"
+#include "settings/information_form.h"
+#include "settings/options.h"
+#include "tools/sim/csv.h"
+#include "tools/sim/demo.h"
+#include "tools/sim/script.h"
+
+namespace tarvex::simtool {
+
+namespace {
+// The window handles that the simulated desktop hands out: Excel's main window is the
+// foreground window while the user types.
+constexpr host::WindowHandle kExcelWindow = 0x10010;
+
+std::string Utf8(std::u16string_view text) { return host::Utf16ToUtf8(text); }
+
+[[noreturn]] void Malformed(const std::string& what) { throw ScriptError(what); }
+
+void ExpectCount(const std::vector<std::u16string>& words, std::size_t count,
+                 const char* usage) {
+    if (words.size() != count)
+        Malformed(std::string("usage: ") + usage);
+}
+
+bool OnOff(std::u16string_view value, const std::string& key) {
+    if (value == u"on")
+        return true;
+    if (value == u"off")
+        return false;
+    Malformed(key + " must be on or off");
+}
+
+std::size_t CellCount(const sim::Area& area) {
+    return static_cast<std::size_t>(area.bottom - area.top + 1) *
+           static_cast<std::size_t>(area.right - area.left + 1);
+}
+} // namespace
+
+Session::Session(const SessionOptions& options, std::ostream& out)
+    : m_out(out), m_defaultAnswer(options.defaultAnswer) {
+    if (options.registryFile)
+        m_registry = std::make_unique<sim::FileRegistry>(*options.registryFile);
+    else
+        m_registry = std::make_unique<sim::MemoryRegistry>();
+
+    m_excel.SetVersion(options.excelVersion);
+    if (options.emptyWorkbook)
+        m_excel.AddWorkbook(u"Book1", {u"Sheet1"});
+    else
+        OpenDemoWorkbook(m_excel);
+    m_excel.SetCallLogging(false);
+    m_excel.SetActivationObserver([this](sim::Cell cell) {
+        m_out << "active: " << Utf8(sim::FormatA1(cell)) << '\n';
+    });
+    m_desktop.SetForegroundWindow(kExcelWindow);
+    m_desktop.SetActiveWindow(kExcelWindow);
+    m_desktop.SetModalHandler([this](host::Form& form) { return AnswerPrompt(form); });
+    m_desktop.SetMessageHandler([this](const sim::ShownMessage& message) {
+        std::istringstream lines(Utf8(message.text));
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            m_out << "error: " << line << '\n';
+        }
+        return 1;
+    });
+
+    m_module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
+        framework::ModuleServices{m_desktop, *m_registry});
+    m_module->SetHostApplication(host::Variant(m_excel.Application()));
+    m_module->ConnectToHost();
+    m_desktop.SetOwnerWindow(m_desktop.ActiveWindow());
+    // Start-up completion loads the options; tracking stays off until Track.
+    try {
+        m_module->LoadOptions();
+    } catch (const std::exception& error) {
+        ReportFailure(error);
+    }
+}
+
+Session::~Session() {
+    m_module->ReleaseHost();
+    m_desktop.SetOwnerWindow(0);
+}
+
+std::string Session::HelpText() {
+    return "Commands (REF is a cell like B7; RANGE is A1:C10, B:B, 7:7 or a cell):\n"
+           "  put REF TEXT        set a cell, no event\n"
+           "  type REF TEXT       type into REF and press Enter (the add-in checks it)\n"
+           "  fill RANGE TEXT     one text into every cell of RANGE at once\n"
+           "  paste RANGE TEXT... one text per cell, row by row\n"
+           "  clear RANGE         empty RANGE\n"
+           "  select RANGE        select RANGE      select chart   select a chart\n"
+           "  activate REF        make REF the active cell\n"
+           "  new-workbook        open a new workbook\n"
+           "  close-workbook      close the active workbook\n"
+           "  track               the Track command: tracking on or off\n"
+           "  answer yes|no|close queue the answer to the next prompt\n"
+           "  options [columns=on|off] [rows=on|off] [column-scope=column|range]\n"
+           "          [row-scope=row|range] [case=on|off]\n"
+           "                      change the options and press Ok\n"
+           "  load FILE [REF]     put a CSV file's cells into the sheet from REF (A1)\n"
+           "  show [RANGE]        list the non-empty cells (the used range by default)\n"
+           "  help                this list\n"
+           "  quit                end the session\n"
+           "Texts with blanks go in double quotes; \"\" inside quotes is one quote.\n";
+}
+
+bool Session::Run(std::string_view line) {
+    const std::vector<std::u16string> words = SplitWords(line);
+    if (words.empty())
+        return true;
+    const std::string command = Utf8(words[0]);
+    if (command == "quit") {
+        ExpectCount(words, 1, "quit");
+        return false;
+    }
+    if (command == "help") {
+        m_out << HelpText();
+    } else if (command == "put") {
+        Put(words);
+    } else if (command == "type") {
+        TypeCommand(words);
+    } else if (command == "fill") {
+        FillCommand(words);
+    } else if (command == "paste") {
+        PasteCommand(words);
+    } else if (command == "clear") {
+        ClearCommand(words);
+    } else if (command == "select") {
+        SelectCommand(words);
+    } else if (command == "activate") {
+        ActivateCommand(words);
+    } else if (command == "new-workbook") {
+        ExpectCount(words, 1, "new-workbook");
+        m_excel.NewWorkbook();
+    } else if (command == "close-workbook") {
+        ExpectCount(words, 1, "close-workbook");
+        RequireWorkbook();
+        m_excel.CloseActiveWorkbook();
+    } else if (command == "track") {
+        ExpectCount(words, 1, "track");
+        TrackCommand();
+    } else if (command == "answer") {
+        AnswerCommand(words);
+    } else if (command == "options") {
+        OptionsCommand(words);
+    } else if (command == "load") {
+        LoadCommand(words);
+    } else if (command == "show") {
+        ShowCommand(words);
+    } else {
+        Malformed("unknown command '" + command + "' (try help)");
+    }
+    return true;
+}
+
+void Session::RequireWorkbook() const {
+    if (!m_excel.HasActiveWorkbook())
+        throw ScriptError("no workbook is open (try new-workbook)");
+}
+
+void Session::Put(const std::vector<std::u16string>& words) {
+    ExpectCount(words, 3, "put REF TEXT");
+    const sim::Cell cell = ParseCellRef(words[1]);
+    RequireWorkbook();
+    m_excel.SetText(cell, words[2]);
+}
+
+void Session::TypeCommand(const std::vector<std::u16string>& words) {
+    ExpectCount(words, 3, "type REF TEXT");
+    const sim::Cell cell = ParseCellRef(words[1]);
+    RequireWorkbook();
+    m_excel.TypeInto(cell, words[2]);
+}
+
+void Session::FillCommand(const std::vector<std::u16string>& words) {
+    ExpectCount(words, 3, "fill RANGE TEXT");
+    const sim::Area area = ParseRangeRef(words[1]);
+    RequireWorkbook();
+    m_excel.Fill(area, words[2]);
+}
+
+void Session::PasteCommand(const std::vector<std::u16string>& words) {
+    if (words.size() < 3)
+        Malformed("usage: paste RANGE TEXT...");
+    const sim::Area area = ParseRangeRef(words[1]);
+    const std::size_t cells = CellCount(area);
+    if (words.size() - 2 != cells)
+        Malformed("paste " + Utf8(words[1]) + " needs " + std::to_string(cells) +
+                  " texts, one per cell; got " + std::to_string(words.size() - 2));
+    RequireWorkbook();
+    m_excel.Paste(area, std::vector<std::u16string>(words.begin() + 2, words.end()));
+}
+
+void Session::ClearCommand(const std::vector<std::u16string>& words) {
+    ExpectCount(words, 2, "clear RANGE");
+    const sim::Area area = ParseRangeRef(words[1]);
+    RequireWorkbook();
+    m_excel.Clear(area);
+}
+
+void Session::SelectCommand(const std::vector<std::u16string>& words) {
+    ExpectCount(words, 2, "select RANGE|chart");
+    if (words[1] == u"chart") {
+        RequireWorkbook();
+        m_excel.SelectChart();
+        return;
+    }
+    const sim::Area area = ParseRangeRef(words[1]);
+    RequireWorkbook();
+    m_excel.Select(area);
+}
+
+void Session::ActivateCommand(const std::vector<std::u16string>& words) {
+    ExpectCount(words, 2, "activate REF");
+    const sim::Cell cell = ParseCellRef(words[1]);
+    RequireWorkbook();
+    m_excel.ActivateCell(cell);
+}
+
+void Session::TrackCommand() {
+    try {
+        m_module->TrackClick(*m_module);
+    } catch (const std::exception& error) {
+        ReportFailure(error);
+    }
+    m_out << "tracking: " << (m_module->Tracking() ? "on" : "off") << '\n';
+}
+
+void Session::ReportFailure(const std::exception& error) {
+    // What the frame does with a failing command: a message box naming the add-in.
+    const std::u16string text =
+        u"Tarvex error: the add-in has fired an exception.\r\n" + host::Utf8ToUtf16(error.what());
+    m_desktop.ShowMessage(text, u"Tarvex", host::message_box::Ok | host::message_box::IconError);
+}
+
+void Session::AnswerCommand(const std::vector<std::u16string>& words) {
+    ExpectCount(words, 2, "answer yes|no|close");
+    if (words[1] == u"yes")
+        m_answers.push_back(host::modal_result::Yes);
+    else if (words[1] == u"no")
+        m_answers.push_back(host::modal_result::No);
+    else if (words[1] == u"close")
+        m_answers.push_back(host::modal_result::Cancel);
+    else
+        Malformed("usage: answer yes|no|close");
+}
+
+void Session::OptionsCommand(const std::vector<std::u16string>& words) {
+    settings::TOptions options(*m_registry);
+    // What the options dialog shows when it opens, changed as asked, then saved by Ok.
+    bool trackColumns = options.TrackColumns();
+    bool trackRows = options.TrackRows();
+    bool caseSensitive = options.CaseSensitive();
+    bool activeColumn = options.ActiveColumn();
+    bool activeRow = options.ActiveRow();
+    bool columnRange = options.ColumnSelectedRange();
+    bool rowRange = options.RowSelectedRange();
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::u16string& word = words[i];
+        const std::size_t equals = word.find(u'=');
+        if (equals == std::u16string::npos)
+            Malformed("options takes key=value settings, not '" + Utf8(word) + "'");
+        const std::string key = Utf8(word.substr(0, equals));
+        const std::u16string value = word.substr(equals + 1);
+        if (key == "columns") {
+            trackColumns = OnOff(value, key);
+        } else if (key == "rows") {
+            trackRows = OnOff(value, key);
+        } else if (key == "case") {
+            caseSensitive = OnOff(value, key);
+        } else if (key == "column-scope") {
+            if (value != u"column" && value != u"range")
+                Malformed("column-scope must be column or range");
+            activeColumn = value == u"column";
+            columnRange = !activeColumn;
+        } else if (key == "row-scope") {
+            if (value != u"row" && value != u"range")
+                Malformed("row-scope must be row or range");
+            activeRow = value == u"row";
+            rowRange = !activeRow;
+        } else {
+            Malformed("unknown option '" + key + "'");
+        }
+    }
+    options.SetTrackColumns(trackColumns);
+    options.SetActiveColumn(activeColumn);
+    options.SetColumnSelectedRange(columnRange);
+    options.SetTrackRows(trackRows);
+    options.SetActiveRow(activeRow);
+    options.SetRowSelectedRange(rowRange);
+    options.SetCaseSensitive(caseSensitive);
+    try {
+        m_module->LoadOptions();
+    } catch (const std::exception& error) {
+        ReportFailure(error);
+    }
+}
+
+void Session::LoadCommand(const std::vector<std::u16string>& words) {
+    if (words.size() != 2 && words.size() != 3)
+        Malformed("usage: load FILE [REF]");
+    const sim::Cell origin = words.size() == 3 ? ParseCellRef(words[2]) : sim::Cell{1, 1};
+    RequireWorkbook();
+    const std::filesystem::path path(Utf8(words[1]));
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw ScriptError("cannot read '" + path.string() + "'");
+    std::vector<std::vector<std::u16string>> records;
+    try {
+        records = ReadCsv(file);
+    } catch (const ScriptError& error) {
+        throw ScriptError(path.string() + ": " + error.what());
+    }
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        for (std::size_t c = 0; c < records[r].size(); ++c) {
+            const std::int64_t row = origin.row + static_cast<std::int64_t>(r);
+            const std::int64_t column = origin.column + static_cast<std::int64_t>(c);
+            if (row > host::excel::kMaxRows || column > host::excel::kMaxColumns)
+                throw ScriptError(path.string() + ": line " + std::to_string(r + 1) +
+                                  " reaches past the edge of the sheet");
+        }
+    }
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        for (std::size_t c = 0; c < records[r].size(); ++c)
+            m_excel.SetText({origin.row + static_cast<std::int32_t>(r),
+                             origin.column + static_cast<std::int32_t>(c)},
+                            records[r][c]);
+    }
+}
+
+void Session::ShowCommand(const std::vector<std::u16string>& words) {
+    if (words.size() > 2)
+        Malformed("usage: show [RANGE]");
+    RequireWorkbook();
+    std::optional<sim::Area> area =
+        words.size() == 2 ? std::optional<sim::Area>(ParseRangeRef(words[1])) : m_excel.UsedArea();
+    if (!area)
+        return;
+    for (const auto& [cell, text] : m_excel.NonEmptyCells(*area))
+        m_out << Utf8(sim::FormatA1(cell)) << ": " << Quoted(text) << '\n';
+}
+
+int Session::AnswerPrompt(host::Form& form) {
+    const std::u16string message = form.Control("lblMessage").caption;
+    m_out << "prompt: " << Utf8(message) << '\n';
+    int answer = m_defaultAnswer;
+    if (!m_answers.empty()) {
+        answer = m_answers.front();
+        m_answers.pop_front();
+    } else if (m_ask) {
+        m_out.flush();
+        answer = m_ask(message);
+    }
+    switch (answer) {
+    case host::modal_result::Yes:
+        m_out << "answer: Yes\n";
+        form.UserClick(form.IndexOf("btnYes"));
+        break;
+    case host::modal_result::No:
+        m_out << "answer: No\n";
+        form.UserClick(form.IndexOf("btnNo"));
+        break;
+    default:
+        m_out << "answer: Close\n";
+        return host::modal_result::Cancel;
+    }
+    return form.ModalResult();
+}
+
+} // namespace tarvex::simtool

@@ -1,0 +1,81 @@
+#pragma once
+
+// A tarvex-sim session: a simulated Excel with the add-in loaded, driven by commands, and
+// the transcript of what the add-in does.
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "addin/module.h"
+#include "host/registry.h"
+#include "host/sim/desktop.h"
+#include "host/sim/excel.h"
+
+namespace tarvex::simtool {
+
+struct SessionOptions {
+    bool emptyWorkbook = false;
+    std::u16string excelVersion = u"16.0";
+    /// The per-user settings file; none keeps the settings in memory.
+    std::optional<std::filesystem::path> registryFile;
+    /// How a prompt is answered when no answer is queued and nobody is asked.
+    int defaultAnswer = host::modal_result::No;
+    /// The folder the add-in believes it was loaded from.
+    std::filesystem::path addinFolder;
+};
+
+class Session {
+public:
+    /// `out` receives the transcript. `ask`, when set, asks the user at the terminal for a
+    /// prompt's answer (it returns a modal result); otherwise the default answer is used.
+    Session(const SessionOptions& options, std::ostream& out);
+    ~Session();
+
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    void SetAsker(std::function<int(const std::u16string& message)> ask) { m_ask = std::move(ask); }
+
+    /// Runs one command line. Returns false for `quit`. Throws ScriptError for a malformed
+    /// line or a command that cannot be carried out.
+    bool Run(std::string_view line);
+
+    /// The commands, one per line, for `help`.
+    static std::string HelpText();
+
+private:
+    void Put(const std::vector<std::u16string>& words);
+    void TypeCommand(const std::vector<std::u16string>& words);
+    void FillCommand(const std::vector<std::u16string>& words);
+    void PasteCommand(const std::vector<std::u16string>& words);
+    void ClearCommand(const std::vector<std::u16string>& words);
+    void SelectCommand(const std::vector<std::u16string>& words);
+    void ActivateCommand(const std::vector<std::u16string>& words);
+    void TrackCommand();
+    void AnswerCommand(const std::vector<std::u16string>& words);
+    void OptionsCommand(const std::vector<std::u16string>& words);
+    void LoadCommand(const std::vector<std::u16string>& words);
+    void ShowCommand(const std::vector<std::u16string>& words);
+    void RequireWorkbook() const;
+    int AnswerPrompt(host::Form& form);
+    void ReportFailure(const std::exception& error);
+
+    std::ostream& m_out;
+    int m_defaultAnswer;
+    std::function<int(const std::u16string&)> m_ask;
+    std::deque<int> m_answers;
+
+    std::unique_ptr<host::Registry> m_registry;
+    sim::SimDesktop m_desktop;
+    sim::SimExcel m_excel;
+    std::unique_ptr<addin::TAddInModule> m_module;
+};
+
+} // namespace tarvex::simtool
