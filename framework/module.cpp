@@ -7,8 +7,10 @@
 #include "framework/errors.h"
 #include "framework/factory.h"
 #include "host/automation.h"
+#include "host/case_folding.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
+#include "host/office/office.h"
 #include "host/text.h"
 
 namespace tarvex::framework {
@@ -131,21 +133,26 @@ host::Ref<host::Dispatch> TadxCOMAddInModule::GetHostCommandBars() noexcept {
         const host::Ref<host::Dispatch> application = m_hostApplication.ToObject();
         if (!application)
             return nullptr;
-        const std::u16string name = u"CommandBars";
-        host::DispId id = host::dispid::Unknown;
-        if (host::Failed(application->GetIDsOfNames(host::iid::Null, {&name, 1},
-                                                    host::lcid::UserDefault, {&id, 1})))
-            return nullptr;
-        const host::Variant bars = host::Call(*application, id, host::invoke::Method,
-                                              host::lcid::UserDefault, {}, "Application.CommandBars");
-        const host::Ref<host::Dispatch> object = bars.ToObject();
-        if (!object)
-            return nullptr;
-        return host::QueryAs<host::Dispatch>(
-            object.Get(), host::Guid::Parse("{000C0302-0000-0000-C000-000000000046}"));
+        return host::office::CommandBarsOf(*application).Object();
     } catch (...) {
+        // A host without command bars is no failure: nothing is built on it.
         return nullptr;
     }
+}
+
+host::office::CommandBar TadxCOMAddInModule::FindCommandBar(std::u16string_view name) {
+    if (!m_hostCommandBars)
+        m_hostCommandBars = GetHostCommandBars();
+    if (!m_hostCommandBars)
+        return {};
+    const host::office::CommandBars bars(m_hostCommandBars);
+    const std::int32_t count = bars.Count();
+    for (std::int32_t index = 1; index <= count; ++index) {
+        host::office::CommandBar bar = bars.Item(index);
+        if (host::FoldedEqual(bar.Name(), name) || host::FoldedEqual(bar.NameLocal(), name))
+            return bar;
+    }
+    return {};
 }
 
 std::string TadxCOMAddInModule::GetAddinKey() const {

@@ -18,6 +18,7 @@
 #include "framework/host_app.h"
 #include "host/desktop.h"
 #include "host/excel/excel.h"
+#include "host/office/office.h"
 #include "host/registry.h"
 #include "host/variant.h"
 
@@ -181,6 +182,11 @@ public:
 
     /// Application.CommandBars, reached by name; null on any failure.
     host::Ref<host::Dispatch> GetHostCommandBars() noexcept;
+
+    /// The host's command bar whose Name, or else NameLocal, equals `name` without regard to
+    /// case; fetches HostCommandBars first when it is not set. Nothing when there are no
+    /// command bars or no bar matches. Office's failures while searching pass on.
+    host::office::CommandBar FindCommandBar(std::u16string_view name);
 
     /// The add-in's key for its host: "\Software\Microsoft\Office\Excel\AddIns\<ProgID>";
     /// empty while no factory is set.

@@ -6,7 +6,7 @@
 # test command starts one wineserver and one X display for the whole run; when they are
 # not running (a developer running one test by hand), Wine starts its own server and the
 # program gets a private Xvfb display when it needs none.
-set -euo pipefail
+set -uo pipefail
 
 if [ "${1:-}" != "--prefix" ] || [ $# -lt 3 ]; then
     echo "usage: wine-run.sh --prefix DIR PROGRAM [ARGS...]" >&2
@@ -25,9 +25,24 @@ export WINEDEBUG=-all
 # No Mono or Gecko install dialogs: nothing here needs .NET or an HTML engine.
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 
-"$(dirname "$0")/wine-prefix.sh" "$prefix"
+"$(dirname "$0")/wine-prefix.sh" "$prefix" || exit 1
 
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null 2>&1; then
     exec xvfb-run -a wine "$@"
 fi
-exec wine "$@"
+
+# Under heavy load a new Wine process can fail to reach the running wineserver before it
+# starts the program at all; that one failure of Wine itself is retried once.
+errors=$(mktemp)
+trap 'rm -f "$errors"' EXIT
+for attempt in 1 2; do
+    wine "$@" 2>"$errors"
+    status=$?
+    if [ $status -ne 0 ] && [ $attempt -eq 1 ] && grep -q "wine server seems to be running, but I cannot connect" "$errors"; then
+        sleep 2
+        continue
+    fi
+    break
+done
+cat "$errors" >&2
+exit $status

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "framework/server_objects.h"
 #include "host/win/com_adapters.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
@@ -20,7 +21,11 @@ STDAPI DllGetClassObject(REFCLSID /*clsid*/, REFIID /*iid*/, LPVOID* object) {
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-STDAPI DllCanUnloadNow() { return tarvex::win::LiveServerObjects() == 0 ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() {
+    const bool inUse =
+        tarvex::win::LiveServerObjects() != 0 || tarvex::framework::LiveFrameObjects() != 0;
+    return inUse ? S_FALSE : S_OK;
+}
 
 STDAPI DllRegisterServer() { return E_NOTIMPL; }
 

@@ -6,11 +6,17 @@
 
 #include "excel_model.h"
 #include "excel_objects.h"
+#include "host/case_folding.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
 #include "office.h"
 
 namespace tarvex::sim {
+
+bool TextsEqual(std::u16string_view a, std::u16string_view b, bool matchCase) {
+    return matchCase ? a == b : host::FoldedEqual(a, b);
+}
+
 
 namespace {
 namespace events = host::excel::events;

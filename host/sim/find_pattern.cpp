@@ -1,8 +1,12 @@
 #include "find_pattern.h"
 
-#include "case_folding.h"
+#include "host/case_folding.h"
 
 namespace tarvex::sim::detail {
+
+using host::FoldInPlace;
+using host::FoldedEqual;
+using host::FoldedHash;
 
 FindPattern::FindPattern(std::u16string_view what, bool wholeCell, bool matchCase)
     : m_wholeCell(wholeCell)

@@ -1,8 +1,12 @@
 #include "text_table.h"
 
-#include "case_folding.h"
+#include "host/case_folding.h"
 
 namespace tarvex::sim::detail {
+
+using host::FoldInPlace;
+using host::FoldedEqual;
+using host::FoldedHash;
 
 namespace {
 constexpr std::size_t kNoSlot = SIZE_MAX;

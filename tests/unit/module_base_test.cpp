@@ -8,6 +8,8 @@
 #include "framework/factory.h"
 #include "framework/module.h"
 #include "host/excel/dispids.h"
+#include "host/office/office.h"
+#include "host/sim/office.h"
 #include "host/sim/desktop.h"
 #include "host/sim/excel.h"
 #include "host/sim/memory_registry.h"
@@ -175,6 +177,70 @@ TEST_F(ModuleBase, AddinKeyNeedsTheFactory) {
     EXPECT_EQ(module->GetAddinKey(), "\\Software\\Microsoft\\Visio\\AddIns\\qorvel.Tarvex");
     module->SetHostType(TadxOfficeHostApp::ohaProject);
     EXPECT_EQ(module->GetAddinKey(), "\\Software\\Microsoft\\Office\\MS Project\\AddIns\\qorvel.Tarvex");
+}
+
+} // namespace
+} // namespace tarvex::framework
+
+namespace tarvex::framework {
+namespace {
+
+class HostCommandBars : public ModuleBase {
+protected:
+    void SetUp() override {
+        module->SetHostApplication(Variant(excel.Application()));
+        excel.ClearCalls();
+    }
+    std::unique_ptr<DesignedModule> module = Make();
+};
+
+TEST_F(HostCommandBars, ReachedByNameAsAMethod) {
+    const host::Ref<host::Dispatch> bars = module->GetHostCommandBars();
+    ASSERT_TRUE(bars);
+    EXPECT_EQ(excel.CallCount("Application.GetIDsOfNames"), 1u);
+    ASSERT_EQ(excel.CallCount("Application.CommandBars"), 1u);
+    for (const auto& call : excel.Calls()) {
+        if (call.member == "Application.CommandBars") {
+            EXPECT_EQ(call.kind, host::invoke::Method);
+            EXPECT_TRUE(call.args.empty());
+        }
+    }
+    EXPECT_EQ(host::office::CommandBars(bars).Count(),
+              static_cast<std::int32_t>(excel.Office().Bars().size()));
+}
+
+TEST_F(HostCommandBars, AnyFailureGivesNoneSilently) {
+    std::size_t shown = 0;
+    desktop.SetMessageHandler([&](const sim::ShownMessage&) {
+        ++shown;
+        return 1;
+    });
+    excel.FailMember("Application.CommandBars");
+    EXPECT_FALSE(module->GetHostCommandBars());
+    excel.ClearFailures();
+    excel.FailMember("Application.GetIDsOfNames");
+    EXPECT_FALSE(module->GetHostCommandBars());
+    EXPECT_FALSE(module->FindCommandBar(u"Standard")) << "no bars, nothing found";
+    EXPECT_EQ(shown, 0u);
+}
+
+TEST_F(HostCommandBars, FindsByNameOrLocalNameIgnoringCase) {
+    ASSERT_FALSE(module->HostCommandBars());
+    const host::office::CommandBar standard = module->FindCommandBar(u"sTANDARD");
+    ASSERT_TRUE(standard);
+    EXPECT_EQ(standard.Name(), u"Standard");
+    EXPECT_TRUE(module->HostCommandBars()) << "the collection is kept";
+
+    const auto formatting = excel.Office().FindBar(u"Formatting");
+    ASSERT_TRUE(formatting);
+    excel.Office().SetNameLocal(*formatting, u"Format\u00e4nderung");
+    const host::office::CommandBar local = module->FindCommandBar(u"FORMAT\u00c4NDERUNG");
+    ASSERT_TRUE(local) << "found by its local name, case folded beyond ASCII";
+    EXPECT_EQ(local.Name(), u"Formatting");
+
+    EXPECT_FALSE(module->FindCommandBar(u"Tarvex"));
+    host::office::CommandBars(module->HostCommandBars()).Add(u"Tarvex", 1, std::nullopt, true);
+    EXPECT_TRUE(module->FindCommandBar(u"TARVEX"));
 }
 
 } // namespace

@@ -144,8 +144,12 @@ public:
     }
     HRESULT lastResult = E_FAIL;
 
+    /// A further interface id the source answers with its IDispatch (Excel's _Application).
+    IID alsoAnswers = IID_IDispatch;
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+            IsEqualIID(riid, alsoAnswers)) {
             *object = static_cast<IDispatch*>(this);
         } else if (IsEqualIID(riid, IID_IConnectionPointContainer)) {
             *object = static_cast<IConnectionPointContainer*>(this);

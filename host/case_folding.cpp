@@ -1,10 +1,8 @@
-#include "case_folding.h"
+#include "host/case_folding.h"
 
 #include <algorithm>
 
-#include "excel.h"
-
-namespace tarvex::sim::detail {
+namespace tarvex::host {
 
 namespace {
 bool IsHighSurrogate(char16_t unit) noexcept {
@@ -95,12 +93,4 @@ bool FoldedEqual(std::u16string_view a, std::u16string_view b) noexcept {
     return j == b.size();
 }
 
-} // namespace tarvex::sim::detail
-
-namespace tarvex::sim {
-
-bool TextsEqual(std::u16string_view a, std::u16string_view b, bool matchCase) {
-    return matchCase ? a == b : detail::FoldedEqual(a, b);
-}
-
-} // namespace tarvex::sim
+} // namespace tarvex::host
