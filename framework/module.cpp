@@ -5,6 +5,7 @@
 #include "framework/app_events.h"
 #include "framework/color_window.h"
 #include "framework/errors.h"
+#include "framework/event_sink.h"
 #include "framework/factory.h"
 #include "host/automation.h"
 #include "host/case_folding.h"
@@ -51,6 +52,12 @@ TadxCOMAddInModule::TadxCOMAddInModule(ModuleServices services, TComponent* owne
 TadxCOMAddInModule::~TadxCOMAddInModule() {
     m_addinRegistry.reset();
     ReleaseHost();
+    // A sink may outlive the module while Office still holds it: cut every one loose first,
+    // keeping each alive through its own disconnection.
+    for (TadxEventSink* sink : std::vector<TadxEventSink*>(m_eventSinks)) {
+        const host::Ref<TadxEventSink> keep(sink);
+        keep->Disconnect();
+    }
     m_eventSinks.clear();
     m_controlIdMap.clear();
     m_ribbonUI = nullptr;
