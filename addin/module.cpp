@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "framework/factory.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
 #include "host/form.h"
@@ -11,6 +12,7 @@
 #include "host/text.h"
 #include "settings/information_form.h"
 #include "settings/options.h"
+#include "settings/options_form.h"
 
 namespace tarvex::addin {
 
@@ -18,7 +20,9 @@ using host::Variant;
 namespace excel = host::excel;
 
 namespace {
-bool IsBlank(char16_t c) { return c <= 32; }
+bool IsBlank(char16_t c) {
+    return c <= 32;
+}
 
 // The text without leading and trailing spaces and control characters.
 std::u16string_view Trimmed(std::u16string_view text) {
@@ -49,8 +53,11 @@ std::u16string EscapeFindText(std::u16string_view text) {
     return escaped;
 }
 
-TAddInModule::TAddInModule(framework::ModuleServices services, StringLoader loadString)
-    : TadxCOMAddInModule(services), m_loadString(std::move(loadString)) {
+TAddInModule::TAddInModule(framework::ModuleServices services, StringLoader loadString,
+                           std::function<void(const std::string&)> openHelp)
+    : TadxCOMAddInModule(services)
+    , m_loadString(std::move(loadString))
+    , m_openHelp(std::move(openHelp)) {
     SetName("AddInModule");
 }
 
@@ -61,6 +68,12 @@ void TAddInModule::LoadDesign() {
     SetAddInName(u"Tarvex");
     SetNamespace(u"MorvaneSoftware.Addin");
     OnCreate = [this](framework::TComponent& sender) { adxCOMAddInModuleCreate(sender); };
+    OnAddInInitialize = [this](framework::TComponent& sender) {
+        adxCOMAddInModuleAddInInitialize(sender);
+    };
+    OnAddInFinalize = [this](framework::TComponent& sender) {
+        adxCOMAddInModuleAddInFinalize(sender);
+    };
 
     m_excelAppEvents = &CreateComponent<framework::TadxExcelAppEvents>("ExcelAppEvents");
     m_excelAppEvents->OnSheetChange = [this](framework::TComponent& sender,
@@ -154,6 +167,60 @@ void TAddInModule::TrackClick(framework::TComponent& /*sender*/) {
     FTracking = !FTracking;
 }
 
+void TAddInModule::adxCOMAddInModuleAddInInitialize(framework::TComponent& /*sender*/) {
+    host::Desktop& desktop = Desktop();
+    desktop.SetOwnerWindow(desktop.ActiveWindow());
+    // Without the factory there is no add-in key: "\Controls" alone would name a key at
+    // the root of the user's registry, which is not the add-in's to delete.
+    const std::string addinKey = GetAddinKey();
+    if (addinKey.empty())
+        return;
+    const std::string controls = addinKey + "\\Controls";
+    const host::HResult deleted = Registry().DeleteTree(host::RegistryRoot::CurrentUser, controls);
+    if (deleted != host::hr::FileNotFound)
+        host::ThrowIfFailed(deleted, "Deleting " + controls);
+}
+
+void TAddInModule::adxCOMAddInModuleAddInFinalize(framework::TComponent& /*sender*/) {
+    Desktop().SetOwnerWindow(0);
+}
+
+void TAddInModule::OptionsClick(framework::TComponent& /*sender*/) {
+    // The dialog is owned by the window in the foreground (Excel's main window while the
+    // user works in it); the previous owner comes back however the dialog ends.
+    host::Desktop& desktop = Desktop();
+    const host::WindowHandle previousOwner = desktop.OwnerWindow();
+    const host::ScopeExit restoreOwner([&] { desktop.SetOwnerWindow(previousOwner); });
+    desktop.SetOwnerWindow(desktop.ForegroundWindow());
+
+    settings::TfrmOptions dialog(Registry(), desktop, [this](const std::string& fileAndTopic) {
+        OpenHelpText(fileAndTopic);
+    });
+    m_options = &dialog;
+    const host::ScopeExit forget([this] { m_options = nullptr; });
+    dialog.HelpFolder = AddinFolder();
+    if (desktop.ShowModal(dialog) == host::modal_result::Ok)
+        LoadOptions();
+}
+
+void TAddInModule::HelpClick(framework::TComponent& /*sender*/) {
+    OpenHelpText(AddinFolder() + "qorvel.chm::/Introduction.htm");
+}
+
+void TAddInModule::OpenHelpText(const std::string& fileAndTopic) const noexcept {
+    // Help that cannot be shown is simply not shown: the commands never fail for it.
+    if (!m_openHelp)
+        return;
+    try {
+        m_openHelp(fileAndTopic);
+    } catch (...) {
+    }
+}
+
+std::string TAddInModule::AddinFolder() const {
+    return Factory() ? Factory()->AddinFolder() : std::string();
+}
+
 void TAddInModule::ExcelAppEventsSheetChange(framework::TComponent& /*sender*/,
                                              const host::Ref<host::Dispatch>& /*sh*/,
                                              const host::Ref<host::Dispatch>& changed) noexcept {
@@ -203,14 +270,15 @@ bool TAddInModule::FindDuplicate(Axis axis, std::int32_t row, std::int32_t colum
     address.clear();
     const excel::Application& excel = Excel();
     const excel::Range relativeTo = excel.ActiveCell();
-    const Variant a1 = excel.ConvertFormula(Variant(host::Utf8ToUtf16(MakeR1C1Address(row, column))),
-                                            excel::xlR1C1, excel::xlA1, relativeTo);
+    const Variant a1 =
+        excel.ConvertFormula(Variant(host::Utf8ToUtf16(MakeR1C1Address(row, column))),
+                             excel::xlR1C1, excel::xlA1, relativeTo);
     const excel::Range cell = excel.GetRange(Variant(a1.ToString()));
 
     const bool inStoredRange = axis == Axis::Column ? FColumnSelectedRange : FRowSelectedRange;
     if (inStoredRange && !excel.Intersect(cell, FSelectedRange))
         return false;
-    const excel::Range area = inStoredRange       ? FSelectedRange
+    const excel::Range area = inStoredRange          ? FSelectedRange
                               : axis == Axis::Column ? cell.EntireColumn()
                                                      : cell.EntireRow();
 

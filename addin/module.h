@@ -16,7 +16,8 @@
 
 namespace tarvex::settings {
 class TfrmInformation;
-}
+class TfrmOptions;
+} // namespace tarvex::settings
 
 namespace tarvex::addin {
 
@@ -36,6 +37,14 @@ public:
     /// OnCreate: tracking off, nothing tracked, case-sensitive, no stored range.
     void adxCOMAddInModuleCreate(framework::TComponent& sender);
 
+    /// OnAddInInitialize: the dialogs are owned by Excel's active window from now on, and
+    /// the records of persistent controls below the add-in's key ("\Controls") go before
+    /// the command bars are built. Registry failures pass to the caller.
+    void adxCOMAddInModuleAddInInitialize(framework::TComponent& sender);
+
+    /// OnAddInFinalize: the dialogs have no owner any more.
+    void adxCOMAddInModuleAddInFinalize(framework::TComponent& sender);
+
     /// Excel's sheet change: checks the changed range's text against its column and row.
     /// Never fails: whatever goes wrong ends the check silently and Excel carries on.
     void ExcelAppEventsSheetChange(framework::TComponent& sender,
@@ -45,6 +54,22 @@ public:
     /// The Track command: reloads the options, then toggles tracking. When loading the
     /// options fails, the failure passes to the caller and tracking stays as it was.
     void TrackClick(framework::TComponent& sender);
+
+    /// The Options command: shows the options dialog, owned by the foreground window, and
+    /// after "Ok" takes the saved options over at once. Failures pass to the caller, the
+    /// owner window restored and the dialog gone.
+    void OptionsClick(framework::TComponent& sender);
+
+    /// The Help command: opens the help file's introduction. Without a help engine it does
+    /// nothing; it never fails.
+    void HelpClick(framework::TComponent& sender);
+
+    /// The folder of the add-in's file with a trailing backslash, as the class factory
+    /// recorded it; empty while the module has no factory.
+    std::string AddinFolder() const;
+
+    /// The options dialog while OptionsClick shows it.
+    settings::TfrmOptions* OptionsDialog() const noexcept { return m_options; }
 
     /// Copies the stored options into the module and captures the selection for the
     /// selected-range modes.
@@ -67,13 +92,19 @@ public:
 private:
     friend class framework::TadxCOMAddInModule;
 
-    explicit TAddInModule(framework::ModuleServices services, StringLoader loadString = BuiltInString);
+    /// `openHelp` hands "<folder>qorvel.chm::/<topic>" to the process's help engine; without
+    /// one, help is not available and the help commands do nothing.
+    explicit TAddInModule(framework::ModuleServices services,
+                          StringLoader loadString = BuiltInString,
+                          std::function<void(const std::string&)> openHelp = {});
 
     /// The module's design: its properties, components and event bindings.
     void LoadDesign() override;
 
     enum class Axis { Column, Row };
 
+    /// Hands "<folder>qorvel.chm::/<topic>" to the help engine, if there is one.
+    void OpenHelpText(const std::string& fileAndTopic) const noexcept;
     void ReportDuplicate(const host::excel::Range& target, const std::string& address);
     bool FindDuplicateInColumn(std::int32_t row, std::int32_t column, std::string& address,
                                const std::u16string& text);
@@ -85,8 +116,11 @@ private:
 
     StringLoader m_loadString;
     framework::TadxExcelAppEvents* m_excelAppEvents = nullptr;
+    std::function<void(const std::string&)> m_openHelp;
     /// The prompt on screen, if any.
     settings::TfrmInformation* m_information = nullptr;
+    /// The options dialog on screen, if any.
+    settings::TfrmOptions* m_options = nullptr;
 
     bool FCaseSensitive = true;
     bool FTracking = false;

@@ -4,6 +4,7 @@
 
 #include "framework/app_events.h"
 #include "framework/color_window.h"
+#include "framework/command_bar.h"
 #include "framework/errors.h"
 #include "framework/event_sink.h"
 #include "framework/factory.h"
@@ -160,6 +161,19 @@ host::office::CommandBar TadxCOMAddInModule::FindCommandBar(std::u16string_view 
             return bar;
     }
     return {};
+}
+
+void TadxCOMAddInModule::CreateCommandBars() {
+    for (std::size_t i = 0; i < ComponentCount(); ++i) {
+        auto* bar = dynamic_cast<TadxCommandBar*>(&Component(i));
+        if (!bar || !bar->SupportedApps().Contains(m_hostType))
+            continue;
+        try {
+            bar->CreateCommandBar();
+        } catch (const std::exception& error) {
+            HandleError(error);
+        }
+    }
 }
 
 std::string TadxCOMAddInModule::GetAddinKey() const {

@@ -16,6 +16,7 @@
 
 #include "framework/component.h"
 #include "framework/host_app.h"
+#include "framework/ribbon_kinds.h"
 #include "host/desktop.h"
 #include "host/excel/excel.h"
 #include "host/office/office.h"
@@ -99,6 +100,12 @@ public:
     bool HandleShortcuts() const noexcept { return m_handleShortcuts; }
     const std::u16string& Namespace() const noexcept { return m_namespace; }
     void SetNamespace(std::u16string value) { m_namespace = std::move(value); }
+
+    // Ribbon document options.
+
+    /// Ribbon kinds whose customUI document asks Office to start from an empty ribbon.
+    TadxRibbons StartFromScratch() const noexcept { return m_startFromScratch; }
+    void SetStartFromScratch(TadxRibbons ribbons) noexcept { m_startFromScratch = ribbons; }
 
     // Published events.
 
@@ -188,6 +195,11 @@ public:
     /// command bars or no bar matches. Office's failures while searching pass on.
     host::office::CommandBar FindCommandBar(std::u16string_view name);
 
+    /// Builds the command bars: each TadxCommandBar among the module's components, in
+    /// order, whose SupportedApps holds the host runs CreateCommandBar; an exception while
+    /// building one goes to HandleError and the next bar follows.
+    void CreateCommandBars();
+
     /// The add-in's key for its host: "\Software\Microsoft\Office\Excel\AddIns\<ProgID>";
     /// empty while no factory is set.
     std::string GetAddinKey() const;
@@ -223,6 +235,7 @@ private:
     bool m_xlAutomationAddIn = false;
     bool m_handleShortcuts = false;
     std::u16string m_namespace;
+    TadxRibbons m_startFromScratch;
 
     TadxOfficeHostApp m_hostType = TadxOfficeHostApp::ohaExcel;
     host::Variant m_hostApplication;

@@ -1,12 +1,18 @@
 #pragma once
 
-// The desktop seam: the windows, dialogs and message boxes of the add-in's process.
+// The desktop seam: the windows, dialogs and message boxes of the add-in's process, and the
+// few file and library services that opening the help file needs.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+
+#include "host/bitmap.h"
+#include "host/clipboard.h"
+#include "host/object.h"
 
 namespace tarvex::host {
 
@@ -25,6 +31,23 @@ inline constexpr std::uint32_t IconQuestion = 0x20;
 inline constexpr std::uint32_t IconWarning = 0x30;
 inline constexpr std::uint32_t IconInformation = 0x40;
 } // namespace message_box
+
+/// A library loaded by Desktop::LoadProcessLibrary (an HMODULE on Windows); 0 is none.
+using LibraryHandle = std::uintptr_t;
+
+/// The address of a function that a library exports; 0 is none. Only the Desktop call made
+/// for that entry point knows its signature.
+using ExportAddress = std::uintptr_t;
+
+/// The HTML Help engine as Windows installs it, and its commands.
+namespace html_help {
+/// The key of the engine's COM class below HKEY_CLASSES_ROOT; its default value names the
+/// engine's file (hhctrl.ocx), often as "%SystemRoot%\System32\hhctrl.ocx".
+inline constexpr std::string_view EngineClassKey =
+    "CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a11}\\InprocServer32";
+/// HH_DISPLAY_TOPIC: opens the topic that the text names ("file.chm::/topic.htm").
+inline constexpr std::uint32_t DisplayTopic = 0x0;
+} // namespace html_help
 
 /// What a hidden message window does with one message: its result, or nothing to leave the
 /// message to the system's default processing.
@@ -62,6 +85,20 @@ public:
     virtual int ShowMessage(std::u16string_view text, std::u16string_view caption,
                             std::uint32_t style) = 0;
 
+    // Button faces: OLE pictures made from bitmaps, and the clipboard.
+
+    /// An OLE picture (IPictureDisp) of `bitmap`: a bitmap picture that owns a copy of the
+    /// pixels and frees it with its last reference. Throws Error when it cannot be made.
+    virtual Ref<Dispatch> CreatePicture(const Bitmap& bitmap) = 0;
+    /// An OLE picture of the monochrome mask of `bitmap`: white where a pixel has the
+    /// bitmap's transparent colour, black everywhere else. Throws Error as CreatePicture.
+    virtual Ref<Dispatch> CreateMaskPicture(const Bitmap& bitmap) = 0;
+    /// The system colour of button faces (COLOR_BTNFACE), as 0xRRGGBB.
+    virtual std::uint32_t ButtonFaceColor() const = 0;
+    /// Opens the clipboard, trying up to 101 times 10 ms apart while another program holds
+    /// it open; null when it stays busy. The clipboard is closed when the session ends.
+    virtual std::unique_ptr<ClipboardSession> OpenClipboard() = 0;
+
     /// The message number registered for `name` (RegisterWindowMessage): every process that
     /// registers the same name gets the same number.
     virtual std::uint32_t RegisterMessage(std::u16string_view name) = 0;
@@ -77,6 +114,35 @@ public:
     /// The first top-level window of the calling thread whose class name is exactly
     /// `className`, or 0.
     virtual WindowHandle FindThreadWindow(std::u16string_view className) const = 0;
+
+    /// The system folder as GetSystemDirectory gives it (a trailing backslash only for the
+    /// root of a drive).
+    virtual std::u16string SystemDirectory() const = 0;
+    /// The Windows folder as GetWindowsDirectory gives it.
+    virtual std::u16string WindowsDirectory() const = 0;
+    /// Whether `path` names an existing file (a folder is not one).
+    virtual bool FileExists(std::u16string_view path) const = 0;
+    /// `text` in the process's ANSI code page, or nothing when a character of it does not
+    /// come back unchanged from that code page (the text needs a wide entry point).
+    virtual std::optional<std::string> ToAnsiCodePage(std::u16string_view text) const = 0;
+
+    /// Loads the library at `path` (a full path) and keeps it loaded for the rest of the
+    /// process: it is never freed, because windows it creates may outlive whoever asked for
+    /// it, and because freeing it from a DLL's unload would run under the loader lock. 0
+    /// when it cannot be loaded.
+    virtual LibraryHandle LoadProcessLibrary(std::u16string_view path) = 0;
+    /// The function that `library` exports as `name`, or 0.
+    virtual ExportAddress FindExport(LibraryHandle library, std::string_view name) const = 0;
+
+    /// Calls an HtmlHelpA entry point: owner window, text in the ANSI code page, command and
+    /// its data. Returns the window the engine answers with (0 for none).
+    virtual WindowHandle CallHtmlHelpA(ExportAddress entry, WindowHandle owner,
+                                       std::string_view text, std::uint32_t command,
+                                       std::uintptr_t data) = 0;
+    /// Calls an HtmlHelpW entry point: as CallHtmlHelpA with UTF-16 text.
+    virtual WindowHandle CallHtmlHelpW(ExportAddress entry, WindowHandle owner,
+                                       std::u16string_view text, std::uint32_t command,
+                                       std::uintptr_t data) = 0;
 };
 
 } // namespace tarvex::host

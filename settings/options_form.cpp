@@ -1,5 +1,6 @@
 #include "options_form.h"
 
+#include <cstdint>
 #include <utility>
 
 #include "host/error.h"
@@ -58,9 +59,9 @@ TfrmOptions::TfrmOptions(host::Registry& registry, host::Desktop& desktop,
                              {16, 154, kCheckBoxWidth, kCheckHeight}, -1, 1);
 
     // The strip runs along the bottom edge over the full width; the buttons sit in it.
-    m_pnlButtons = Add("pnlButtons", ControlKind::Panel, u"",
-                       {0, kClientHeight - kButtonStripHeight, kClientWidth, kButtonStripHeight},
-                       -1, 2);
+    m_pnlButtons =
+        Add("pnlButtons", ControlKind::Panel, u"",
+            {0, kClientHeight - kButtonStripHeight, kClientWidth, kButtonStripHeight}, -1, 2);
     // "Ok" ends the dialog from its own code, and only once the options are saved; no button
     // is the default or the cancel button, so Escape does nothing.
     m_btnOk = Add("btnOk", ControlKind::Button, u"Ok", {128, 8, 75, 25}, m_pnlButtons, 0);

@@ -110,6 +110,8 @@ int SimDesktop::ShowMessage(std::u16string_view text, std::u16string_view captio
 void SimDesktop::ClearRecords() noexcept {
     m_forms.clear();
     m_messages.clear();
+    m_libraryLoads.clear();
+    m_helpRequests.clear();
 }
 
 std::uint32_t SimDesktop::RegisterMessage(std::u16string_view name) {

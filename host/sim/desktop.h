@@ -12,6 +12,7 @@
 
 #include "host/desktop.h"
 #include "host/form.h"
+#include "host/sim/clipboard.h"
 
 namespace tarvex::sim {
 
@@ -34,6 +35,29 @@ struct ShownMessage {
     host::WindowHandle owner = 0;
     int result = 0;
 };
+
+/// One call of a simulated HTML Help entry point: what the engine was asked to do.
+struct HelpRequest {
+    /// "HtmlHelpA" or "HtmlHelpW".
+    std::string entryPoint;
+    host::WindowHandle owner = 0;
+    /// The text as the engine reads it (for HtmlHelpA, decoded from the ANSI code page).
+    std::u16string text;
+    /// The bytes passed to HtmlHelpA; empty for HtmlHelpW.
+    std::string ansiText;
+    std::uint32_t command = 0;
+    std::uintptr_t data = 0;
+    /// The compiled help file and the topic inside it, when the text has the engine's form
+    /// "file::/topic"; otherwise the whole text is the file and the topic is empty.
+    std::u16string file;
+    std::u16string topic;
+    /// The help window opened: a new window when the help file exists on the desktop, 0
+    /// otherwise (the engine then shows nothing).
+    host::WindowHandle window = 0;
+};
+
+/// Told of every call of a simulated HTML Help entry point, after it is recorded.
+using HelpHandler = std::function<void(const HelpRequest&)>;
 
 /// Stands in for the user at a modal form: clicks controls through Form::UserClick, or
 /// returns how the form was closed otherwise (2 for the close box). A result set by a click
@@ -71,6 +95,22 @@ public:
     int ShowMessage(std::u16string_view text, std::u16string_view caption,
                     std::uint32_t style) override;
 
+    // Button faces: pictures and the clipboard.
+
+    /// A SimPicture of the bitmap.
+    host::Ref<host::Dispatch> CreatePicture(const host::Bitmap& bitmap) override;
+    /// A SimPicture of the bitmap's mask (MaskOf).
+    host::Ref<host::Dispatch> CreateMaskPicture(const host::Bitmap& bitmap) override;
+    /// 0xF0F0F0 until set.
+    std::uint32_t ButtonFaceColor() const override { return m_buttonFace; }
+    void SetButtonFaceColor(std::uint32_t color) noexcept { m_buttonFace = color & 0xFFFFFF; }
+    /// Up to 101 attempts at the desktop's clipboard (no time passes between them); null
+    /// when every one finds it held.
+    std::unique_ptr<host::ClipboardSession> OpenClipboard() override;
+    /// The desktop's clipboard, shared with whoever is given SharedClipboard().
+    SimClipboard& Clipboard() noexcept { return *m_clipboard; }
+    const std::shared_ptr<SimClipboard>& SharedClipboard() const noexcept { return m_clipboard; }
+
     /// Installs the stand-in for the user at modal forms (an empty function removes it).
     void SetModalHandler(ModalHandler handler) { m_modalHandler = std::move(handler); }
     /// Installs the stand-in for the user at message boxes (an empty function removes it).
@@ -80,7 +120,7 @@ public:
     const std::vector<ShownForm>& ShownForms() const noexcept { return m_forms; }
     /// Every message box shown so far, oldest first.
     const std::vector<ShownMessage>& ShownMessages() const noexcept { return m_messages; }
-    /// Forgets the records.
+    /// Forgets the records (forms, message boxes, library loads and help requests).
     void ClearRecords() noexcept;
 
     /// Numbers from 0xC000 on, one per name, as Windows gives them.
@@ -102,7 +142,61 @@ public:
     /// The captions of the live message windows, in creation order.
     std::vector<std::u16string> MessageWindowCaptions() const;
 
+    /// C:\WINDOWS\system32 until set.
+    std::u16string SystemDirectory() const override { return m_systemDirectory; }
+    void SetSystemDirectory(std::u16string folder) { m_systemDirectory = std::move(folder); }
+    /// C:\WINDOWS until set.
+    std::u16string WindowsDirectory() const override { return m_windowsDirectory; }
+    void SetWindowsDirectory(std::u16string folder) { m_windowsDirectory = std::move(folder); }
+
+    /// Whether `path` is one of the desktop's files, compared without regard to case as the
+    /// Windows file system compares names.
+    bool FileExists(std::u16string_view path) const override;
+    /// Makes `path` an existing file.
+    void AddFile(std::u16string path);
+    /// Removes a file; a library loaded from it stays loaded.
+    void RemoveFile(std::u16string_view path);
+
+    /// The text in Windows-1252, the code page of the simulated desktop.
+    std::optional<std::string> ToAnsiCodePage(std::u16string_view text) const override;
+
+    /// Puts a library with the exports `exports` at `path` (an existing file from now on).
+    /// Exports named "HtmlHelpA" and "HtmlHelpW" behave as the help engine's entry points.
+    void AddLibrary(std::u16string path, std::vector<std::string> exports);
+    /// The library at `path`, the same handle for every load; 0 when the file does not exist
+    /// or is no library. Every request is recorded.
+    host::LibraryHandle LoadProcessLibrary(std::u16string_view path) override;
+    /// The export `name` of a loaded library, or 0.
+    host::ExportAddress FindExport(host::LibraryHandle library,
+                                   std::string_view name) const override;
+    /// Records the request and tells the help handler. Throws Error(E_POINTER) when `entry`
+    /// is not the HtmlHelpA export of a loaded library; an exception from the handler
+    /// passes on.
+    host::WindowHandle CallHtmlHelpA(host::ExportAddress entry, host::WindowHandle owner,
+                                     std::string_view text, std::uint32_t command,
+                                     std::uintptr_t data) override;
+    /// As CallHtmlHelpA, for the HtmlHelpW export.
+    host::WindowHandle CallHtmlHelpW(host::ExportAddress entry, host::WindowHandle owner,
+                                     std::u16string_view text, std::uint32_t command,
+                                     std::uintptr_t data) override;
+
+    /// The paths of every LoadProcessLibrary request so far, oldest first.
+    const std::vector<std::u16string>& LibraryLoads() const noexcept { return m_libraryLoads; }
+    /// Every call of a help entry point so far, oldest first.
+    const std::vector<HelpRequest>& HelpRequests() const noexcept { return m_helpRequests; }
+    /// Installs what is told of help requests (an empty function removes it).
+    void SetHelpHandler(HelpHandler handler) { m_helpHandler = std::move(handler); }
+
 private:
+    struct SimLibrary {
+        std::u16string path;
+        std::vector<std::string> exports;
+        bool loaded = false;
+    };
+    const SimLibrary* LoadedLibraryAt(host::LibraryHandle library) const noexcept;
+    host::WindowHandle CallHelpEntry(host::ExportAddress entry, std::string_view entryPoint,
+                                     HelpRequest request);
+
     struct SimMessageWindow;
     struct WindowRecord {
         host::WindowHandle handle;
@@ -124,6 +218,16 @@ private:
         std::make_shared<std::vector<WindowRecord>>();
     host::WindowHandle m_nextWindow = 0x20000;
     bool m_classesFail = false;
+    std::uint32_t m_buttonFace = 0xF0F0F0;
+    std::shared_ptr<SimClipboard> m_clipboard = std::make_shared<SimClipboard>();
+    std::uint32_t m_nextPicture = 0x10000;
+    std::u16string m_systemDirectory = u"C:\\WINDOWS\\system32";
+    std::u16string m_windowsDirectory = u"C:\\WINDOWS";
+    std::vector<std::u16string> m_files;
+    std::vector<SimLibrary> m_libraries;
+    std::vector<std::u16string> m_libraryLoads;
+    std::vector<HelpRequest> m_helpRequests;
+    HelpHandler m_helpHandler;
 };
 
 /// An answer that clicks the enabled button captioned `caption`; throws Error(E_INVALIDARG)

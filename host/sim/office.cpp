@@ -4,11 +4,13 @@
 
 #include <algorithm>
 
+#include "clipboard.h"
 #include "excel_model.h"
 #include "host/error.h"
 #include "host/office/dispids.h"
 #include "office_model.h"
 #include "office_objects.h"
+#include "picture.h"
 
 namespace tarvex::sim {
 
@@ -208,6 +210,8 @@ void SimOffice::Restart() {
 }
 
 void SimOffice::SetClipboard(SimBitmap bitmap) {
+    if (detail::OfficeOf(*m_state).clipboardReader)
+        throw host::Error(host::hr::Unexpected, "Office reads another clipboard: set it there");
     if (bitmap.width < 0 || bitmap.height < 0 ||
         bitmap.pixels.size() !=
             static_cast<std::size_t>(bitmap.width) * static_cast<std::size_t>(bitmap.height))
@@ -216,11 +220,69 @@ void SimOffice::SetClipboard(SimBitmap bitmap) {
 }
 
 void SimOffice::ClearClipboard() {
+    if (detail::OfficeOf(*m_state).clipboardReader)
+        throw host::Error(host::hr::Unexpected, "Office reads another clipboard: clear it there");
     detail::OfficeOf(*m_state).clipboard.reset();
 }
 
 std::optional<SimBitmap> SimOffice::Clipboard() const {
-    return detail::OfficeOf(*m_state).clipboard;
+    const OfficeModel& model = detail::OfficeOf(*m_state);
+    return model.clipboardReader ? model.clipboardReader() : model.clipboard;
+}
+
+void SimOffice::ReadClipboardThrough(ClipboardReader reader) {
+    detail::OfficeOf(*m_state).clipboardReader = std::move(reader);
+}
+
+void SimOffice::ShareClipboard(std::shared_ptr<SimClipboard> clipboard) {
+    if (!clipboard)
+        throw host::Error(host::hr::Pointer, "No clipboard to share");
+    ReadClipboardThrough([clipboard = std::move(clipboard)]() -> std::optional<SimBitmap> {
+        // Office opens the clipboard to read it, and fails while someone else has it open.
+        if (!clipboard->TryOpen())
+            throw host::Error(host::hr::AccessDenied, "The clipboard is held open");
+        const std::optional<host::Bitmap> bitmap = clipboard->GetBitmap();
+        clipboard->Close();
+        if (!bitmap)
+            return std::nullopt;
+        return ToSimBitmap(*bitmap);
+    });
+}
+
+std::optional<SimBitmap> SimOffice::ShownFace(ControlHandle control,
+                                              std::uint32_t background) const {
+    const ButtonFace face = RequireControl(control)->data.face;
+    switch (face.source) {
+    case ButtonFace::Source::Clipboard:
+        return face.pasted;
+    case ButtonFace::Source::Picture:
+        break;
+    case ButtonFace::Source::None:
+    case ButtonFace::Source::FaceId:
+        return std::nullopt;
+    }
+    const auto* picture = dynamic_cast<const SimPicture*>(face.picture.Get());
+    if (!picture)
+        return std::nullopt;
+    SimBitmap shown = ToSimBitmap(picture->Bitmap());
+    const auto* mask = dynamic_cast<const SimPicture*>(face.mask.Get());
+    // Office draws the picture through its mask only when the two are the same size.
+    if (mask && mask->Bitmap().width == shown.width && mask->Bitmap().height == shown.height &&
+        mask->Bitmap().pixels.size() == shown.pixels.size()) {
+        for (std::size_t i = 0; i < shown.pixels.size(); ++i) {
+            if ((mask->Bitmap().pixels[i] & 0xFFFFFF) != 0)
+                shown.pixels[i] = background & 0xFFFFFF;
+        }
+    }
+    return shown;
+}
+
+SimBitmap ToSimBitmap(const host::Bitmap& bitmap) {
+    SimBitmap result{bitmap.width, bitmap.height, {}};
+    result.pixels.reserve(bitmap.pixels.size());
+    for (const std::uint32_t pixel : bitmap.pixels)
+        result.pixels.push_back(pixel & 0xFFFFFF);
+    return result;
 }
 
 host::Ref<host::Dispatch> SimOffice::RibbonUI() const {

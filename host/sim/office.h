@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "excel.h"
+#include "host/bitmap.h"
 #include "host/object.h"
 #include "host/result.h"
 
@@ -27,6 +29,8 @@ struct BarModel;
 struct ControlModel;
 } // namespace detail
 
+class SimClipboard;
+
 /// A bitmap as the simulated clipboard holds it: 0xRRGGBB pixels, top row first.
 struct SimBitmap {
     std::int32_t width = 0;
@@ -35,6 +39,9 @@ struct SimBitmap {
 
     friend bool operator==(const SimBitmap&, const SimBitmap&) = default;
 };
+
+/// `bitmap` as the clipboard holds it: the colours without their alpha.
+SimBitmap ToSimBitmap(const host::Bitmap& bitmap);
 
 /// The face a button received last, and from where.
 struct ButtonFace {
@@ -184,9 +191,29 @@ public:
 
     // The clipboard that PasteFace reads.
 
+    /// Reads the bitmap on the system clipboard for PasteFace: nothing when none is there;
+    /// host::Error when the clipboard cannot be opened (PasteFace then fails as Office does).
+    using ClipboardReader = std::function<std::optional<SimBitmap>()>;
+
+    /// Puts a bitmap on Office's own clipboard. Throws host::Error(E_UNEXPECTED) while
+    /// Office reads another clipboard (set it there instead).
     void SetClipboard(SimBitmap bitmap);
+    /// Empties Office's own clipboard; throws as SetClipboard.
     void ClearClipboard();
+    /// The bitmap PasteFace would take now.
     std::optional<SimBitmap> Clipboard() const;
+    /// Makes PasteFace read the system clipboard through `reader` instead of Office's own;
+    /// an empty function goes back to Office's own. Kept across Restart.
+    void ReadClipboardThrough(ClipboardReader reader);
+    /// Makes PasteFace read `clipboard` (the simulated desktop's): its bitmap, and a failure
+    /// while another program or the add-in holds it open.
+    void ShareClipboard(std::shared_ptr<SimClipboard> clipboard);
+
+    /// The face of a button as the user sees it on a bar whose background is `background`
+    /// (0xRRGGBB): a Picture with its Mask (white mask pixels show the background), or the
+    /// bitmap PasteFace took. Nothing for a face id, no face, or a picture that is not a
+    /// SimPicture.
+    std::optional<SimBitmap> ShownFace(ControlHandle control, std::uint32_t background) const;
 
     // The ribbon.
 

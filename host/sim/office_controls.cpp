@@ -408,9 +408,17 @@ Variant ControlObject::Call(ExcelState& state, const MemberInfo& member, const C
         return Variant(data.faceId);
     case btn::PasteFace: {
         OfficeModel& office = OfficeOf(state);
-        if (!office.clipboard)
+        std::optional<SimBitmap> picture = office.clipboard;
+        if (office.clipboardReader) {
+            try {
+                picture = office.clipboardReader();
+            } catch (const host::Error& error) {
+                RaiseOffice(host::hr::Fail, error.Message());
+            }
+        }
+        if (!picture)
             RaiseOffice(host::hr::Fail, "The clipboard holds no picture");
-        control->data.face = ButtonFace{ButtonFace::Source::Clipboard, {}, {}, office.clipboard};
+        control->data.face = ButtonFace{ButtonFace::Source::Clipboard, {}, {}, std::move(picture)};
         return {};
     }
     case btn::ShortcutText:

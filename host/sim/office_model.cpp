@@ -225,6 +225,7 @@ std::shared_ptr<OfficeModel> OfficeModel::Restarted() const {
     next->nextCustomBar = nextCustomBar;
     next->nextCookie = nextCookie;
     next->clipboard = clipboard;
+    next->clipboardReader = clipboardReader;
     next->application = application;
     for (const auto& addIn : addIns) {
         auto copy = std::make_shared<AddInModel>();

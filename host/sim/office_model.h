@@ -90,6 +90,8 @@ public:
     std::int32_t nextCustomBar = 1; // "Custom 1", "Custom 2"...
     std::uint32_t nextCookie = 1;
     std::optional<SimBitmap> clipboard;
+    /// When set, PasteFace reads the system clipboard through it instead of `clipboard`.
+    SimOffice::ClipboardReader clipboardReader;
     std::vector<SimOffice::RibbonInvalidation> invalidations;
     std::vector<std::shared_ptr<AddInModel>> addIns;
     host::Ref<host::Dispatch> commandBars; // the CommandBars object, made on first use

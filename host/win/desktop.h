@@ -35,6 +35,42 @@ public:
                                                              std::u16string_view caption,
                                                              host::MessageWindowHandler handler) override;
     host::WindowHandle FindThreadWindow(std::u16string_view className) const override;
+
+    // Button faces: OLE pictures made from bitmaps, and the clipboard.
+
+    /// OleCreatePictureIndirect over a device-dependent copy of the bitmap (the picture owns
+    /// it). Throws Error when the bitmap or the picture cannot be made.
+    host::Ref<host::Dispatch> CreatePicture(const host::Bitmap& bitmap) override;
+    /// As CreatePicture, over a monochrome bitmap: transparent pixels white, others black.
+    host::Ref<host::Dispatch> CreateMaskPicture(const host::Bitmap& bitmap) override;
+    /// GetSysColor(COLOR_BTNFACE).
+    std::uint32_t ButtonFaceColor() const override;
+    /// OpenClipboard without an owner window, 101 attempts 10 ms apart.
+    std::unique_ptr<host::ClipboardSession> OpenClipboard() override;
+
+    /// GetSystemDirectoryW, whatever its length. Throws Error when it fails.
+    std::u16string SystemDirectory() const override;
+    /// GetWindowsDirectoryW, whatever its length. Throws Error when it fails.
+    std::u16string WindowsDirectory() const override;
+    /// GetFileAttributesW finds it and it is no directory.
+    bool FileExists(std::u16string_view path) const override;
+    /// WideCharToMultiByte to CP_ACP, kept only when MultiByteToWideChar gives `text` back
+    /// (best-fit replacements, such as a plain a for an a with a macron, are refused).
+    std::optional<std::string> ToAnsiCodePage(std::u16string_view text) const override;
+
+    /// LoadLibraryW, then pinned (GetModuleHandleExW with GET_MODULE_HANDLE_EX_FLAG_PIN) so
+    /// that no FreeLibrary of anyone's can unload it any more.
+    host::LibraryHandle LoadProcessLibrary(std::u16string_view path) override;
+    host::ExportAddress FindExport(host::LibraryHandle library,
+                                   std::string_view name) const override;
+    /// Throws Error(E_POINTER) for a null entry point.
+    host::WindowHandle CallHtmlHelpA(host::ExportAddress entry, host::WindowHandle owner,
+                                     std::string_view text, std::uint32_t command,
+                                     std::uintptr_t data) override;
+    /// Throws Error(E_POINTER) for a null entry point.
+    host::WindowHandle CallHtmlHelpW(host::ExportAddress entry, host::WindowHandle owner,
+                                     std::u16string_view text, std::uint32_t command,
+                                     std::uintptr_t data) override;
 };
 
 } // namespace tarvex::win

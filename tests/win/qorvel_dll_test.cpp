@@ -4,10 +4,14 @@
 
 #include <string>
 
+#include "addin/glyphs.h"
 #include "addin/identity.h"
 #include "addin/strings.h"
+#include "host/error.h"
+#include "host/text.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
+#include "host/win/resources.h"
 
 namespace tarvex::win {
 namespace {
@@ -108,6 +112,21 @@ TEST_F(QorvelDll, CarriesThePromptTextAsString65276) {
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(text)),
               addin::BuiltInString(addin::kIdsDuplicatePrompt));
     EXPECT_STREQ(text, L"Entered value is duplicate of cell %s. Go to cell %s?");
+}
+
+TEST_F(QorvelDll, CarriesEveryImageAsTheBitmapTheNativeBuildDraws) {
+    UniqueHmodule dll(::LoadLibraryExW(DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(dll);
+    for (const addin::GlyphId id : addin::kAllGlyphs) {
+        const std::string_view name = addin::GlyphResourceName(id);
+        SCOPED_TRACE(std::string(name));
+        const host::Bitmap resource = LoadBitmapResource(dll.Get(), host::Utf8ToUtf16(name));
+        EXPECT_EQ(resource, addin::BuiltInGlyph(id));
+    }
+    EXPECT_THROW(LoadBitmapResource(dll.Get(), u"NOSUCHIMAGE"), host::Error);
+    EXPECT_EQ(LoadStringResource(dll.Get(), addin::kIdsDuplicatePrompt),
+              addin::BuiltInString(addin::kIdsDuplicatePrompt));
+    EXPECT_EQ(LoadStringResource(dll.Get(), 1), u"");
 }
 
 TEST_F(QorvelDll, ExportsAnswerHonestlyUntilTheServerIsBuilt) {

@@ -33,7 +33,8 @@ using tarvex::simtool::SessionOptions;
 
 constexpr const char* kUsage =
     "usage: tarvex-sim [--empty] [--tour] [--excel-version TEXT] [--registry FILE|none]\n"
-    "                  [--answer yes|no] [--addin-folder DIR] [SCRIPT|-]\n";
+    "                  [--answer yes|no] [--addin-folder DIR] [--no-help-engine]\n"
+    "                  [--help-pages DIR] [SCRIPT|-]\n";
 
 struct Arguments {
     SessionOptions session;
@@ -90,6 +91,10 @@ Arguments ParseArguments(int argc, char** argv) {
                 UsageError("--answer must be yes or no");
         } else if (arg == "--addin-folder") {
             folder = value(i, arg);
+        } else if (arg == "--no-help-engine") {
+            arguments.session.helpEngine = false;
+        } else if (arg == "--help-pages") {
+            arguments.session.helpPages = std::filesystem::path(value(i, arg));
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
             UsageError("unknown option " + arg);
         } else if (arguments.script) {
@@ -103,13 +108,19 @@ Arguments ParseArguments(int argc, char** argv) {
         arguments.session.registryFile = std::filesystem::path(*registry);
     else if (!registry && !arguments.tour)
         arguments.session.registryFile = DefaultRegistryFile();
-    arguments.session.addinFolder =
-        folder ? std::filesystem::path(*folder)
-               : std::filesystem::absolute(std::filesystem::path(argv[0])).parent_path();
+    const std::filesystem::path programFolder =
+        std::filesystem::absolute(std::filesystem::path(argv[0])).parent_path();
+    arguments.session.addinFolder = folder ? std::filesystem::path(*folder) : programFolder;
+    // The build and an installation put the help file's pages beside the simulator.
+    if (std::error_code error; !arguments.session.helpPages &&
+                               std::filesystem::is_directory(programFolder / "help", error))
+        arguments.session.helpPages = programFolder / "help";
     return arguments;
 }
 
-bool StandardInputIsTerminal() { return TARVEX_ISATTY(0) != 0; }
+bool StandardInputIsTerminal() {
+    return TARVEX_ISATTY(0) != 0;
+}
 
 // Runs lines as a script: the first bad line ends the run with status 2.
 int RunScript(Session& session, std::istream& input) {

@@ -3,12 +3,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "addin/identity.h"
 #include "host/error.h"
+#include "host/scope_exit.h"
 #include "host/sim/file_registry.h"
+#include "host/sim/help_engine.h"
 #include "host/sim/memory_registry.h"
 #include "host/text.h"
 #include "settings/information_form.h"
-#include "settings/options.h"
 #include "tools/sim/csv.h"
 #include "tools/sim/demo.h"
 #include "tools/sim/script.h"
@@ -20,12 +22,15 @@ namespace {
 // foreground window while the user types.
 constexpr host::WindowHandle kExcelWindow = 0x10010;
 
-std::string Utf8(std::u16string_view text) { return host::Utf16ToUtf8(text); }
+std::string Utf8(std::u16string_view text) {
+    return host::Utf16ToUtf8(text);
+}
 
-[[noreturn]] void Malformed(const std::string& what) { throw ScriptError(what); }
+[[noreturn]] void Malformed(const std::string& what) {
+    throw ScriptError(what);
+}
 
-void ExpectCount(const std::vector<std::u16string>& words, std::size_t count,
-                 const char* usage) {
+void ExpectCount(const std::vector<std::u16string>& words, std::size_t count, const char* usage) {
     if (words.size() != count)
         Malformed(std::string("usage: ") + usage);
 }
@@ -38,6 +43,15 @@ bool OnOff(std::u16string_view value, const std::string& key) {
     Malformed(key + " must be on or off");
 }
 
+// The folder as the add-in's factory keeps it: ending in a separator, the one the folder
+// itself uses (a Windows folder given to the simulator keeps its backslashes).
+std::string FolderText(const std::filesystem::path& folder) {
+    std::string text = folder.string();
+    if (text.empty() || text.back() == '\\' || text.back() == '/')
+        return text;
+    return text + (text.find('\\') != std::string::npos ? '\\' : '/');
+}
+
 std::size_t CellCount(const sim::Area& area) {
     return static_cast<std::size_t>(area.bottom - area.top + 1) *
            static_cast<std::size_t>(area.right - area.left + 1);
@@ -45,7 +59,8 @@ std::size_t CellCount(const sim::Area& area) {
 } // namespace
 
 Session::Session(const SessionOptions& options, std::ostream& out)
-    : m_out(out), m_defaultAnswer(options.defaultAnswer) {
+    : m_out(out)
+    , m_defaultAnswer(options.defaultAnswer) {
     if (options.registryFile)
         m_registry = std::make_unique<sim::FileRegistry>(*options.registryFile);
     else
@@ -57,12 +72,11 @@ Session::Session(const SessionOptions& options, std::ostream& out)
     else
         OpenDemoWorkbook(m_excel);
     m_excel.SetCallLogging(false);
-    m_excel.SetActivationObserver([this](sim::Cell cell) {
-        m_out << "active: " << Utf8(sim::FormatA1(cell)) << '\n';
-    });
+    m_excel.SetActivationObserver(
+        [this](sim::Cell cell) { m_out << "active: " << Utf8(sim::FormatA1(cell)) << '\n'; });
     m_desktop.SetForegroundWindow(kExcelWindow);
     m_desktop.SetActiveWindow(kExcelWindow);
-    m_desktop.SetModalHandler([this](host::Form& form) { return AnswerPrompt(form); });
+    m_desktop.SetModalHandler([this](host::Form& form) { return AnswerModal(form); });
     m_desktop.SetMessageHandler([this](const sim::ShownMessage& message) {
         std::istringstream lines(Utf8(message.text));
         for (std::string line; std::getline(lines, line);) {
@@ -73,8 +87,29 @@ Session::Session(const SessionOptions& options, std::ostream& out)
         return 1;
     });
 
+    // A Windows installation as the help access expects it: the engine in the system
+    // folder, registered under its class key with the usual unexpanded root variable.
+    m_desktop.SetWindowsDirectory(u"C:\\Windows");
+    m_desktop.SetSystemDirectory(u"C:\\Windows\\System32");
+    if (options.helpEngine) {
+        sim::InstallHelpEngine(m_desktop, m_machineRegistry, u"C:\\Windows\\System32\\hhctrl.ocx");
+        sim::RegisterHelpEngine(m_machineRegistry, u"%SystemRoot%\\System32\\hhctrl.ocx",
+                                host::RegistryType::ExpandString);
+    }
+    m_desktop.SetHelpHandler([this, pages = options.helpPages](const sim::HelpRequest& request) {
+        m_out << (pages ? sim::DescribeHelpRequest(request, *pages) : "help: " + Utf8(request.text))
+              << '\n';
+    });
+    m_help = std::make_unique<settings::HelpAccess>(m_desktop, m_machineRegistry);
+
     m_module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
-        framework::ModuleServices{m_desktop, *m_registry});
+        framework::ModuleServices{m_desktop, *m_registry}, addin::BuiltInString,
+        [this](const std::string& fileAndTopic) {
+            m_help->OpenText(host::Utf8ToUtf16(fileAndTopic));
+        });
+    m_factory = std::make_unique<framework::TadxFactory>(
+        "qorvel", "Tarvex", "Tarvex Object", addin::kClsidTarvex, FolderText(options.addinFolder));
+    m_module->SetFactory(m_factory.get());
     m_module->SetHostApplication(host::Variant(m_excel.Application()));
     m_module->ConnectToHost();
     m_desktop.SetOwnerWindow(m_desktop.ActiveWindow());
@@ -104,9 +139,11 @@ std::string Session::HelpText() {
            "  close-workbook      close the active workbook\n"
            "  track               the Track command: tracking on or off\n"
            "  answer yes|no|close queue the answer to the next prompt\n"
-           "  options [columns=on|off] [rows=on|off] [column-scope=column|range]\n"
-           "          [row-scope=row|range] [case=on|off]\n"
-           "                      change the options and press Ok\n"
+           "  options [help] [CHANGE...] [ok|cancel]\n"
+           "                      open Options, show what it shows, press Help if asked,\n"
+           "                      make the changes (columns=on|off rows=on|off case=on|off\n"
+           "                      column-scope=column|range row-scope=row|range), then\n"
+           "                      press Ok (the default) or Cancel\n"
            "  load FILE [REF]     put a CSV file's cells into the sheet from REF (A1)\n"
            "  show [RANGE]        list the non-empty cells (the used range by default)\n"
            "  help                this list\n"
@@ -256,54 +293,85 @@ void Session::AnswerCommand(const std::vector<std::u16string>& words) {
 }
 
 void Session::OptionsCommand(const std::vector<std::u16string>& words) {
-    settings::TOptions options(*m_registry);
-    // What the options dialog shows when it opens, changed as asked, then saved by Ok.
-    bool trackColumns = options.TrackColumns();
-    bool trackRows = options.TrackRows();
-    bool caseSensitive = options.CaseSensitive();
-    bool activeColumn = options.ActiveColumn();
-    bool activeRow = options.ActiveRow();
-    bool columnRange = options.ColumnSelectedRange();
-    bool rowRange = options.RowSelectedRange();
-    for (std::size_t i = 1; i < words.size(); ++i) {
+    // The whole line is checked before the dialog opens, so that a typing error changes
+    // nothing; whether a change can be made is known only in the dialog.
+    OptionsPlan plan;
+    std::size_t end = words.size();
+    if (end > 1 && (words[end - 1] == u"ok" || words[end - 1] == u"cancel")) {
+        plan.ok = words[end - 1] == u"ok";
+        --end;
+    }
+    std::size_t i = 1;
+    if (i < end && words[i] == u"help") {
+        plan.help = true;
+        ++i;
+    }
+    for (; i < end; ++i) {
         const std::u16string& word = words[i];
         const std::size_t equals = word.find(u'=');
         if (equals == std::u16string::npos)
-            Malformed("options takes key=value settings, not '" + Utf8(word) + "'");
+            Malformed("usage: options [help] [CHANGE...] [ok|cancel], not '" + Utf8(word) + "'");
         const std::string key = Utf8(word.substr(0, equals));
         const std::u16string value = word.substr(equals + 1);
-        if (key == "columns") {
-            trackColumns = OnOff(value, key);
-        } else if (key == "rows") {
-            trackRows = OnOff(value, key);
-        } else if (key == "case") {
-            caseSensitive = OnOff(value, key);
+        OptionsChange change;
+        if (key == "columns" || key == "rows" || key == "case") {
+            change.control = key == "columns" ? "chkColumns"
+                             : key == "rows"  ? "chkRows"
+                                              : "chkCaseSensitive";
+            change.checked = OnOff(value, key);
         } else if (key == "column-scope") {
             if (value != u"column" && value != u"range")
                 Malformed("column-scope must be column or range");
-            activeColumn = value == u"column";
-            columnRange = !activeColumn;
+            change.control = value == u"column" ? "rbActiveColumn" : "rbColumnSelectedRange";
         } else if (key == "row-scope") {
             if (value != u"row" && value != u"range")
                 Malformed("row-scope must be row or range");
-            activeRow = value == u"row";
-            rowRange = !activeRow;
+            change.control = value == u"row" ? "rbActiveRow" : "rbRowSelectedRange";
         } else {
             Malformed("unknown option '" + key + "'");
         }
+        change.text = Utf8(word);
+        plan.changes.push_back(std::move(change));
     }
-    options.SetTrackColumns(trackColumns);
-    options.SetActiveColumn(activeColumn);
-    options.SetColumnSelectedRange(columnRange);
-    options.SetTrackRows(trackRows);
-    options.SetActiveRow(activeRow);
-    options.SetRowSelectedRange(rowRange);
-    options.SetCaseSensitive(caseSensitive);
+    m_optionsPlan = std::move(plan);
+    const host::ScopeExit forget([this] { m_optionsPlan.reset(); });
     try {
-        m_module->LoadOptions();
+        m_module->OptionsClick(*m_module);
+    } catch (const ScriptError&) {
+        throw;
     } catch (const std::exception& error) {
         ReportFailure(error);
     }
+}
+
+int Session::AnswerOptions(host::Form& form) {
+    const auto on = [&](const char* name) { return form.Control(name).checked ? "on" : "off"; };
+    const auto scope = [&](const char* active, const char* range, const char* activeWord) {
+        if (form.Control(active).checked)
+            return activeWord;
+        return form.Control(range).checked ? "range" : "none";
+    };
+    m_out << "options: columns=" << on("chkColumns") << " rows=" << on("chkRows")
+          << " column-scope=" << scope("rbActiveColumn", "rbColumnSelectedRange", "column")
+          << " row-scope=" << scope("rbActiveRow", "rbRowSelectedRange", "row")
+          << " case=" << on("chkCaseSensitive") << '\n';
+    const OptionsPlan plan = *m_optionsPlan;
+    if (plan.help)
+        form.UserClick(form.IndexOf("btnHelp"));
+    for (const OptionsChange& change : plan.changes) {
+        const int index = form.IndexOf(change.control);
+        if (!form.AcceptsInput(index))
+            throw ScriptError("options: '" + change.text + "' changes a disabled control");
+        // A check box is clicked only when it must change; a radio button is clicked even
+        // when already checked, which changes nothing, as for a user.
+        const host::ControlKind kind = form.Control(index).kind;
+        if (kind != host::ControlKind::CheckBox || form.Control(index).checked != change.checked)
+            form.UserClick(index);
+    }
+    form.UserClick(form.IndexOf(plan.ok ? "btnOk" : "btnCancel"));
+    // A failed save leaves the dialog open with its error shown: the user gives up then.
+    return form.ModalResult() == host::modal_result::None ? host::modal_result::Cancel
+                                                          : form.ModalResult();
 }
 
 void Session::LoadCommand(const std::vector<std::u16string>& words) {
@@ -348,6 +416,12 @@ void Session::ShowCommand(const std::vector<std::u16string>& words) {
         return;
     for (const auto& [cell, text] : m_excel.NonEmptyCells(*area))
         m_out << Utf8(sim::FormatA1(cell)) << ": " << Quoted(text) << '\n';
+}
+
+int Session::AnswerModal(host::Form& form) {
+    if (m_optionsPlan && form.caption == u"Options")
+        return AnswerOptions(form);
+    return AnswerPrompt(form);
 }
 
 int Session::AnswerPrompt(host::Form& form) {

@@ -17,6 +17,9 @@
 #include "host/registry.h"
 #include "host/sim/desktop.h"
 #include "host/sim/excel.h"
+#include "host/sim/memory_registry.h"
+#include "framework/factory.h"
+#include "settings/help.h"
 
 namespace tarvex::simtool {
 
@@ -27,8 +30,12 @@ struct SessionOptions {
     std::optional<std::filesystem::path> registryFile;
     /// How a prompt is answered when no answer is queued and nobody is asked.
     int defaultAnswer = host::modal_result::No;
-    /// The folder the add-in believes it was loaded from.
+    /// The folder the add-in believes it was loaded from; its help file lies there.
     std::filesystem::path addinFolder;
+    /// Whether the simulated Windows has its HTML Help engine installed.
+    bool helpEngine = true;
+    /// The help file's pages (docs/help), named beside each topic opened, when set.
+    std::optional<std::filesystem::path> helpPages;
 };
 
 class Session {
@@ -64,16 +71,37 @@ private:
     void LoadCommand(const std::vector<std::u16string>& words);
     void ShowCommand(const std::vector<std::u16string>& words);
     void RequireWorkbook() const;
+    int AnswerModal(host::Form& form);
     int AnswerPrompt(host::Form& form);
+    int AnswerOptions(host::Form& form);
+
+    /// One change of the options command: the control to click, or the state a check box
+    /// must end in.
+    struct OptionsChange {
+        std::string control;
+        bool checked = false;
+        std::string text;
+    };
+    /// What the options command does in the dialog once it is open.
+    struct OptionsPlan {
+        bool help = false;
+        std::vector<OptionsChange> changes;
+        bool ok = true;
+    };
     void ReportFailure(const std::exception& error);
 
     std::ostream& m_out;
     int m_defaultAnswer;
     std::function<int(const std::u16string&)> m_ask;
     std::deque<int> m_answers;
+    std::optional<OptionsPlan> m_optionsPlan;
 
     std::unique_ptr<host::Registry> m_registry;
+    /// The machine's part of the registry (the help engine's class key).
+    sim::MemoryRegistry m_machineRegistry;
     sim::SimDesktop m_desktop;
+    std::unique_ptr<settings::HelpAccess> m_help;
+    std::unique_ptr<framework::TadxFactory> m_factory;
     sim::SimExcel m_excel;
     std::unique_ptr<addin::TAddInModule> m_module;
 };

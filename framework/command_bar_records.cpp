@@ -1,0 +1,92 @@
+#include "framework/command_bar_records.h"
+
+#include "framework/module.h"
+#include "host/error.h"
+#include "host/registry.h"
+#include "host/text.h"
+
+namespace tarvex::framework {
+
+namespace {
+
+// The add-in key's subkey; empty while the module has no factory (no add-in key yet).
+std::string SubkeyPath(const TadxCOMAddInModule& module, std::string_view subkey) {
+    const std::string key = module.GetAddinKey();
+    if (key.empty())
+        return {};
+    return key + "\\" + std::string(subkey);
+}
+
+std::unique_ptr<host::RegistryKey> Open(const TadxCOMAddInModule& module, std::string_view subkey,
+                                        host::RegistryAccess access) {
+    const std::string path = SubkeyPath(module, subkey);
+    std::unique_ptr<host::RegistryKey> key;
+    if (path.empty() ||
+        host::Failed(module.Registry().OpenKey(host::RegistryRoot::CurrentUser, path, access, key)))
+        return nullptr;
+    return key;
+}
+
+} // namespace
+
+std::optional<std::int32_t> ReadRecord(const TadxCOMAddInModule& module, std::string_view subkey,
+                                       std::u16string_view name) {
+    const auto key = Open(module, subkey, host::RegistryAccess::Read);
+    if (!key)
+        return std::nullopt;
+    host::RegistryValue value;
+    if (host::Failed(key->QueryValue(host::Utf16ToUtf8(name), value)))
+        return std::nullopt;
+    const std::optional<std::uint32_t> number = value.AsDWord();
+    if (!number)
+        return std::nullopt;
+    return static_cast<std::int32_t>(*number);
+}
+
+void WriteRecord(const TadxCOMAddInModule& module, std::string_view subkey,
+                 std::u16string_view name, std::int32_t counter) {
+    const std::string path = SubkeyPath(module, subkey);
+    if (path.empty())
+        throw host::Error(host::hr::Unexpected, "The add-in has no registry key to record in");
+    std::unique_ptr<host::RegistryKey> key;
+    host::ThrowIfFailed(module.Registry().CreateKey(host::RegistryRoot::CurrentUser, path, key),
+                        "Creating the key " + path);
+    host::ThrowIfFailed(
+        key->SetValue(host::Utf16ToUtf8(name),
+                      host::RegistryValue::FromDWord(static_cast<std::uint32_t>(counter))),
+        "Recording " + host::Utf16ToUtf8(name));
+}
+
+std::optional<std::vector<std::u16string>> RecordNames(const TadxCOMAddInModule& module,
+                                                       std::string_view subkey) {
+    const auto key = Open(module, subkey, host::RegistryAccess::Read);
+    if (!key)
+        return std::nullopt;
+    std::vector<std::string> names;
+    host::ThrowIfFailed(key->ValueNames(names), "Listing the add-in's records");
+    std::vector<std::u16string> result;
+    result.reserve(names.size());
+    for (const std::string& name : names)
+        result.push_back(host::Utf8ToUtf16(name));
+    return result;
+}
+
+void DeleteRecord(const TadxCOMAddInModule& module, std::string_view subkey,
+                  std::u16string_view name) {
+    const auto key = Open(module, subkey, host::RegistryAccess::All);
+    if (!key)
+        return;
+    host::ThrowIfFailed(key->DeleteValue(host::Utf16ToUtf8(name)),
+                        "Deleting the record " + host::Utf16ToUtf8(name));
+}
+
+void DeleteRecords(const TadxCOMAddInModule& module) {
+    for (std::string_view subkey : {record_key::CommandBars, record_key::Controls}) {
+        const std::string path = SubkeyPath(module, subkey);
+        if (!path.empty())
+            // A subkey that was never made is nothing to delete.
+            static_cast<void>(module.Registry().DeleteTree(host::RegistryRoot::CurrentUser, path));
+    }
+}
+
+} // namespace tarvex::framework

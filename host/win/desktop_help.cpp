@@ -1,0 +1,136 @@
+// The parts of Win32Desktop that opening the help file needs: the system and Windows folders,
+// the file test, the ANSI code page, loading the help engine and calling its entry points.
+
+#include <windows.h>
+
+#include <string>
+
+#include "host/error.h"
+#include "host/text.h"
+#include "host/win/desktop.h"
+#include "host/win/handles.h"
+
+namespace tarvex::win {
+
+namespace {
+
+using HtmlHelpAFunction = HWND(WINAPI*)(HWND owner, LPCSTR text, UINT command, DWORD_PTR data);
+using HtmlHelpWFunction = HWND(WINAPI*)(HWND owner, LPCWSTR text, UINT command, DWORD_PTR data);
+
+std::wstring Wide(std::u16string_view text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+std::u16string FromWide(const wchar_t* text, std::size_t length) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text), length);
+}
+
+// GetSystemDirectoryW and GetWindowsDirectoryW answer the size they need, terminating zero
+// included, when the buffer is too small; the folder can be longer than MAX_PATH.
+template <class Query>
+std::u16string FolderFrom(Query query, const char* what) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const UINT length = query(buffer.data(), static_cast<UINT>(buffer.size()));
+        if (length == 0)
+            throw host::Error(host::FromWin32(::GetLastError()),
+                              std::string("Cannot read the ") + what);
+        if (length < buffer.size())
+            return FromWide(buffer.data(), length);
+        buffer.assign(length, L'\0');
+    }
+}
+
+HMODULE ToHmodule(host::LibraryHandle library) noexcept {
+    return reinterpret_cast<HMODULE>(library);
+}
+
+void RequireEntry(host::ExportAddress entry, const char* name) {
+    if (entry == 0)
+        throw host::Error(host::hr::Pointer, std::string("No ") + name + " entry point to call");
+}
+
+} // namespace
+
+std::u16string Win32Desktop::SystemDirectory() const {
+    return FolderFrom(::GetSystemDirectoryW, "system folder");
+}
+
+std::u16string Win32Desktop::WindowsDirectory() const {
+    return FolderFrom(::GetWindowsDirectoryW, "Windows folder");
+}
+
+bool Win32Desktop::FileExists(std::u16string_view path) const {
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::optional<std::string> Win32Desktop::ToAnsiCodePage(std::u16string_view text) const {
+    if (text.empty())
+        return std::string();
+    const std::wstring wide = Wide(text);
+    const int wideLength = static_cast<int>(wide.size());
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return std::nullopt;
+    std::string ansi(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, ansi.data(), size, nullptr, nullptr);
+    // The conversion replaces what the code page cannot write with a default or best-fit
+    // character without failing; only the way back tells whether the text survived.
+    const int backLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+    std::wstring back(static_cast<std::size_t>(backLength > 0 ? backLength : 0), L'\0');
+    if (backLength > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, back.data(), backLength);
+    if (back != wide)
+        return std::nullopt;
+    return ansi;
+}
+
+host::LibraryHandle Win32Desktop::LoadProcessLibrary(std::u16string_view path) {
+    UniqueHmodule library(::LoadLibraryW(Wide(path).c_str()));
+    if (!library)
+        return 0;
+    HMODULE pinned = nullptr;
+    const BOOL isPinned =
+        ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                             reinterpret_cast<LPCWSTR>(library.Get()), &pinned);
+    if (!isPinned) {
+        // Without the pin the load's own reference is what keeps the library in the process:
+        // it is handed to the process and never released.
+        return reinterpret_cast<host::LibraryHandle>(library.Detach());
+    }
+    // Pinned, the library stays whatever happens to the load's reference, which goes here.
+    return reinterpret_cast<host::LibraryHandle>(library.Get());
+}
+
+host::ExportAddress Win32Desktop::FindExport(host::LibraryHandle library,
+                                             std::string_view name) const {
+    if (library == 0)
+        return 0;
+    const std::string nameZ(name);
+    return reinterpret_cast<host::ExportAddress>(
+        ProcAddress<void (*)()>(ToHmodule(library), nameZ.c_str()));
+}
+
+host::WindowHandle Win32Desktop::CallHtmlHelpA(host::ExportAddress entry, host::WindowHandle owner,
+                                               std::string_view text, std::uint32_t command,
+                                               std::uintptr_t data) {
+    RequireEntry(entry, "HtmlHelpA");
+    const std::string textZ(text);
+    const auto function = reinterpret_cast<HtmlHelpAFunction>(entry);
+    return reinterpret_cast<host::WindowHandle>(
+        function(reinterpret_cast<HWND>(owner), textZ.c_str(), command, data));
+}
+
+host::WindowHandle Win32Desktop::CallHtmlHelpW(host::ExportAddress entry, host::WindowHandle owner,
+                                               std::u16string_view text, std::uint32_t command,
+                                               std::uintptr_t data) {
+    RequireEntry(entry, "HtmlHelpW");
+    const std::wstring textZ = Wide(text);
+    const auto function = reinterpret_cast<HtmlHelpWFunction>(entry);
+    return reinterpret_cast<host::WindowHandle>(
+        function(reinterpret_cast<HWND>(owner), textZ.c_str(), command, data));
+}
+
+} // namespace tarvex::win

@@ -1,0 +1,39 @@
+#include "host/win/resources.h"
+
+#include <span>
+
+#include "host/dib.h"
+#include "host/error.h"
+#include "host/text.h"
+
+namespace tarvex::win {
+
+std::u16string LoadStringResource(HMODULE module, unsigned id) {
+    // With a buffer size of 0 LoadStringW hands out a pointer to the text in the resource
+    // itself, which carries its length and no terminating zero.
+    const wchar_t* text = nullptr;
+    const int length = ::LoadStringW(module, id, reinterpret_cast<wchar_t*>(&text), 0);
+    if (length <= 0 || !text)
+        return {};
+    return std::u16string(reinterpret_cast<const char16_t*>(text),
+                          static_cast<std::size_t>(length));
+}
+
+host::Bitmap LoadBitmapResource(HMODULE module, std::u16string_view name) {
+    const std::wstring wide(name.begin(), name.end());
+    HRSRC found = ::FindResourceW(module, wide.c_str(), RT_BITMAP);
+    if (!found) {
+        const DWORD error = ::GetLastError();
+        throw host::Error(host::FromWin32(error ? error : ERROR_RESOURCE_NAME_NOT_FOUND),
+                          "No bitmap resource " + host::Utf16ToUtf8(name));
+    }
+    HGLOBAL loaded = ::LoadResource(module, found);
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    const DWORD size = ::SizeofResource(module, found);
+    if (!data || size == 0)
+        throw host::Error(host::hr::Fail, "Cannot read bitmap resource " + host::Utf16ToUtf8(name));
+    // A bitmap resource is a packed DIB: the .bmp file without its file header.
+    return host::ParsePackedDib(std::span(static_cast<const std::uint8_t*>(data), size));
+}
+
+} // namespace tarvex::win

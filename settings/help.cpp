@@ -1,0 +1,130 @@
+#include "help.h"
+
+#include <memory>
+#include <optional>
+
+namespace tarvex::settings {
+
+namespace {
+
+constexpr std::u16string_view kWindowsRootVariable = u"%SystemRoot%";
+constexpr std::u16string_view kEngineFileName = u"\\hhctrl.ocx";
+
+std::u16string WithoutTrailingBackslash(std::u16string folder) {
+    if (!folder.empty() && folder.back() == u'\\')
+        folder.pop_back();
+    return folder;
+}
+
+// ASCII letters only: the variable is spelt in ASCII, and a Unicode comparison would take
+// characters such as U+017F (long s) for an s.
+bool SameAsciiLetterIgnoringCase(char16_t a, char16_t b) noexcept {
+    const auto lower = [](char16_t c) {
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+    };
+    return lower(a) == lower(b);
+}
+
+} // namespace
+
+std::u16string SystemFolder(const host::Desktop& desktop) {
+    return WithoutTrailingBackslash(desktop.SystemDirectory());
+}
+
+std::u16string WindowsFolder(const host::Desktop& desktop) {
+    return WithoutTrailingBackslash(desktop.WindowsDirectory());
+}
+
+void ExpandWindowsRootVariable(const host::Desktop& desktop, std::u16string& path) {
+    if (path.size() < kWindowsRootVariable.size())
+        return;
+    for (std::size_t i = 0; i < kWindowsRootVariable.size(); ++i) {
+        if (!SameAsciiLetterIgnoringCase(path[i], kWindowsRootVariable[i]))
+            return;
+    }
+    path.replace(0, kWindowsRootVariable.size(), WindowsFolder(desktop));
+}
+
+std::u16string FindHelpEngineFile(const host::Desktop& desktop, host::Registry& registry) {
+    std::u16string file;
+    std::unique_ptr<host::RegistryKey> key;
+    if (host::Succeeded(registry.OpenKey(host::RegistryRoot::ClassesRoot,
+                                         host::html_help::EngineClassKey,
+                                         host::RegistryAccess::Read, key))) {
+        host::RegistryValue value;
+        if (host::Succeeded(key->QueryValue("", value)))
+            file = value.AsString().value_or(std::u16string());
+        key.reset();
+        ExpandWindowsRootVariable(desktop, file);
+        if (!file.empty() && !desktop.FileExists(file))
+            file.clear();
+    }
+    if (file.empty())
+        file = SystemFolder(desktop) + std::u16string(kEngineFileName);
+    return file;
+}
+
+std::u16string HelpTopicText(std::u16string_view folder, std::u16string_view topic) {
+    std::u16string text(folder);
+    text += kHelpFileTopicPrefix;
+    text += topic;
+    return text;
+}
+
+void HelpAccess::LoadHelpEngine() {
+    if (m_entriesFound)
+        return;
+    if (m_engine == 0) {
+        if (m_loadAttempted)
+            return;
+        m_loadAttempted = true;
+        const std::u16string file = FindHelpEngineFile(m_desktop, m_registry);
+        if (file.empty() || !m_desktop.FileExists(file))
+            return;
+        m_engine = m_desktop.LoadProcessLibrary(file);
+        if (m_engine == 0)
+            return;
+    }
+    m_htmlHelpA = m_desktop.FindExport(m_engine, "HtmlHelpA");
+    m_htmlHelpW = m_desktop.FindExport(m_engine, "HtmlHelpW");
+    m_entriesFound = true;
+}
+
+void HelpAccess::UnloadHelpEngine() noexcept {
+    m_htmlHelpA = 0;
+    m_htmlHelpW = 0;
+    m_entriesFound = false;
+}
+
+bool HelpAccess::OpenTopic(std::u16string_view folder, std::u16string_view topic) noexcept {
+    try {
+        return OpenText(HelpTopicText(folder, topic));
+    } catch (...) {
+        return false; // the text could not be made
+    }
+}
+
+bool HelpAccess::OpenText(std::u16string_view fileAndTopic) noexcept {
+    try {
+        LoadHelpEngine();
+        const std::u16string text(fileAndTopic);
+        if (m_htmlHelpA != 0) {
+            if (const std::optional<std::string> ansi = m_desktop.ToAnsiCodePage(text)) {
+                m_desktop.CallHtmlHelpA(m_htmlHelpA, 0, *ansi, host::html_help::DisplayTopic, 0);
+                return true;
+            }
+        }
+        // A folder that the ANSI code page cannot write would reach the ANSI entry point
+        // with replacement characters and name another file, or none.
+        if (m_htmlHelpW != 0) {
+            m_desktop.CallHtmlHelpW(m_htmlHelpW, 0, text, host::html_help::DisplayTopic, 0);
+            return true;
+        }
+        return false;
+    } catch (...) {
+        // Help never interrupts the user with a failure of its own: the topic stays unshown.
+        return false;
+    }
+}
+
+} // namespace tarvex::settings

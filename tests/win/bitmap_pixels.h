@@ -1,0 +1,55 @@
+#pragma once
+
+// Reading a real bitmap back as the seam's pixels, for the tests of pictures and the
+// clipboard.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "host/bitmap.h"
+
+namespace tarvex::win::testing {
+
+/// The pixels of `bitmap` as 0x00RRGGBB, top row first; empty when it cannot be read.
+inline host::Bitmap PixelsOf(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!bitmap || ::GetObjectW(bitmap, sizeof info, &info) == 0)
+        return {};
+    BITMAPINFO request{};
+    request.bmiHeader.biSize = sizeof(request.bmiHeader);
+    request.bmiHeader.biWidth = info.bmWidth;
+    request.bmiHeader.biHeight = -info.bmHeight;
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    request.bmiHeader.biCompression = BI_RGB;
+    host::Bitmap result;
+    result.width = info.bmWidth;
+    result.height = info.bmHeight;
+    result.pixels.resize(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+    HDC screen = ::GetDC(nullptr);
+    const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight),
+                                 result.pixels.data(), &request, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    if (rows != info.bmHeight)
+        return {};
+    for (std::uint32_t& pixel : result.pixels)
+        pixel &= 0x00FFFFFF;
+    return result;
+}
+
+/// A 16 x 16 glyph: magenta around a square of `color`, one dark pixel in its corner.
+inline host::Bitmap TestGlyph(std::uint32_t color) {
+    host::Bitmap glyph;
+    glyph.width = 16;
+    glyph.height = 16;
+    glyph.pixels.assign(256, 0xFF00FF);
+    for (int y = 4; y < 12; ++y)
+        for (int x = 4; x < 12; ++x)
+            glyph.pixels[static_cast<std::size_t>(y) * 16 + x] = color;
+    glyph.pixels[4 * 16 + 4] = 0x000080;
+    return glyph;
+}
+
+} // namespace tarvex::win::testing
