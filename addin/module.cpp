@@ -4,7 +4,11 @@
 #include <cmath>
 #include <limits>
 
+#include "framework/command_bar.h"
+#include "framework/command_bar_button.h"
 #include "framework/factory.h"
+#include "framework/ribbon_controls.h"
+#include "framework/ribbon_tab.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
 #include "host/form.h"
@@ -53,35 +57,13 @@ std::u16string EscapeFindText(std::u16string_view text) {
     return escaped;
 }
 
-TAddInModule::TAddInModule(framework::ModuleServices services, StringLoader loadString,
-                           std::function<void(const std::string&)> openHelp)
+TAddInModule::TAddInModule(framework::ModuleServices services, AddInResources resources)
     : TadxCOMAddInModule(services)
-    , m_loadString(std::move(loadString))
-    , m_openHelp(std::move(openHelp)) {
+    , m_resources(std::move(resources)) {
     SetName("AddInModule");
 }
 
 TAddInModule::~TAddInModule() = default;
-
-void TAddInModule::LoadDesign() {
-    using namespace std::placeholders;
-    SetAddInName(u"Tarvex");
-    SetNamespace(u"MorvaneSoftware.Addin");
-    OnCreate = [this](framework::TComponent& sender) { adxCOMAddInModuleCreate(sender); };
-    OnAddInInitialize = [this](framework::TComponent& sender) {
-        adxCOMAddInModuleAddInInitialize(sender);
-    };
-    OnAddInFinalize = [this](framework::TComponent& sender) {
-        adxCOMAddInModuleAddInFinalize(sender);
-    };
-
-    m_excelAppEvents = &CreateComponent<framework::TadxExcelAppEvents>("ExcelAppEvents");
-    m_excelAppEvents->OnSheetChange = [this](framework::TComponent& sender,
-                                             const host::Ref<host::Dispatch>& sh,
-                                             const host::Ref<host::Dispatch>& target) {
-        ExcelAppEventsSheetChange(sender, sh, target);
-    };
-}
 
 const excel::Application& TAddInModule::Excel() const {
     const excel::Application* application = ExcelApp();
@@ -163,8 +145,154 @@ void TAddInModule::LoadOptions() {
 }
 
 void TAddInModule::TrackClick(framework::TComponent& /*sender*/) {
-    LoadOptions();
+    try {
+        LoadOptions();
+    } catch (...) {
+        // On the ribbon the toggle already shows Office's new state: set it back, so that
+        // it never shows tracking on while nothing is checked. The load's failure is the
+        // one that counts.
+        try {
+            if (UsesRibbon())
+                m_ribbonTrack->SetPressed(FTracking);
+        } catch (...) {
+        }
+        throw;
+    }
     FTracking = !FTracking;
+    if (UsesRibbon())
+        m_ribbonTrack->SetPressed(FTracking);
+    else
+        m_barTrack->SetState(FTracking ? framework::TadxMsoButtonState::adxMsoButtonDown
+                                       : framework::TadxMsoButtonState::adxMsoButtonUp);
+}
+
+void TAddInModule::adxCOMAddInModuleAddInStartupComplete(framework::TComponent& /*sender*/) {
+    // A Track control that cannot be set up is no reason to fail the start: the add-in
+    // still works through the other one or after the next workbook event.
+    if (ExcelMajorVersion() <= 11) {
+        try {
+            m_barTrack->SetState(framework::TadxMsoButtonState::adxMsoButtonUp);
+            m_barTrack->SetEnabled(true);
+        } catch (...) {
+        }
+    } else {
+        try {
+            m_commandBar->SetVisible(false);
+            m_ribbonTrack->SetEnabled(true);
+            m_ribbonTrack->SetPressed(false);
+        } catch (...) {
+        }
+    }
+    LoadOptions();
+}
+
+void TAddInModule::ExcelAppEventsWorkbookActivate(framework::TComponent& /*sender*/,
+                                                  const host::Ref<host::Dispatch>& /*wb*/) {
+    EnableTrack(true);
+}
+
+void TAddInModule::ExcelAppEventsWorkbookDeactivate(framework::TComponent& /*sender*/,
+                                                    const host::Ref<host::Dispatch>& /*wb*/) {
+    EnableTrack(false);
+}
+
+void TAddInModule::EnableTrack(bool enabled) {
+    if (UsesRibbon())
+        m_ribbonTrack->SetEnabled(enabled);
+    else
+        m_barTrack->SetEnabled(enabled);
+}
+
+void TAddInModule::OpenLink(Link link) {
+    // A normal window: a browser or mail program asked to start hidden may show nothing.
+    Desktop().ShellExecuteFile("open", LinkAddress(link), host::show_command::ShowNormal);
+}
+
+void TAddInModule::RequestSupportOnline(framework::TComponent&) {
+    OpenLink(Link::RequestSupportOnline);
+}
+void TAddInModule::RequestSupportViaEmail(framework::TComponent&) {
+    OpenLink(Link::RequestSupportViaEmail);
+}
+void TAddInModule::AnonymousFeedback(framework::TComponent&) {
+    OpenLink(Link::AnonymousFeedback);
+}
+void TAddInModule::TellAFriend(framework::TComponent&) {
+    OpenLink(Link::TellAFriend);
+}
+void TAddInModule::SubscribeTpoNews(framework::TComponent&) {
+    OpenLink(Link::SubscribeToNews);
+}
+void TAddInModule::SuggestNewFeature(framework::TComponent&) {
+    OpenLink(Link::SuggestNewFeature);
+}
+
+void TAddInModule::RunCommand(Command command) {
+    switch (command) {
+    case Command::Track:
+        return TrackClick(*this);
+    case Command::Options:
+        return OptionsClick(*this);
+    case Command::Help:
+        return HelpClick(*this);
+    case Command::RequestSupportOnline:
+        return RequestSupportOnline(*this);
+    case Command::RequestSupportViaEmail:
+        return RequestSupportViaEmail(*this);
+    case Command::AnonymousFeedback:
+        return AnonymousFeedback(*this);
+    case Command::TellAFriend:
+        return TellAFriend(*this);
+    case Command::SubscribeToNews:
+        return SubscribeTpoNews(*this);
+    case Command::SuggestNewFeature:
+        return SuggestNewFeature(*this);
+    }
+}
+
+// The ribbon's forwarders.
+
+using host::office::RibbonControl;
+
+void TAddInModule::adxRibbonTabControls0Controls0Click(framework::TComponent&,
+                                                       const RibbonControl&) {
+    TrackClick(*this);
+}
+void TAddInModule::adxRibbonTabControls0Controls1Click(framework::TComponent&,
+                                                       const RibbonControl&) {
+    OptionsClick(*this);
+}
+void TAddInModule::adxRibbonTabControls0Controls3Click(framework::TComponent&,
+                                                       const RibbonControl&) {
+    OptionsClick(*this);
+}
+void TAddInModule::adxRibbonTabControls0Controls2Controls0Click(framework::TComponent&,
+                                                                const RibbonControl&) {
+    RequestSupportOnline(*this);
+}
+void TAddInModule::adxRibbonTabControls0Controls2Controls1Click(framework::TComponent&,
+                                                                const RibbonControl&) {
+    RequestSupportViaEmail(*this);
+}
+void TAddInModule::adxRibbonTabControls0Controls2Controls3Click(framework::TComponent&,
+                                                                const RibbonControl&) {
+    AnonymousFeedback(*this);
+}
+void TAddInModule::adxRibbonTabControls0Controls2Controls4Click(framework::TComponent&,
+                                                                const RibbonControl&) {
+    TellAFriend(*this);
+}
+void TAddInModule::adxRibbonTabControls0Controls2Controls5Click(framework::TComponent&,
+                                                                const RibbonControl&) {
+    SubscribeTpoNews(*this);
+}
+void TAddInModule::adxRibbonTabControls0Controls2Controls7Click(framework::TComponent&,
+                                                                const RibbonControl&) {
+    SuggestNewFeature(*this);
+}
+void TAddInModule::adxRibbonTabControls0Controls2Controls9Click(framework::TComponent&,
+                                                                const RibbonControl&) {
+    HelpClick(*this);
 }
 
 void TAddInModule::adxCOMAddInModuleAddInInitialize(framework::TComponent& /*sender*/) {
@@ -209,10 +337,10 @@ void TAddInModule::HelpClick(framework::TComponent& /*sender*/) {
 
 void TAddInModule::OpenHelpText(const std::string& fileAndTopic) const noexcept {
     // Help that cannot be shown is simply not shown: the commands never fail for it.
-    if (!m_openHelp)
+    if (!m_resources.openHelp)
         return;
     try {
-        m_openHelp(fileAndTopic);
+        m_resources.openHelp(fileAndTopic);
     } catch (...) {
     }
 }
@@ -313,7 +441,7 @@ void TAddInModule::ReportDuplicate(const excel::Range& target, const std::string
     std::u16string shown = found.Address(excel::xlA1);
     std::erase(shown, u'$');
     const std::u16string message =
-        FormatTemplate(m_loadString(kIdsDuplicatePrompt), {shown, shown});
+        FormatTemplate(m_resources.loadString(kIdsDuplicatePrompt), {shown, shown});
 
     // The prompt is owned by the window in the foreground (Excel's, while the user edits);
     // the owner before, and the module's pointer to an outer prompt, come back however the

@@ -9,10 +9,20 @@
 #include <optional>
 #include <string>
 
+#include "addin/glyphs.h"
+#include "addin/links.h"
 #include "addin/strings.h"
 #include "framework/app_events.h"
 #include "framework/module.h"
 #include "host/excel/excel.h"
+#include "host/office/office.h"
+
+namespace tarvex::framework {
+class TadxCommandBar;
+class TadxCommandBarButton;
+class TadxRibbonButton;
+class TadxRibbonTab;
+} // namespace tarvex::framework
 
 namespace tarvex::settings {
 class TfrmInformation;
@@ -24,15 +34,44 @@ namespace tarvex::addin {
 /// Loads one of the module's strings (from the DLL's string table on Windows).
 using StringLoader = std::function<std::u16string(unsigned id)>;
 
-/// The add-in's module. Made by TadxCOMAddInModule::Create<TAddInModule>(services[, loader]).
+/// What the module takes from the program that loads it: its strings and images (the DLL's
+/// resources on Windows, the built-in copies otherwise) and the process's help engine.
+struct AddInResources {
+    StringLoader loadString = BuiltInString;
+    std::function<host::Bitmap(GlyphId)> loadGlyph = BuiltInGlyph;
+    /// Hands "<folder>qorvel.chm::/<topic>" to the help engine; none: help is not available
+    /// and the help commands do nothing.
+    std::function<void(const std::string&)> openHelp;
+};
+
+/// The commands behind the add-in's buttons and menu items.
+enum class Command {
+    Track,
+    Options,
+    Help,
+    RequestSupportOnline,
+    RequestSupportViaEmail,
+    AnonymousFeedback,
+    TellAFriend,
+    SubscribeToNews,
+    SuggestNewFeature,
+};
+
+/// The add-in's module. Made by TadxCOMAddInModule::Create<TAddInModule>(services[,
+/// resources]).
 class TAddInModule : public framework::TadxCOMAddInModule {
 public:
     ~TAddInModule() override;
 
     std::string ClassName() const override { return "TAddInModule"; }
 
-    /// The Excel application events component of the design.
+    /// The components of the design.
+    framework::TadxCommandBar& adxCommandBar() const noexcept { return *m_commandBar; }
     framework::TadxExcelAppEvents& ExcelAppEvents() const noexcept { return *m_excelAppEvents; }
+    framework::TadxRibbonTab& adxRibbonTab() const noexcept { return *m_ribbonTab; }
+    /// The Track control of each user interface.
+    framework::TadxCommandBarButton& CommandBarTrack() const noexcept { return *m_barTrack; }
+    framework::TadxRibbonButton& RibbonTrack() const noexcept { return *m_ribbonTrack; }
 
     /// OnCreate: tracking off, nothing tracked, case-sensitive, no stored range.
     void adxCOMAddInModuleCreate(framework::TComponent& sender);
@@ -41,6 +80,11 @@ public:
     /// the records of persistent controls below the add-in's key ("\Controls") go before
     /// the command bars are built. Registry failures pass to the caller.
     void adxCOMAddInModuleAddInInitialize(framework::TComponent& sender);
+
+    /// OnAddInStartupComplete: the Track control of the user interface the version selects
+    /// up and enabled (on the ribbon, the command bar hidden), failures there swallowed;
+    /// then the options loaded, whose failure passes to the caller.
+    void adxCOMAddInModuleAddInStartupComplete(framework::TComponent& sender);
 
     /// OnAddInFinalize: the dialogs have no owner any more.
     void adxCOMAddInModuleAddInFinalize(framework::TComponent& sender);
@@ -51,9 +95,51 @@ public:
                                    const host::Ref<host::Dispatch>& sh,
                                    const host::Ref<host::Dispatch>& target) noexcept;
 
-    /// The Track command: reloads the options, then toggles tracking. When loading the
-    /// options fails, the failure passes to the caller and tracking stays as it was.
+    /// A workbook became active: the Track control is enabled. Failures pass on.
+    void ExcelAppEventsWorkbookActivate(framework::TComponent& sender,
+                                        const host::Ref<host::Dispatch>& wb);
+    /// A workbook stopped being active: the Track control is disabled. Failures pass on.
+    void ExcelAppEventsWorkbookDeactivate(framework::TComponent& sender,
+                                          const host::Ref<host::Dispatch>& wb);
+
+    /// The Track command: reloads the options, toggles tracking and shows the new state on
+    /// the Track control. When loading the options fails, tracking stays as it was, the
+    /// ribbon's toggle is set back to show it, and the failure passes to the caller.
     void TrackClick(framework::TComponent& sender);
+
+    /// The six links of the Help menu: each hands its address to the shell, which opens it
+    /// in a normal window; whether the shell could is not reported.
+    void RequestSupportOnline(framework::TComponent& sender);
+    void RequestSupportViaEmail(framework::TComponent& sender);
+    void AnonymousFeedback(framework::TComponent& sender);
+    void TellAFriend(framework::TComponent& sender);
+    void SubscribeTpoNews(framework::TComponent& sender);
+    void SuggestNewFeature(framework::TComponent& sender);
+
+    /// Runs `command` with the module as its sender.
+    void RunCommand(Command command);
+
+    /// The ribbon's forwarders: each ignores its arguments and runs its command.
+    void adxRibbonTabControls0Controls0Click(framework::TComponent& sender,
+                                             const host::office::RibbonControl& control);
+    void adxRibbonTabControls0Controls1Click(framework::TComponent& sender,
+                                             const host::office::RibbonControl& control);
+    void adxRibbonTabControls0Controls3Click(framework::TComponent& sender,
+                                             const host::office::RibbonControl& control);
+    void adxRibbonTabControls0Controls2Controls0Click(framework::TComponent& sender,
+                                                      const host::office::RibbonControl& control);
+    void adxRibbonTabControls0Controls2Controls1Click(framework::TComponent& sender,
+                                                      const host::office::RibbonControl& control);
+    void adxRibbonTabControls0Controls2Controls3Click(framework::TComponent& sender,
+                                                      const host::office::RibbonControl& control);
+    void adxRibbonTabControls0Controls2Controls4Click(framework::TComponent& sender,
+                                                      const host::office::RibbonControl& control);
+    void adxRibbonTabControls0Controls2Controls5Click(framework::TComponent& sender,
+                                                      const host::office::RibbonControl& control);
+    void adxRibbonTabControls0Controls2Controls7Click(framework::TComponent& sender,
+                                                      const host::office::RibbonControl& control);
+    void adxRibbonTabControls0Controls2Controls9Click(framework::TComponent& sender,
+                                                      const host::office::RibbonControl& control);
 
     /// The Options command: shows the options dialog, owned by the foreground window, and
     /// after "Ok" takes the saved options over at once. Failures pass to the caller, the
@@ -92,11 +178,13 @@ public:
 private:
     friend class framework::TadxCOMAddInModule;
 
-    /// `openHelp` hands "<folder>qorvel.chm::/<topic>" to the process's help engine; without
-    /// one, help is not available and the help commands do nothing.
-    explicit TAddInModule(framework::ModuleServices services,
-                          StringLoader loadString = BuiltInString,
-                          std::function<void(const std::string&)> openHelp = {});
+    explicit TAddInModule(framework::ModuleServices services, AddInResources resources = {});
+
+    /// Whether the version selects the ribbon (Excel 2007 and later) over the command bar.
+    bool UsesRibbon() const { return ExcelMajorVersion() > 11; }
+    void OpenLink(Link link);
+    /// Enables or disables the Track control of the user interface in use.
+    void EnableTrack(bool enabled);
 
     /// The module's design: its properties, components and event bindings.
     void LoadDesign() override;
@@ -114,9 +202,12 @@ private:
                        const std::u16string& text);
     const host::excel::Application& Excel() const;
 
-    StringLoader m_loadString;
+    AddInResources m_resources;
+    framework::TadxCommandBar* m_commandBar = nullptr;
+    framework::TadxCommandBarButton* m_barTrack = nullptr;
     framework::TadxExcelAppEvents* m_excelAppEvents = nullptr;
-    std::function<void(const std::string&)> m_openHelp;
+    framework::TadxRibbonTab* m_ribbonTab = nullptr;
+    framework::TadxRibbonButton* m_ribbonTrack = nullptr;
     /// The prompt on screen, if any.
     settings::TfrmInformation* m_information = nullptr;
     /// The options dialog on screen, if any.

@@ -30,9 +30,8 @@ std::u16string FormatTemplate(std::u16string_view pattern,
         } else if (specifier == u's' && next != args.end()) {
             result.append(*next++);
         } else {
-            throw host::Error(host::hr::InvalidArg,
-                              "Format '" + host::Utf16ToUtf8(pattern) +
-                                  "' invalid or incompatible with argument");
+            throw host::Error(host::hr::InvalidArg, "Format '" + host::Utf16ToUtf8(pattern) +
+                                                        "' invalid or incompatible with argument");
         }
         ++i;
     }

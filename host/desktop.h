@@ -32,6 +32,12 @@ inline constexpr std::uint32_t IconWarning = 0x30;
 inline constexpr std::uint32_t IconInformation = 0x40;
 } // namespace message_box
 
+/// Show commands of a window that a program starts (ShowWindow's SW_ values).
+namespace show_command {
+inline constexpr int Hide = 0;
+inline constexpr int ShowNormal = 1;
+} // namespace show_command
+
 /// A library loaded by Desktop::LoadProcessLibrary (an HMODULE on Windows); 0 is none.
 using LibraryHandle = std::uintptr_t;
 
@@ -143,6 +149,12 @@ public:
     virtual WindowHandle CallHtmlHelpW(ExportAddress entry, WindowHandle owner,
                                        std::u16string_view text, std::uint32_t command,
                                        std::uintptr_t data) = 0;
+
+    /// Hands `file` (a web address, a mailto: link, a document) to the shell with `verb`
+    /// ("open"), no owner window, no parameters and no working folder, as ShellExecuteA does;
+    /// the program the shell starts shows its window with `showCommand`. Returns whether the
+    /// shell took it; nothing is reported to the user either way.
+    virtual bool ShellExecuteFile(std::string_view verb, std::string_view file, int showCommand) = 0;
 };
 
 } // namespace tarvex::host

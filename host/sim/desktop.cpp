@@ -139,10 +139,12 @@ struct SimDesktop::SimMessageWindow final : host::MessageWindow {
     host::WindowHandle handle;
 
     SimMessageWindow(std::weak_ptr<std::vector<WindowRecord>> list, host::WindowHandle window)
-        : windows(std::move(list)), handle(window) {}
+        : windows(std::move(list))
+        , handle(window) {}
     ~SimMessageWindow() override {
         if (const auto list = windows.lock())
-            std::erase_if(*list, [&](const WindowRecord& record) { return record.handle == handle; });
+            std::erase_if(*list,
+                          [&](const WindowRecord& record) { return record.handle == handle; });
     }
     host::WindowHandle Handle() const noexcept override { return handle; }
 };
@@ -223,6 +225,18 @@ ModalHandler ClickButton(std::u16string caption) {
 
 ModalHandler CloseBox() {
     return [](host::Form&) { return host::modal_result::Cancel; };
+}
+
+bool SimDesktop::ShellExecuteFile(std::string_view verb, std::string_view file, int showCommand) {
+    m_shellRequests.push_back({std::string(verb), std::string(file), showCommand});
+    if (m_shellHandler)
+        m_shellHandler(m_shellRequests.back());
+    // The shell finds a program by the address's scheme, the text before the first colon.
+    const std::size_t colon = file.find(':');
+    if (verb != "open" || colon == std::string_view::npos)
+        return false;
+    const std::string scheme(file.substr(0, colon));
+    return std::find(m_shellSchemes.begin(), m_shellSchemes.end(), scheme) != m_shellSchemes.end();
 }
 
 } // namespace tarvex::sim

@@ -36,6 +36,13 @@ struct ShownMessage {
     int result = 0;
 };
 
+/// One request to the shell: what a program asked it to open, and how.
+struct ShellRequest {
+    std::string verb;
+    std::string file;
+    int showCommand = 0;
+};
+
 /// One call of a simulated HTML Help entry point: what the engine was asked to do.
 struct HelpRequest {
     /// "HtmlHelpA" or "HtmlHelpW".
@@ -184,6 +191,21 @@ public:
     const std::vector<std::u16string>& LibraryLoads() const noexcept { return m_libraryLoads; }
     /// Every call of a help entry point so far, oldest first.
     const std::vector<HelpRequest>& HelpRequests() const noexcept { return m_helpRequests; }
+
+    // The shell.
+
+    /// Records the request, tells the shell handler, and answers whether the simulated
+    /// shell has a program for the file's kind (a "scheme:" prefix; see SetShellSchemes).
+    bool ShellExecuteFile(std::string_view verb, std::string_view file, int showCommand) override;
+    /// Every request to the shell so far.
+    const std::vector<ShellRequest>& ShellRequests() const noexcept { return m_shellRequests; }
+    /// The address schemes the shell has a program for ("https", "mailto"...); by default
+    /// http, https and mailto.
+    void SetShellSchemes(std::vector<std::string> schemes) { m_shellSchemes = std::move(schemes); }
+    /// Told of every request to the shell, after it is recorded.
+    void SetShellHandler(std::function<void(const ShellRequest&)> handler) {
+        m_shellHandler = std::move(handler);
+    }
     /// Installs what is told of help requests (an empty function removes it).
     void SetHelpHandler(HelpHandler handler) { m_helpHandler = std::move(handler); }
 
@@ -227,6 +249,9 @@ private:
     std::vector<SimLibrary> m_libraries;
     std::vector<std::u16string> m_libraryLoads;
     std::vector<HelpRequest> m_helpRequests;
+    std::vector<ShellRequest> m_shellRequests;
+    std::vector<std::string> m_shellSchemes{"http", "https", "mailto"};
+    std::function<void(const ShellRequest&)> m_shellHandler;
     HelpHandler m_helpHandler;
 };
 

@@ -71,6 +71,9 @@ public:
     host::WindowHandle CallHtmlHelpW(host::ExportAddress entry, host::WindowHandle owner,
                                      std::u16string_view text, std::uint32_t command,
                                      std::uintptr_t data) override;
+
+    /// ShellExecuteA; true when it answers a value above 32.
+    bool ShellExecuteFile(std::string_view verb, std::string_view file, int showCommand) override;
 };
 
 } // namespace tarvex::win

@@ -53,8 +53,9 @@ protected:
                                          "C:\\Program Files\\Tarvex\\"};
     std::vector<std::string> helpOpened;
     std::unique_ptr<TAddInModule> module = framework::TadxCOMAddInModule::Create<TAddInModule>(
-        framework::ModuleServices{desktop, registry}, BuiltInString,
-        [this](const std::string& text) { helpOpened.push_back(text); });
+        framework::ModuleServices{desktop, registry},
+        AddInResources{
+            .openHelp = [this](const std::string& text) { helpOpened.push_back(text); }});
     host::WindowHandle ownerWhileShown = 0;
 };
 
@@ -163,8 +164,10 @@ TEST_F(ModuleCommands, HelpOpensTopicsOfTheFileInTheAddinFolder) {
 
     // Help that fails or is missing is simply not shown.
     auto silent = framework::TadxCOMAddInModule::Create<TAddInModule>(
-        framework::ModuleServices{desktop, registry}, BuiltInString,
-        [](const std::string&) { throw host::Error(host::hr::Fail, "no engine"); });
+        framework::ModuleServices{desktop, registry},
+        AddInResources{.openHelp = [](const std::string&) {
+            throw host::Error(host::hr::Fail, "no engine");
+        }});
     EXPECT_NO_THROW(silent->HelpClick(*silent));
     auto without = framework::TadxCOMAddInModule::Create<TAddInModule>(
         framework::ModuleServices{desktop, registry});

@@ -103,27 +103,37 @@ Session::Session(const SessionOptions& options, std::ostream& out)
     m_help = std::make_unique<settings::HelpAccess>(m_desktop, m_machineRegistry);
 
     m_module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
-        framework::ModuleServices{m_desktop, *m_registry}, addin::BuiltInString,
-        [this](const std::string& fileAndTopic) {
+        framework::ModuleServices{m_desktop, *m_registry},
+        addin::AddInResources{.openHelp = [this](const std::string& fileAndTopic) {
             m_help->OpenText(host::Utf8ToUtf16(fileAndTopic));
-        });
+        }});
     m_factory = std::make_unique<framework::TadxFactory>(
         "qorvel", "Tarvex", "Tarvex Object", addin::kClsidTarvex, FolderText(options.addinFolder));
     m_module->SetFactory(m_factory.get());
     m_module->SetHostApplication(host::Variant(m_excel.Application()));
     m_module->ConnectToHost();
-    m_desktop.SetOwnerWindow(m_desktop.ActiveWindow());
-    // Start-up completion loads the options; tracking stays off until Track.
-    try {
-        m_module->LoadOptions();
-    } catch (const std::exception& error) {
-        ReportFailure(error);
-    }
+    // Start-up as Office completes it: the add-in initialises (its dialogs owned by Excel),
+    // its command bars are built, then it completes its start by setting up the Track
+    // control and loading the options; tracking stays off until Track. A failing step is
+    // reported as the add-in reports it, and the next one follows.
+    const auto step = [this](const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const std::exception& error) {
+            m_module->HandleError(error);
+        }
+    };
+    step([this] { m_module->OnAddInInitialize(*m_module); });
+    step([this] { m_module->CreateCommandBars(); });
+    step([this] { m_module->OnAddInStartupComplete(*m_module); });
 }
 
 Session::~Session() {
+    try {
+        m_module->OnAddInFinalize(*m_module);
+    } catch (...) {
+    }
     m_module->ReleaseHost();
-    m_desktop.SetOwnerWindow(0);
 }
 
 std::string Session::HelpText() {
