@@ -161,6 +161,9 @@ public:
     /// selected-range modes.
     void LoadOptions();
 
+    /// Whether the version selects the ribbon (Excel 2007 and later) over the command bar.
+    bool UsesRibbon() const { return ExcelMajorVersion() > 11; }
+
     /// The integer part of Excel's version number (11 for "11.0", 16 for "16.0").
     std::int32_t ExcelMajorVersion() const;
 
@@ -180,8 +183,6 @@ private:
 
     explicit TAddInModule(framework::ModuleServices services, AddInResources resources = {});
 
-    /// Whether the version selects the ribbon (Excel 2007 and later) over the command bar.
-    bool UsesRibbon() const { return ExcelMajorVersion() > 11; }
     void OpenLink(Link link);
     /// Enables or disables the Track control of the user interface in use.
     void EnableTrack(bool enabled);

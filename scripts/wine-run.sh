@@ -32,17 +32,24 @@ if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null 2>&1; then
 fi
 
 # Under heavy load a new Wine process can fail to reach the running wineserver before it
-# starts the program at all; that one failure of Wine itself is retried once.
+# starts the program at all: either Wine says so, or the process ends in failure without
+# the program having printed a single byte (every test program prints as it starts). That
+# failure of Wine itself is retried once; any failure of the program is not.
 errors=$(mktemp)
-trap 'rm -f "$errors"' EXIT
+output=$(mktemp)
+trap 'rm -f "$errors" "$output"' EXIT
 for attempt in 1 2; do
-    wine "$@" 2>"$errors"
+    wine "$@" >"$output" 2>"$errors"
     status=$?
-    if [ $status -ne 0 ] && [ $attempt -eq 1 ] && grep -q "wine server seems to be running, but I cannot connect" "$errors"; then
-        sleep 2
-        continue
+    if [ $status -ne 0 ] && [ $attempt -eq 1 ]; then
+        if grep -q "wine server seems to be running, but I cannot connect" "$errors" ||
+            { [ ! -s "$output" ] && [ ! -s "$errors" ]; }; then
+            sleep 2
+            continue
+        fi
     fi
     break
 done
+cat "$output"
 cat "$errors" >&2
 exit $status

@@ -4,11 +4,15 @@
 #include <sstream>
 
 #include "addin/identity.h"
+#include "framework/custom_ui.h"
+#include "framework/ribbon_controls.h"
+#include "framework/ribbon_tab.h"
 #include "host/error.h"
 #include "host/scope_exit.h"
 #include "host/sim/file_registry.h"
 #include "host/sim/help_engine.h"
 #include "host/sim/memory_registry.h"
+#include "host/sim/office.h"
 #include "host/text.h"
 #include "settings/information_form.h"
 #include "tools/sim/csv.h"
@@ -101,6 +105,8 @@ Session::Session(const SessionOptions& options, std::ostream& out)
               << '\n';
     });
     m_help = std::make_unique<settings::HelpAccess>(m_desktop, m_machineRegistry);
+    m_desktop.SetShellHandler(
+        [this](const sim::ShellRequest& request) { m_out << "open: " << request.file << '\n'; });
 
     m_module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
         framework::ModuleServices{m_desktop, *m_registry},
@@ -123,6 +129,12 @@ Session::Session(const SessionOptions& options, std::ostream& out)
             m_module->HandleError(error);
         }
     };
+    // Office asks a ribbon host for the add-in's ribbon before start-up completes, and
+    // hands over its ribbon once the ribbon is loaded.
+    if (m_module->UsesRibbon()) {
+        step([this] { framework::BuildCustomUIXml(*m_module, u"Microsoft.Excel.Workbook"); });
+        m_module->SetRibbonUI(m_excel.Office().RibbonUI());
+    }
     step([this] { m_module->OnAddInInitialize(*m_module); });
     step([this] { m_module->CreateCommandBars(); });
     step([this] { m_module->OnAddInStartupComplete(*m_module); });
@@ -147,7 +159,11 @@ std::string Session::HelpText() {
            "  activate REF        make REF the active cell\n"
            "  new-workbook        open a new workbook\n"
            "  close-workbook      close the active workbook\n"
-           "  track               the Track command: tracking on or off\n"
+           "  track               the Track command: tracking on or off (click Track)\n"
+           "  click PATH          press a control: Track, Options... [options words],\n"
+           "                      launcher, \"Help > CAPTION\" (a Help menu item)\n"
+           "  bar                 list the Tarvex command bar and its controls\n"
+           "  ribbon              print the add-in's customUI document\n"
            "  answer yes|no|close queue the answer to the next prompt\n"
            "  options [help] [CHANGE...] [ok|cancel]\n"
            "                      open Options, show what it shows, press Help if asked,\n"
@@ -196,6 +212,12 @@ bool Session::Run(std::string_view line) {
     } else if (command == "track") {
         ExpectCount(words, 1, "track");
         TrackCommand();
+    } else if (command == "click") {
+        ClickCommand(words);
+    } else if (command == "bar") {
+        BarCommand(words);
+    } else if (command == "ribbon") {
+        RibbonCommand(words);
     } else if (command == "answer") {
         AnswerCommand(words);
     } else if (command == "options") {
@@ -275,19 +297,130 @@ void Session::ActivateCommand(const std::vector<std::u16string>& words) {
 }
 
 void Session::TrackCommand() {
-    try {
-        m_module->TrackClick(*m_module);
-    } catch (const std::exception& error) {
-        ReportFailure(error);
-    }
-    m_out << "tracking: " << (m_module->Tracking() ? "on" : "off") << '\n';
+    ClickCommand({u"click", u"Track"});
 }
 
-void Session::ReportFailure(const std::exception& error) {
-    // What the frame does with a failing command: a message box naming the add-in.
-    const std::u16string text =
-        u"Tarvex error: the add-in has fired an exception.\r\n" + host::Utf8ToUtf16(error.what());
-    m_desktop.ShowMessage(text, u"Tarvex", host::message_box::Ok | host::message_box::IconError);
+void Session::ClickCommand(const std::vector<std::u16string>& words) {
+    if (words.size() < 2)
+        Malformed("usage: click PATH [options words]");
+    const std::u16string& path = words[1];
+    const bool options = path == u"Options..." || path == u"launcher";
+    if (!options && words.size() != 2)
+        Malformed("usage: click PATH (only Options... and launcher take more words)");
+    if (options)
+        m_optionsPlan = ParseOptionsPlan(words, 2);
+    const host::ScopeExit forget([this] { m_optionsPlan.reset(); });
+    const bool track = path == u"Track";
+    const bool pressed = m_module->UsesRibbon() ? ClickOnRibbon(path) : ClickOnBar(path);
+    if (track && pressed)
+        m_out << "tracking: " << (m_module->Tracking() ? "on" : "off") << '\n';
+}
+
+bool Session::ClickOnRibbon(const std::u16string& path) {
+    auto& group = dynamic_cast<framework::TadxRibbonGroup&>(m_module->adxRibbonTab().Controls()[0]);
+    framework::TadxRibbonCustomControl* control = nullptr;
+    if (path == u"launcher") {
+        control = &group.Controls()[3];
+    } else if (path == u"Help") {
+        return false; // the menu opens; nothing is pressed
+    } else if (path.starts_with(u"Help > ")) {
+        auto& menu = dynamic_cast<framework::TadxRibbonMenu&>(group.Controls()[2]);
+        for (std::size_t i = 0; i < menu.Controls().Count() && !control; ++i)
+            if (menu.Controls()[i].Caption() == path.substr(7) &&
+                menu.Controls()[i].GetXmlTagName() == u"button")
+                control = &menu.Controls()[i];
+    } else {
+        for (std::size_t i = 0; i < 2 && !control; ++i)
+            if (group.Controls()[i].Caption() == path)
+                control = &group.Controls()[i];
+    }
+    if (!control)
+        throw ScriptError("click: no control '" + Utf8(path) + "' on the ribbon");
+    if (!control->Enabled()) {
+        m_out << "disabled: " << Utf8(path) << '\n';
+        return false;
+    }
+    // Office passes the control and, for a toggle button, the state the click gives it;
+    // the frame's action reports a failing command itself.
+    framework::TadxRibbonActionArguments arguments;
+    arguments.control =
+        host::office::RibbonControl(m_excel.Office().MakeRibbonControl(control->Id()));
+    arguments.pressed = !control->Pressed();
+    control->DoAction(arguments);
+    return true;
+}
+
+bool Session::ClickOnBar(const std::u16string& path) {
+    if (path == u"launcher")
+        throw ScriptError("click: the dialog box launcher is on the ribbon only");
+    sim::SimOffice& office = m_excel.Office();
+    const auto bar = office.FindBar(u"Tarvex");
+    if (!bar)
+        throw ScriptError("click: the Tarvex command bar is not there");
+    const auto find =
+        [&office](sim::SimOffice::BarHandle in,
+                  std::u16string_view caption) -> std::optional<sim::SimOffice::ControlHandle> {
+        for (const auto handle : office.Controls(in))
+            if (office.Control(handle).caption == caption)
+                return handle;
+        return std::nullopt;
+    };
+    std::optional<sim::SimOffice::ControlHandle> control;
+    if (path.starts_with(u"Help > ")) {
+        if (const auto popup = find(*bar, u"Help"))
+            if (const auto items = office.PopupBar(*popup))
+                control = find(*items, path.substr(7));
+    } else {
+        control = find(*bar, path);
+    }
+    if (!control)
+        throw ScriptError("click: no control '" + Utf8(path) + "' on the command bar");
+    if (path == u"Help")
+        return false; // the popup opens; nothing is pressed
+    if (!office.Control(*control).enabled || !office.Bar(*bar).visible) {
+        m_out << "disabled: " << Utf8(path) << '\n';
+        return false;
+    }
+    office.Click(*control);
+    return true;
+}
+
+void Session::BarCommand(const std::vector<std::u16string>& words) {
+    ExpectCount(words, 1, "bar");
+    sim::SimOffice& office = m_excel.Office();
+    const auto bar = office.FindBar(u"Tarvex");
+    if (!bar) {
+        m_out << "bar: none\n";
+        return;
+    }
+    m_out << "bar: Tarvex visible=" << (office.Bar(*bar).visible ? "yes" : "no") << '\n';
+    const std::function<void(sim::SimOffice::BarHandle, int)> list =
+        [&](sim::SimOffice::BarHandle in, int level) {
+            for (const auto handle : office.Controls(in)) {
+                const sim::CommandBarControlData control = office.Control(handle);
+                const char* state = control.state == 0    ? "up"
+                                    : control.state == -1 ? "down"
+                                                          : "mixed";
+                m_out << std::string(static_cast<std::size_t>(level) * 2, ' ')
+                      << Utf8(control.caption) << " | state=" << state
+                      << " | enabled=" << (control.enabled ? "yes" : "no")
+                      << " | group=" << (control.beginGroup ? "yes" : "no") << " | face="
+                      << (control.face.source != sim::ButtonFace::Source::None ? "yes" : "no")
+                      << '\n';
+                if (const auto popup = office.PopupBar(handle))
+                    list(*popup, level + 1);
+            }
+        };
+    list(*bar, 1);
+}
+
+void Session::RibbonCommand(const std::vector<std::u16string>& words) {
+    ExpectCount(words, 1, "ribbon");
+    if (!m_module->UsesRibbon()) {
+        m_out << "ribbon: none\n";
+        return;
+    }
+    m_out << Utf8(framework::BuildCustomUIXml(*m_module, u"Microsoft.Excel.Workbook")) << '\n';
 }
 
 void Session::AnswerCommand(const std::vector<std::u16string>& words) {
@@ -303,15 +436,28 @@ void Session::AnswerCommand(const std::vector<std::u16string>& words) {
 }
 
 void Session::OptionsCommand(const std::vector<std::u16string>& words) {
+    m_optionsPlan = ParseOptionsPlan(words, 1);
+    const host::ScopeExit forget([this] { m_optionsPlan.reset(); });
+    try {
+        m_module->OptionsClick(*m_module);
+    } catch (const ScriptError&) {
+        throw;
+    } catch (const std::exception& error) {
+        m_module->HandleError(error);
+    }
+}
+
+Session::OptionsPlan Session::ParseOptionsPlan(const std::vector<std::u16string>& words,
+                                               std::size_t first) {
     // The whole line is checked before the dialog opens, so that a typing error changes
     // nothing; whether a change can be made is known only in the dialog.
     OptionsPlan plan;
     std::size_t end = words.size();
-    if (end > 1 && (words[end - 1] == u"ok" || words[end - 1] == u"cancel")) {
+    if (end > first && (words[end - 1] == u"ok" || words[end - 1] == u"cancel")) {
         plan.ok = words[end - 1] == u"ok";
         --end;
     }
-    std::size_t i = 1;
+    std::size_t i = first;
     if (i < end && words[i] == u"help") {
         plan.help = true;
         ++i;
@@ -343,15 +489,7 @@ void Session::OptionsCommand(const std::vector<std::u16string>& words) {
         change.text = Utf8(word);
         plan.changes.push_back(std::move(change));
     }
-    m_optionsPlan = std::move(plan);
-    const host::ScopeExit forget([this] { m_optionsPlan.reset(); });
-    try {
-        m_module->OptionsClick(*m_module);
-    } catch (const ScriptError&) {
-        throw;
-    } catch (const std::exception& error) {
-        ReportFailure(error);
-    }
+    return plan;
 }
 
 int Session::AnswerOptions(host::Form& form) {

@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "addin/module.h"
+#include "framework/factory.h"
 #include "host/registry.h"
 #include "host/sim/desktop.h"
 #include "host/sim/excel.h"
 #include "host/sim/memory_registry.h"
-#include "framework/factory.h"
 #include "settings/help.h"
 
 namespace tarvex::simtool {
@@ -71,6 +71,13 @@ private:
     void LoadCommand(const std::vector<std::u16string>& words);
     void ShowCommand(const std::vector<std::u16string>& words);
     void RequireWorkbook() const;
+    void ClickCommand(const std::vector<std::u16string>& words);
+    /// Presses the control at `path` as a user does; false when nothing was pressed (a
+    /// menu, or a disabled control). An unknown path is a ScriptError.
+    bool ClickOnRibbon(const std::u16string& path);
+    bool ClickOnBar(const std::u16string& path);
+    void BarCommand(const std::vector<std::u16string>& words);
+    void RibbonCommand(const std::vector<std::u16string>& words);
     int AnswerModal(host::Form& form);
     int AnswerPrompt(host::Form& form);
     int AnswerOptions(host::Form& form);
@@ -88,7 +95,9 @@ private:
         std::vector<OptionsChange> changes;
         bool ok = true;
     };
-    void ReportFailure(const std::exception& error);
+    /// The options words of `words` from index `first` on: [help] [CHANGE...] [ok|cancel].
+    static OptionsPlan ParseOptionsPlan(const std::vector<std::u16string>& words,
+                                        std::size_t first);
 
     std::ostream& m_out;
     int m_defaultAnswer;
