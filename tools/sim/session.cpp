@@ -141,9 +141,15 @@ Session::Session(const SessionOptions& options, std::ostream& out)
 }
 
 Session::~Session() {
-    try {
-        m_module->OnAddInFinalize(*m_module);
-    } catch (...) {
+    // Shut-down as Office runs it: the add-in hears that Office is closing, then it is
+    // finalised and let go of Excel.
+    for (const auto& event : {m_module->OnAddInBeginShutdown, m_module->OnAddInFinalize}) {
+        try {
+            if (event)
+                event(*m_module);
+        } catch (const std::exception& error) {
+            m_module->HandleError(error);
+        }
     }
     m_module->ReleaseHost();
 }
