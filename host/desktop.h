@@ -105,6 +105,17 @@ public:
     /// it open; null when it stays busy. The clipboard is closed when the session ends.
     virtual std::unique_ptr<ClipboardSession> OpenClipboard() = 0;
 
+    // Ribbon images: OLE pictures with per-pixel alpha, and icons.
+
+    /// An OLE bitmap picture (IPictureDisp) over a 32-bit top-down device-independent bitmap
+    /// with `bitmap`'s pixels, alpha included; the picture owns the bitmap handle and frees it
+    /// with its last reference. Throws Error when it cannot be made.
+    virtual Ref<Dispatch> CreateAlphaPicture(const Bitmap& bitmap) = 0;
+    /// An OLE icon picture of `bitmap`, masked where a pixel has the bitmap's transparent
+    /// colour; the picture owns the icon and destroys it with its last reference. Throws
+    /// Error when it cannot be made.
+    virtual Ref<Dispatch> CreateIconPicture(const Bitmap& bitmap) = 0;
+
     /// The message number registered for `name` (RegisterWindowMessage): every process that
     /// registers the same name gets the same number.
     virtual std::uint32_t RegisterMessage(std::u16string_view name) = 0;

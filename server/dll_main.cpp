@@ -1,32 +1,51 @@
-// The entry point and exports of qorvel.dll. The class factory and the registration of the
-// add-in are not built yet: until they are, the exports answer with failure codes that say
-// so, never with success.
+// The entry point and exports of qorvel.dll. Each export catches everything: no exception
+// may reach the COM runtime or the registration tool.
 
 #include <windows.h>
+
+#include <new>
 #include <ole2.h>
 
-#include "framework/server_objects.h"
-#include "host/win/com_adapters.h"
+#include "server/class_factory.h"
+#include "server/server_counts.h"
+#include "server/server_identity.h"
+#include "server/server_registration.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
-    if (reason == DLL_PROCESS_ATTACH)
+    if (reason == DLL_PROCESS_ATTACH) {
         ::DisableThreadLibraryCalls(instance);
+        tarvex::server::SetServerModule(instance);
+    }
     return TRUE;
 }
 
-STDAPI DllGetClassObject(REFCLSID /*clsid*/, REFIID /*iid*/, LPVOID* object) {
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
     if (!object)
         return E_POINTER;
     *object = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+    try {
+        const tarvex::framework::TadxFactory& factory = tarvex::server::ServerFactory();
+        if (!tarvex::server::IsServerClass(factory, clsid))
+            return CLASS_E_CLASSNOTAVAILABLE;
+        auto* classFactory = new tarvex::server::ClassFactory(factory);
+        const HRESULT result = classFactory->QueryInterface(iid, object);
+        classFactory->Release();
+        return result;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
 }
 
 STDAPI DllCanUnloadNow() {
-    const bool inUse =
-        tarvex::win::LiveServerObjects() != 0 || tarvex::framework::LiveFrameObjects() != 0;
-    return inUse ? S_FALSE : S_OK;
+    return tarvex::server::ServerInUse() ? S_FALSE : S_OK;
 }
 
-STDAPI DllRegisterServer() { return E_NOTIMPL; }
+STDAPI DllRegisterServer() {
+    return tarvex::server::RegisterServer();
+}
 
-STDAPI DllUnregisterServer() { return E_NOTIMPL; }
+STDAPI DllUnregisterServer() {
+    return tarvex::server::UnregisterServer();
+}

@@ -108,6 +108,15 @@ public:
     host::Ref<host::Dispatch> CreatePicture(const host::Bitmap& bitmap) override;
     /// A SimPicture of the bitmap's mask (MaskOf).
     host::Ref<host::Dispatch> CreateMaskPicture(const host::Bitmap& bitmap) override;
+
+    // Ribbon images (desktop_ribbon_pictures.cpp).
+
+    /// A SimPicture of the bitmap with its alpha kept.
+    host::Ref<host::Dispatch> CreateAlphaPicture(const host::Bitmap& bitmap) override;
+    /// A SimPicture of the icon as it shows: 32-bit, alpha 0 on the transparent colour and
+    /// 255 elsewhere. The simulated desktop has no separate icon picture kind.
+    host::Ref<host::Dispatch> CreateIconPicture(const host::Bitmap& bitmap) override;
+
     /// 0xF0F0F0 until set.
     std::uint32_t ButtonFaceColor() const override { return m_buttonFace; }
     void SetButtonFaceColor(std::uint32_t color) noexcept { m_buttonFace = color & 0xFFFFFF; }

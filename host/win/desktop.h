@@ -43,6 +43,15 @@ public:
     host::Ref<host::Dispatch> CreatePicture(const host::Bitmap& bitmap) override;
     /// As CreatePicture, over a monochrome bitmap: transparent pixels white, others black.
     host::Ref<host::Dispatch> CreateMaskPicture(const host::Bitmap& bitmap) override;
+
+    // Ribbon images (desktop_ribbon_pictures.cpp).
+
+    /// OleCreatePictureIndirect (bitmap, no palette) over a 32-bit top-down DIB section.
+    host::Ref<host::Dispatch> CreateAlphaPicture(const host::Bitmap& bitmap) override;
+    /// OleCreatePictureIndirect (icon, owned) over CreateIconIndirect of a colour bitmap and
+    /// its monochrome mask.
+    host::Ref<host::Dispatch> CreateIconPicture(const host::Bitmap& bitmap) override;
+
     /// GetSysColor(COLOR_BTNFACE).
     std::uint32_t ButtonFaceColor() const override;
     /// OpenClipboard without an owner window, 101 attempts 10 ms apart.

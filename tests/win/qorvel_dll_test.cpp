@@ -1,7 +1,6 @@
-// qorvel.dll as Windows sees it: its type library and its exports.
+// qorvel.dll as Windows sees it: its type library, its resources and its class object.
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 #include "addin/glyphs.h"
@@ -129,28 +128,77 @@ TEST_F(QorvelDll, CarriesEveryImageAsTheBitmapTheNativeBuildDraws) {
     EXPECT_EQ(LoadStringResource(dll.Get(), 1), u"");
 }
 
-TEST_F(QorvelDll, ExportsAnswerHonestlyUntilTheServerIsBuilt) {
-    UniqueHmodule dll(::LoadLibraryW(DllPath().c_str()));
-    ASSERT_TRUE(dll);
+struct Exports {
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
     using NoArguments = HRESULT(STDAPICALLTYPE*)();
-    auto getClassObject =
-        ProcAddress<GetClassObject>(dll.Get(), "DllGetClassObject");
-    auto canUnload = ProcAddress<NoArguments>(dll.Get(), "DllCanUnloadNow");
-    auto registerServer =
-        ProcAddress<NoArguments>(dll.Get(), "DllRegisterServer");
-    auto unregisterServer =
-        ProcAddress<NoArguments>(dll.Get(), "DllUnregisterServer");
-    ASSERT_TRUE(getClassObject && canUnload && registerServer && unregisterServer);
+
+    explicit Exports(HMODULE dll)
+        : getClassObject(ProcAddress<GetClassObject>(dll, "DllGetClassObject"))
+        , canUnload(ProcAddress<NoArguments>(dll, "DllCanUnloadNow"))
+        , registerServer(ProcAddress<NoArguments>(dll, "DllRegisterServer"))
+        , unregisterServer(ProcAddress<NoArguments>(dll, "DllUnregisterServer")) {}
+
+    GetClassObject getClassObject;
+    NoArguments canUnload;
+    NoArguments registerServer;
+    NoArguments unregisterServer;
+};
+
+TEST_F(QorvelDll, UnknownClassGetsNoFactoryAndANullPointer) {
+    UniqueHmodule dll(::LoadLibraryW(DllPath().c_str()));
+    ASSERT_TRUE(dll);
+    const Exports exports(dll.Get());
+    ASSERT_TRUE(exports.getClassObject && exports.canUnload && exports.registerServer &&
+                exports.unregisterServer);
 
     void* factory = reinterpret_cast<void*>(1);
-    EXPECT_EQ(getClassObject(ToGuid(addin::kClsidTarvex), IID_IClassFactory, &factory),
+    EXPECT_EQ(exports.getClassObject(ToGuid(addin::kIidITarvex), IID_IClassFactory, &factory),
               CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(factory, nullptr);
-    EXPECT_EQ(getClassObject(ToGuid(addin::kClsidTarvex), IID_IClassFactory, nullptr), E_POINTER);
-    EXPECT_EQ(canUnload(), S_OK) << "no object of the server is alive";
-    EXPECT_TRUE(FAILED(registerServer()));
-    EXPECT_TRUE(FAILED(unregisterServer()));
+    EXPECT_EQ(exports.getClassObject(ToGuid(addin::kClsidTarvex), IID_IClassFactory, nullptr),
+              E_POINTER);
+    EXPECT_EQ(exports.canUnload(), S_OK) << "no object of the server is alive";
+}
+
+TEST_F(QorvelDll, FactoryAndLocksKeepTheDllLoaded) {
+    UniqueHmodule dll(::LoadLibraryW(DllPath().c_str()));
+    ASSERT_TRUE(dll);
+    const Exports exports(dll.Get());
+
+    void* unknownFactory = reinterpret_cast<void*>(1);
+    EXPECT_EQ(exports.getClassObject(ToGuid(addin::kClsidTarvex), IID_IDispatch, &unknownFactory),
+              E_NOINTERFACE);
+    EXPECT_EQ(unknownFactory, nullptr);
+    EXPECT_EQ(exports.canUnload(), S_OK) << "a refused factory leaves nothing behind";
+
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(exports.getClassObject(ToGuid(addin::kClsidTarvex), IID_IClassFactory,
+                                     reinterpret_cast<void**>(factory.Put())),
+              S_OK);
+    ASSERT_TRUE(factory);
+    EXPECT_EQ(exports.canUnload(), S_FALSE) << "a reference to the factory is held";
+
+    ComPtr<IUnknown> unknown;
+    EXPECT_EQ(factory->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.Put())), S_OK);
+    EXPECT_EQ(static_cast<void*>(unknown.Get()), static_cast<void*>(factory.Get()));
+    unknown.Reset();
+
+    ComPtr<IUnknown> aggregated;
+    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.Get()), IID_IUnknown,
+                                      reinterpret_cast<void**>(aggregated.Put())),
+              CLASS_E_NOAGGREGATION);
+    EXPECT_FALSE(aggregated);
+
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    factory.Reset();
+    EXPECT_EQ(exports.canUnload(), S_FALSE) << "the server is locked";
+    ASSERT_EQ(exports.getClassObject(ToGuid(addin::kClsidTarvex), IID_IClassFactory,
+                                     reinterpret_cast<void**>(factory.Put())),
+              S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK) << "an unbalanced unlock is harmless";
+    factory.Reset();
+    EXPECT_EQ(exports.canUnload(), S_OK);
 }
 
 } // namespace

@@ -1,0 +1,112 @@
+#include "server/server_registration.h"
+
+#include <oleauto.h>
+
+#include <memory>
+#include <ole2.h>
+
+#include "addin/identity.h"
+#include "addin/module.h"
+#include "framework/factory.h"
+#include "framework/registration.h"
+#include "host/error.h"
+#include "host/scope_exit.h"
+#include "host/win/com_adapters.h"
+#include "host/win/desktop.h"
+#include "host/win/registry.h"
+#include "server/registration_host.h"
+#include "server/server_identity.h"
+
+namespace tarvex::server {
+
+namespace {
+
+std::u16string ToU16(const std::wstring& text) {
+    return {text.begin(), text.end()};
+}
+
+win::ComPtr<ITypeLib> LoadServerTypeLib(const std::wstring& path) {
+    win::ComPtr<ITypeLib> library;
+    host::ThrowIfFailed(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put()),
+                        "Loading the type library");
+    return library;
+}
+
+void RegisterTypeLibrary(const std::wstring& path) {
+    const win::ComPtr<ITypeLib> library = LoadServerTypeLib(path);
+    // RegisterTypeLib takes writable strings; it does not write to them.
+    std::wstring fullPath = path;
+    std::wstring folder = FolderOf(path);
+    host::ThrowIfFailed(::RegisterTypeLib(library.Get(), fullPath.data(), folder.data()),
+                        "Registering the type library");
+}
+
+void UnregisterTypeLibrary(const std::wstring& path) {
+    const win::ComPtr<ITypeLib> library = LoadServerTypeLib(path);
+    TLIBATTR* attributes = nullptr;
+    host::ThrowIfFailed(library->GetLibAttr(&attributes), "Reading the type library");
+    const TLIBATTR copy = *attributes;
+    library->ReleaseTLibAttr(attributes);
+    const HRESULT result = ::UnRegisterTypeLib(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum,
+                                               copy.lcid, copy.syskind);
+    // A library that is not registered is already where unregistration wants it.
+    if (result != TYPE_E_REGISTRYACCESS && result != TYPE_E_LIBNOTREGISTERED)
+        host::ThrowIfFailed(result, "Unregistering the type library");
+}
+
+// Runs one registration direction inside a COM apartment of its own when the calling thread
+// has none (registration tools may call without initialising COM).
+HRESULT RunRegistration(bool doRegister) noexcept {
+    try {
+        const HRESULT initialised = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        const host::ScopeExit uninitialise([initialised]() noexcept {
+            if (SUCCEEDED(initialised))
+                ::CoUninitialize();
+        });
+
+        const std::wstring path = ServerPath();
+        if (doRegister)
+            RegisterTypeLibrary(path);
+        else
+            UnregisterTypeLibrary(path);
+
+        win::Win32Registry registry;
+        win::Win32Desktop desktop;
+        Win32RegistrationHost hosts;
+        const framework::RegistrationContext context{
+            ServerFactory(),
+            [](framework::ModuleServices services)
+                -> std::unique_ptr<framework::TadxCOMAddInModule> {
+                return framework::TadxCOMAddInModule::Create<addin::TAddInModule>(services);
+            },
+            framework::ModuleServices{desktop, registry},
+            hosts,
+            ToU16(path),
+            addin::kLibId,
+            addin::kTypeLibMajor,
+            addin::kTypeLibMinor};
+        if (doRegister)
+            framework::RegisterAddin(context);
+        else
+            framework::UnregisterAddin(context);
+        return S_OK;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+} // namespace
+
+bool IsServerClass(const framework::TadxFactory& factory, REFCLSID clsid) noexcept {
+    return win::FromGuid(clsid) == factory.ClassId();
+}
+
+HRESULT RegisterServer() noexcept {
+    return RunRegistration(true);
+}
+
+HRESULT UnregisterServer() noexcept {
+    return RunRegistration(false);
+}
+
+} // namespace tarvex::server

@@ -1,0 +1,25 @@
+#pragma once
+
+// The registration exports' work: the type library through the platform, then the
+// add-in's own registry entries through the portable registration logic.
+
+#include <windows.h>
+
+namespace tarvex::framework {
+class TadxFactory;
+}
+
+namespace tarvex::server {
+
+/// True when `clsid` is the class that `factory` creates.
+bool IsServerClass(const framework::TadxFactory& factory, REFCLSID clsid) noexcept;
+
+/// Registers the type library (help folder: the DLL's folder), the COM class and the add-in
+/// keys. S_OK, or E_FAIL when any step failed.
+HRESULT RegisterServer() noexcept;
+
+/// Unregisters the type library, cleans the add-in out of the hosts and removes its keys.
+/// S_OK, or E_FAIL when any step failed.
+HRESULT UnregisterServer() noexcept;
+
+} // namespace tarvex::server
