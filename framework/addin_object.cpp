@@ -3,6 +3,7 @@
 #include <new>
 
 #include "framework/command_bar.h"
+#include "framework/custom_ui.h"
 #include "framework/factory.h"
 #include "framework/module.h"
 #include "host/error.h"
@@ -248,6 +249,17 @@ TadxCallOutcome TadxAddin::OnDisconnection(std::int32_t removeMode) noexcept {
 
 TadxCallOutcome TadxAddin::OnAddInsUpdate() noexcept {
     return {};
+}
+
+TadxCallOutcome TadxAddin::GetCustomUI(std::u16string_view ribbonId, std::u16string& xml) noexcept {
+    return Guard([&] { xml = BuildCustomUIXml(RequireModule(), ribbonId); });
+}
+
+TadxCallOutcome TadxAddin::ForwardCall(std::array<host::Variant, 7>& arguments) noexcept {
+    return Guard([&] {
+        if (m_module && m_module->OnForwardedCall)
+            m_module->OnForwardedCall(arguments);
+    });
 }
 
 TadxCallOutcome TadxAddin::CTPFactoryAvailable(const host::Ref<host::Dispatch>& factory) noexcept {

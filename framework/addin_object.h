@@ -6,6 +6,7 @@
 // destroyed at disconnection. Every method runs inside one guard and answers the result
 // code and error texts that the COM class hands to its caller.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -98,6 +99,18 @@ public:
     TadxCallOutcome OnDisconnection(std::int32_t removeMode) noexcept;
     /// Does nothing.
     TadxCallOutcome OnAddInsUpdate() noexcept;
+
+    // IRibbonExtensibility.
+
+    /// The connected module's customUI document for `ribbonId` into `xml` (left unchanged on
+    /// failure). Fails with E_UNEXPECTED outside a connection.
+    TadxCallOutcome GetCustomUI(std::u16string_view ribbonId, std::u16string& xml) noexcept;
+
+    // The frame's forwarding interface.
+
+    /// Hands the seven arguments to the module's OnForwardedCall, when there is a module and
+    /// it has one; otherwise does nothing.
+    TadxCallOutcome ForwardCall(std::array<host::Variant, 7>& arguments) noexcept;
 
     // ICustomTaskPaneConsumer.
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,8 +56,8 @@ public:
         std::function<void(TComponent& sender, const std::exception& error, bool& handled)>;
     using RibbonBeforeCreateEvent =
         std::function<void(TComponent& sender, const std::u16string& ribbonId)>;
-    using RibbonBeforeLoadEvent =
-        std::function<void(TComponent& sender, const std::u16string& ribbonId, std::u16string& xml)>;
+    using RibbonBeforeLoadEvent = std::function<void(
+        TComponent& sender, const std::u16string& ribbonId, std::u16string& xml)>;
     using RibbonLoadedEvent =
         std::function<void(TComponent& sender, const host::Ref<host::Dispatch>& ribbonUI)>;
     using ColorSchemeChangedEvent =
@@ -122,14 +123,23 @@ public:
     RibbonLoadedEvent OnRibbonLoaded;
     ColorSchemeChangedEvent OnOfficeColorSchemeChanged;
 
+    /// Receives the seven arguments of the add-in object's forwarding call (by reference:
+    /// the handler may change them). Unset by default: then the call does nothing.
+    using ForwardedCallHandler = std::function<void(std::span<host::Variant, 7> arguments)>;
+    ForwardedCallHandler OnForwardedCall;
+
     // The connection.
 
     TadxOfficeHostApp HostType() const noexcept { return m_hostType; }
     void SetHostType(TadxOfficeHostApp host) noexcept { m_hostType = host; }
     const host::Variant& HostApplication() const noexcept { return m_hostApplication; }
-    void SetHostApplication(host::Variant application) { m_hostApplication = std::move(application); }
+    void SetHostApplication(host::Variant application) {
+        m_hostApplication = std::move(application);
+    }
     const host::Ref<host::Dispatch>& AddInInstance() const noexcept { return m_addInInstance; }
-    void SetAddInInstance(host::Ref<host::Dispatch> instance) { m_addInInstance = std::move(instance); }
+    void SetAddInInstance(host::Ref<host::Dispatch> instance) {
+        m_addInInstance = std::move(instance);
+    }
     /// The add-in object that created the module (a plain back reference).
     void* AddinObject() const noexcept { return m_addinObject; }
     void SetAddinObject(void* object) noexcept { m_addinObject = object; }

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "framework/addin_object.h"
+#include "framework/factory.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
 

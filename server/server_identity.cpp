@@ -49,6 +49,10 @@ void SetServerModule(HMODULE module) noexcept {
     g_module = module;
 }
 
+HMODULE ServerModule() noexcept {
+    return g_module;
+}
+
 std::wstring ServerPath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -15,6 +15,9 @@ namespace tarvex::server {
 /// Records the DLL's own module handle (from DllMain).
 void SetServerModule(HMODULE module) noexcept;
 
+/// The DLL's own module handle (its resources live there).
+HMODULE ServerModule() noexcept;
+
 /// The full path of the DLL, through the wide API and without a length limit, so that a
 /// folder outside the ANSI code page keeps its name. Throws Error when it cannot be read.
 std::wstring ServerPath();

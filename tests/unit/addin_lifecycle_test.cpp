@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "addin/module.h"
+#include "framework/addin_object.h"
 #include "framework/command_bar.h"
 #include "framework/command_bar_button.h"
 #include "framework/custom_ui.h"
 #include "framework/factory.h"
+#include "framework/ribbon_callbacks_dispatch.h"
 #include "framework/ribbon_controls.h"
 #include "host/error.h"
 #include "host/sim/desktop.h"
@@ -34,15 +36,19 @@ protected:
         });
     }
 
-    /// Starts the add-in in Excel of `version` in the order Office's start-up follows.
+    /// Starts the add-in in Excel of `version` as Office does: connection, the customUI
+    /// document on a ribbon version, start-up completion.
     void Start(std::u16string version) {
-        excel.SetVersion(std::move(version));
-        module->SetFactory(&factory);
-        module->SetHostApplication(host::Variant(excel.Application()));
-        module->ConnectToHost();
-        module->OnAddInInitialize(*module);
-        module->CreateCommandBars();
-        module->OnAddInStartupComplete(*module);
+        excel.SetVersion(version);
+        ASSERT_FALSE(
+            addin.OnConnection(excel.Application(), framework::connect_mode::Startup, {}).Failed());
+        module = dynamic_cast<TAddInModule*>(addin.Module());
+        ASSERT_TRUE(module);
+        std::u16string xml;
+        if (version != u"11.0") {
+            ASSERT_FALSE(addin.GetCustomUI(u"Microsoft.Excel.Workbook", xml).Failed());
+        }
+        ASSERT_FALSE(addin.OnStartupComplete().Failed());
     }
 
     sim::SimOffice& Office() { return excel.Office(); }
@@ -70,13 +76,31 @@ protected:
         throw host::Error(host::hr::InvalidArg, "no such control");
     }
 
-    /// Office's click on a ribbon control of the add-in: the toggle state it passes, then
-    /// the component's action.
-    void RibbonClick(framework::TadxRibbonCustomControl& control, bool pressed = false) {
-        framework::TadxRibbonActionArguments arguments;
-        arguments.control = host::office::RibbonControl(Office().MakeRibbonControl(control.Id()));
-        arguments.pressed = pressed;
-        control.DoAction(arguments);
+    /// Office's click on a ribbon control of the add-in through the add-in's callbacks: the
+    /// control, and for a toggle button the state the click gives it.
+    void RibbonClick(framework::TadxRibbonCustomControl& control,
+                     std::optional<bool> pressed = std::nullopt) {
+        std::vector<host::Variant> arguments;
+        if (pressed)
+            arguments.emplace_back(*pressed);
+        arguments.emplace_back(Office().MakeRibbonControl(control.Id()));
+        const std::u16string name[] = {pressed ? u"OnActionState_Callback"
+                                               : u"OnActionCommon_Callback"};
+        host::DispId id = -1;
+        ASSERT_EQ(callbacks->GetIDsOfNames(host::Guid(), name, 0, {&id, 1}), host::hr::Ok);
+        const host::DispParams params{arguments.data(), nullptr,
+                                      static_cast<std::uint32_t>(arguments.size()), 0};
+        EXPECT_EQ(callbacks->Invoke(id, host::Guid(), 0, host::invoke::Method, params, nullptr,
+                                    nullptr, nullptr),
+                  host::hr::Ok);
+    }
+
+    /// A click on Track wherever the add-in shows it.
+    void ClickTrack() {
+        if (module->UsesRibbon())
+            RibbonClick(module->RibbonTrack(), !module->RibbonTrack().Pressed());
+        else
+            Office().Click(BarControl(u"Track"));
     }
 
     sim::SimExcel excel;
@@ -85,8 +109,16 @@ protected:
     std::vector<std::u16string> messages;
     const framework::TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", host::Guid(),
                                          "C:\\Tarvex\\"};
-    std::unique_ptr<TAddInModule> module = framework::TadxCOMAddInModule::Create<TAddInModule>(
-        framework::ModuleServices{desktop, registry});
+    framework::TadxAddinProcessState process;
+    framework::TadxAddin addin{factory,
+                               [this] {
+                                   return framework::TadxCOMAddInModule::Create<TAddInModule>(
+                                       framework::ModuleServices{desktop, registry});
+                               },
+                               process};
+    const host::Ref<host::Dispatch> callbacks = host::MakeRef<framework::TadxRibbonDispatch>(
+        [this]() -> framework::TadxCOMAddInModule* { return addin.Module(); });
+    TAddInModule* module = nullptr;
 };
 
 TEST_F(AddinLifecycle, FirstStartOnExcel2003ShowsTheBarWithTrackUpAndEnabled) {
@@ -177,14 +209,12 @@ TEST_F(AddinLifecycle, AFailedTrackOnTheRibbonSetsTheToggleBackAndIsReported) {
 TEST_F(AddinLifecycle, WorkbookEventsEnableAndDisableTrackWithoutTouchingTheSwitch) {
     for (const std::u16string version : {u"11.0", u"16.0"}) {
         SCOPED_TRACE(std::string(version.begin(), version.end()));
-        module = framework::TadxCOMAddInModule::Create<TAddInModule>(
-            framework::ModuleServices{desktop, registry});
         Start(version);
         const auto trackEnabled = [&] {
             return version == u"16.0" ? module->RibbonTrack().Enabled()
                                       : Office().Control(BarControl(u"Track")).enabled;
         };
-        module->TrackClick(*module);
+        ClickTrack();
         ASSERT_TRUE(module->Tracking());
         // The last workbook closed: Excel's events reach the module through its sink.
         while (excel.CloseActiveWorkbook()) {
@@ -193,8 +223,8 @@ TEST_F(AddinLifecycle, WorkbookEventsEnableAndDisableTrackWithoutTouchingTheSwit
         EXPECT_TRUE(module->Tracking());
         excel.NewWorkbook();
         EXPECT_TRUE(trackEnabled());
-        module->TrackClick(*module);
-        module->ReleaseHost();
+        ClickTrack();
+        EXPECT_FALSE(addin.OnDisconnection(framework::remove_mode::HostShutdown).Failed());
     }
 }
 

@@ -2,6 +2,7 @@
 // connection, the start mode, the owner window, shut-down and unload, failures reported to
 // the caller.
 
+#include <array>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -256,8 +257,30 @@ TEST_F(AddinObject, CallsWithoutAConnectionFailWithoutTouchingAnything) {
         EXPECT_EQ(outcome.code, host::hr::Unexpected);
         EXPECT_EQ(outcome.source, u"qorvel.Tarvex");
     }
+    std::u16string xml = u"untouched";
+    EXPECT_EQ(addin.GetCustomUI(u"Microsoft.Excel.Workbook", xml).code, host::hr::Unexpected);
+    EXPECT_EQ(xml, u"untouched");
+    std::array<host::Variant, 7> arguments;
     EXPECT_EQ(addin.OnAddInsUpdate().code, host::hr::Ok);
+    EXPECT_EQ(addin.ForwardCall(arguments).code, host::hr::Ok) << "no module, no handler";
     EXPECT_TRUE(log.empty());
+}
+
+TEST_F(AddinObject, TheForwardingCallReachesTheModulesHandlerWithItsSevenArguments) {
+    ASSERT_FALSE(Connect(connect_mode::Startup).Failed());
+    std::array<host::Variant, 7> arguments{host::Variant(1), {}, {}, {}, {}, {}, host::Variant(7)};
+    EXPECT_EQ(addin.ForwardCall(arguments).code, host::hr::Ok) << "no handler set";
+    Module().OnForwardedCall = [](std::span<host::Variant, 7> received) {
+        if (received[6].ToInt32() != 7)
+            throw host::Error(host::hr::InvalidArg, "the last argument went astray");
+        received[0] = host::Variant(u"answered");
+    };
+    EXPECT_EQ(addin.ForwardCall(arguments).code, host::hr::Ok);
+    EXPECT_EQ(arguments[0].ToString(), u"answered");
+    arguments[6] = host::Variant(6);
+    const TadxCallOutcome failed = addin.ForwardCall(arguments);
+    EXPECT_EQ(failed.code, host::hr::InvalidArg);
+    EXPECT_EQ(failed.description, u"the last argument went astray");
 }
 
 TEST(AddinCallGuard, KeepsNegativeCodesAndMapsEverythingElseToUnexpected) {

@@ -12,6 +12,7 @@
 #include "host/text.h"
 #include "host/win/handles.h"
 #include "host/win/registry.h"
+#include "tests/win/registered_dll.h"
 
 namespace tarvex::win {
 namespace {
@@ -25,38 +26,6 @@ constexpr char kExcelProgId[] = "Excel.Application";
 
 std::u16string Narrow16(std::wstring_view text) {
     return {text.begin(), text.end()};
-}
-
-std::wstring TestFolder() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.erase(folder.find_last_of(L"\\/") + 1);
-    return folder;
-}
-
-std::wstring BuiltDll() {
-    return TestFolder() + L"qorvel.dll";
-}
-
-// Runs regsvr32 silently on `dll`; answers its exit code.
-DWORD RunRegsvr32(const std::wstring& dll, bool unregister = false) {
-    std::wstring command = L"regsvr32.exe /s ";
-    if (unregister)
-        command += L"/u ";
-    command += L"\"" + dll + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process))
-        return static_cast<DWORD>(-1);
-    UniqueKernelHandle processHandle(process.hProcess);
-    UniqueKernelHandle threadHandle(process.hThread);
-    ::WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    ::GetExitCodeProcess(process.hProcess, &code);
-    return code;
 }
 
 // A copy of the built DLL in a folder of its own below the temporary folder.
@@ -89,16 +58,10 @@ private:
 class Regsvr32 : public ::testing::Test {
 protected:
     void SetUp() override {
-        // The tests run in parallel processes that share one registry and one class id.
-        m_mutex.Reset(::CreateMutexW(nullptr, FALSE, L"Local\\TarvexRegistrationTests"));
-        ASSERT_TRUE(m_mutex);
-        ::WaitForSingleObject(m_mutex.Get(), INFINITE);
+        ASSERT_TRUE(m_lock.Held());
         RemoveEverything();
     }
-    void TearDown() override {
-        RemoveEverything();
-        ::ReleaseMutex(m_mutex.Get());
-    }
+    void TearDown() override { RemoveEverything(); }
 
     void RemoveEverything() {
         SetExcelInstalled(false);
@@ -169,7 +132,7 @@ protected:
     Win32Registry registry;
 
 private:
-    UniqueKernelHandle m_mutex;
+    RegistrationLock m_lock;
 };
 
 TEST_F(Regsvr32, WritesExactlyTheClassLayoutAndTheTypeLibrary) {

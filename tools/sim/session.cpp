@@ -1,12 +1,14 @@
 #include "tools/sim/session.h"
 
+#include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "addin/identity.h"
-#include "framework/custom_ui.h"
-#include "framework/ribbon_controls.h"
-#include "framework/ribbon_tab.h"
+#include "addin/module.h"
+#include "framework/module.h"
+#include "framework/ribbon_callbacks_dispatch.h"
 #include "host/error.h"
 #include "host/scope_exit.h"
 #include "host/sim/file_registry.h"
@@ -108,50 +110,64 @@ Session::Session(const SessionOptions& options, std::ostream& out)
     m_desktop.SetShellHandler(
         [this](const sim::ShellRequest& request) { m_out << "open: " << request.file << '\n'; });
 
-    m_module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
-        framework::ModuleServices{m_desktop, *m_registry},
-        addin::AddInResources{.openHelp = [this](const std::string& fileAndTopic) {
-            m_help->OpenText(host::Utf8ToUtf16(fileAndTopic));
-        }});
     m_factory = std::make_unique<framework::TadxFactory>(
         "qorvel", "Tarvex", "Tarvex Object", addin::kClsidTarvex, FolderText(options.addinFolder));
-    m_module->SetFactory(m_factory.get());
-    m_module->SetHostApplication(host::Variant(m_excel.Application()));
-    m_module->ConnectToHost();
-    // Start-up as Office completes it: the add-in initialises (its dialogs owned by Excel),
-    // its command bars are built, then it completes its start by setting up the Track
-    // control and loading the options; tracking stays off until Track. A failing step is
-    // reported as the add-in reports it, and the next one follows.
-    const auto step = [this](const std::function<void()>& run) {
-        try {
-            run();
-        } catch (const std::exception& error) {
-            m_module->HandleError(error);
+    m_addinDispatch =
+        host::MakeRef<framework::TadxRibbonDispatch>([this]() -> framework::TadxCOMAddInModule* {
+            return m_addin ? m_addin->Module() : nullptr;
+        });
+    m_addin = std::make_unique<framework::TadxAddin>(
+        *m_factory,
+        [this] {
+            return framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
+                framework::ModuleServices{m_desktop, *m_registry},
+                addin::AddInResources{.openHelp = [this](const std::string& fileAndTopic) {
+                    m_help->OpenText(host::Utf8ToUtf16(fileAndTopic));
+                }});
+        },
+        m_process);
+    m_addin->SetSelfDispatch([this] { return m_addinDispatch; });
+
+    // Excel starts with the add-in registered to load at start-up, as Office loads it:
+    // connection, then (on a ribbon version) the customUI document and the ribbon's onLoad,
+    // then start-up completion.
+    const std::string version = Utf8(options.excelVersion);
+    int major = 0;
+    std::from_chars(version.data(), version.data() + version.size(), major);
+    m_ribbonHost = major >= 12;
+    const host::Ref<host::Dispatch> addInInst = m_excel.Office().AddComAddIn(
+        u"qorvel.Tarvex", host::Utf8ToUtf16(addin::kClsidTarvexText), u"Tarvex");
+    Report("OnConnection", m_addin->OnConnection(m_excel.Application(),
+                                                 framework::connect_mode::Startup, addInInst));
+    if (m_ribbonHost) {
+        std::u16string xml;
+        const framework::TadxCallOutcome outcome =
+            m_addin->GetCustomUI(u"Microsoft.Excel.Workbook", xml);
+        Report("GetCustomUI", outcome);
+        if (!outcome.Failed()) {
+            m_customUI = xml;
+            m_ribbon.emplace(ParseCustomUI(xml), m_addinDispatch, m_excel.Office());
+            m_ribbon->CallRoot(u"onLoad", {host::Variant(m_excel.Office().RibbonUI())});
         }
-    };
-    // Office asks a ribbon host for the add-in's ribbon before start-up completes, and
-    // hands over its ribbon once the ribbon is loaded.
-    if (m_module->UsesRibbon()) {
-        step([this] { framework::BuildCustomUIXml(*m_module, u"Microsoft.Excel.Workbook"); });
-        m_module->SetRibbonUI(m_excel.Office().RibbonUI());
     }
-    step([this] { m_module->OnAddInInitialize(*m_module); });
-    step([this] { m_module->CreateCommandBars(); });
-    step([this] { m_module->OnAddInStartupComplete(*m_module); });
+    Report("OnStartupComplete", m_addin->OnStartupComplete());
 }
 
 Session::~Session() {
-    // Shut-down as Office runs it: the add-in hears that Office is closing, then it is
-    // finalised and let go of Excel.
-    for (const auto& event : {m_module->OnAddInBeginShutdown, m_module->OnAddInFinalize}) {
-        try {
-            if (event)
-                event(*m_module);
-        } catch (const std::exception& error) {
-            m_module->HandleError(error);
-        }
-    }
-    m_module->ReleaseHost();
+    // Excel's exit as Office runs it: begin-shutdown, then disconnection.
+    Report("OnBeginShutdown", m_addin->OnBeginShutdown());
+    Report("OnDisconnection", m_addin->OnDisconnection(framework::remove_mode::HostShutdown));
+}
+
+void Session::Report(std::string_view call, const framework::TadxCallOutcome& outcome) {
+    if (!outcome.Failed())
+        return;
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(outcome.code));
+    m_out << "failed: " << call << " answered " << code;
+    if (!outcome.description.empty())
+        m_out << " (" << Utf8(outcome.description) << ')';
+    m_out << '\n';
 }
 
 std::string Session::HelpText() {
@@ -315,44 +331,50 @@ void Session::ClickCommand(const std::vector<std::u16string>& words) {
         Malformed("usage: click PATH (only Options... and launcher take more words)");
     if (options)
         m_optionsPlan = ParseOptionsPlan(words, 2);
-    const host::ScopeExit forget([this] { m_optionsPlan.reset(); });
-    const bool track = path == u"Track";
-    const bool pressed = m_module->UsesRibbon() ? ClickOnRibbon(path) : ClickOnBar(path);
-    if (track && pressed)
-        m_out << "tracking: " << (m_module->Tracking() ? "on" : "off") << '\n';
+    const bool pressed = Press(path);
+    if (path == u"Track" && pressed)
+        m_out << "tracking: " << (TrackingShown() ? "on" : "off") << '\n';
+}
+
+bool Session::Press(const std::u16string& path) {
+    const host::ScopeExit forget([this] {
+        m_optionsPlan.reset();
+        m_dialogError = nullptr;
+    });
+    const bool pressed = m_ribbonHost ? ClickOnRibbon(path) : ClickOnBar(path);
+    if (m_dialogError)
+        std::rethrow_exception(m_dialogError);
+    return pressed;
+}
+
+bool Session::TrackingShown() {
+    if (m_ribbonHost) {
+        const RibbonElement* track = m_ribbon ? m_ribbon->Find(u"Track") : nullptr;
+        return track && m_ribbon->Pressed(*track);
+    }
+    sim::SimOffice& office = m_excel.Office();
+    if (const auto bar = office.FindBar(u"Tarvex"))
+        for (const auto handle : office.Controls(*bar))
+            if (office.Control(handle).caption == u"Track")
+                return office.Control(handle).state == -1;
+    return false;
 }
 
 bool Session::ClickOnRibbon(const std::u16string& path) {
-    auto& group = dynamic_cast<framework::TadxRibbonGroup&>(m_module->adxRibbonTab().Controls()[0]);
-    framework::TadxRibbonCustomControl* control = nullptr;
-    if (path == u"launcher") {
-        control = &group.Controls()[3];
-    } else if (path == u"Help") {
-        return false; // the menu opens; nothing is pressed
-    } else if (path.starts_with(u"Help > ")) {
-        auto& menu = dynamic_cast<framework::TadxRibbonMenu&>(group.Controls()[2]);
-        for (std::size_t i = 0; i < menu.Controls().Count() && !control; ++i)
-            if (menu.Controls()[i].Caption() == path.substr(7) &&
-                menu.Controls()[i].GetXmlTagName() == u"button")
-                control = &menu.Controls()[i];
-    } else {
-        for (std::size_t i = 0; i < 2 && !control; ++i)
-            if (group.Controls()[i].Caption() == path)
-                control = &group.Controls()[i];
-    }
+    if (!m_ribbon)
+        throw ScriptError("click: the add-in's ribbon is not loaded");
+    const RibbonElement* control = m_ribbon->Find(path);
     if (!control)
         throw ScriptError("click: no control '" + Utf8(path) + "' on the ribbon");
-    if (!control->Enabled()) {
+    if (control->tag == u"menu")
+        return false; // the menu opens; nothing is pressed
+    if (!m_ribbon->Enabled(*control)) {
         m_out << "disabled: " << Utf8(path) << '\n';
         return false;
     }
     // Office passes the control and, for a toggle button, the state the click gives it;
-    // the frame's action reports a failing command itself.
-    framework::TadxRibbonActionArguments arguments;
-    arguments.control =
-        host::office::RibbonControl(m_excel.Office().MakeRibbonControl(control->Id()));
-    arguments.pressed = !control->Pressed();
-    control->DoAction(arguments);
+    // the add-in reports a failing command itself.
+    m_ribbon->Press(*control);
     return true;
 }
 
@@ -422,11 +444,11 @@ void Session::BarCommand(const std::vector<std::u16string>& words) {
 
 void Session::RibbonCommand(const std::vector<std::u16string>& words) {
     ExpectCount(words, 1, "ribbon");
-    if (!m_module->UsesRibbon()) {
+    if (!m_ribbonHost) {
         m_out << "ribbon: none\n";
         return;
     }
-    m_out << Utf8(framework::BuildCustomUIXml(*m_module, u"Microsoft.Excel.Workbook")) << '\n';
+    m_out << Utf8(m_customUI) << '\n';
 }
 
 void Session::AnswerCommand(const std::vector<std::u16string>& words) {
@@ -442,15 +464,9 @@ void Session::AnswerCommand(const std::vector<std::u16string>& words) {
 }
 
 void Session::OptionsCommand(const std::vector<std::u16string>& words) {
+    // Options... as the user reaches it: the button on the ribbon or the bar.
     m_optionsPlan = ParseOptionsPlan(words, 1);
-    const host::ScopeExit forget([this] { m_optionsPlan.reset(); });
-    try {
-        m_module->OptionsClick(*m_module);
-    } catch (const ScriptError&) {
-        throw;
-    } catch (const std::exception& error) {
-        m_module->HandleError(error);
-    }
+    Press(u"Options...");
 }
 
 Session::OptionsPlan Session::ParseOptionsPlan(const std::vector<std::u16string>& words,
@@ -573,9 +589,16 @@ void Session::ShowCommand(const std::vector<std::u16string>& words) {
 }
 
 int Session::AnswerModal(host::Form& form) {
-    if (m_optionsPlan && form.caption == u"Options")
-        return AnswerOptions(form);
-    return AnswerPrompt(form);
+    try {
+        if (m_optionsPlan && form.caption == u"Options")
+            return AnswerOptions(form);
+        return AnswerPrompt(form);
+    } catch (const ScriptError&) {
+        // The user cannot do what the script asks: the dialog is closed, and the command
+        // fails once the add-in has returned.
+        m_dialogError = std::current_exception();
+        return host::modal_result::Cancel;
+    }
 }
 
 int Session::AnswerPrompt(host::Form& form) {

@@ -4,6 +4,7 @@
 // the transcript of what the add-in does.
 
 #include <deque>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <istream>
@@ -13,13 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "addin/module.h"
+#include "framework/addin_object.h"
 #include "framework/factory.h"
 #include "host/registry.h"
 #include "host/sim/desktop.h"
 #include "host/sim/excel.h"
 #include "host/sim/memory_registry.h"
 #include "settings/help.h"
+#include "tools/sim/ribbon_view.h"
 
 namespace tarvex::simtool {
 
@@ -78,6 +80,13 @@ private:
     bool ClickOnBar(const std::u16string& path);
     void BarCommand(const std::vector<std::u16string>& words);
     void RibbonCommand(const std::vector<std::u16string>& words);
+    /// Prints a failure the add-in object answers Office, as Office would note it.
+    void Report(std::string_view call, const framework::TadxCallOutcome& outcome);
+    /// Presses the control at `path` on the ribbon or the bar, whichever Office shows; a
+    /// script error raised while a dialog was up is thrown once the click returns.
+    bool Press(const std::u16string& path);
+    /// Whether the Track control shows tracking on (pressed, or its button down).
+    bool TrackingShown();
     int AnswerModal(host::Form& form);
     int AnswerPrompt(host::Form& form);
     int AnswerOptions(host::Form& form);
@@ -104,6 +113,9 @@ private:
     std::function<int(const std::u16string&)> m_ask;
     std::deque<int> m_answers;
     std::optional<OptionsPlan> m_optionsPlan;
+    /// A script error met while answering a dialog: the dialog is cancelled, and the error
+    /// ends the command once the add-in returns.
+    std::exception_ptr m_dialogError;
 
     std::unique_ptr<host::Registry> m_registry;
     /// The machine's part of the registry (the help engine's class key).
@@ -112,7 +124,15 @@ private:
     std::unique_ptr<settings::HelpAccess> m_help;
     std::unique_ptr<framework::TadxFactory> m_factory;
     sim::SimExcel m_excel;
-    std::unique_ptr<addin::TAddInModule> m_module;
+    /// Whether this Office shows the ribbon (version 12 and later) or command bars only.
+    bool m_ribbonHost = false;
+    framework::TadxAddinProcessState m_process;
+    /// The add-in object's IDispatch as Office sees it: the ribbon callbacks.
+    host::Ref<host::Dispatch> m_addinDispatch;
+    std::unique_ptr<framework::TadxAddin> m_addin;
+    /// The customUI document Office received, and the ribbon it shows from it.
+    std::u16string m_customUI;
+    std::optional<RibbonView> m_ribbon;
 };
 
 } // namespace tarvex::simtool

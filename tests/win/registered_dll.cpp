@@ -1,0 +1,50 @@
+#include "tests/win/registered_dll.h"
+
+namespace tarvex::win {
+
+std::wstring TestFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    folder.erase(folder.find_last_of(L"\\/") + 1);
+    return folder;
+}
+
+std::wstring BuiltDll() {
+    return TestFolder() + L"qorvel.dll";
+}
+
+DWORD RunRegsvr32(const std::wstring& dll, bool unregister) {
+    std::wstring command = L"regsvr32.exe /s ";
+    if (unregister)
+        command += L"/u ";
+    command += L"\"" + dll + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process))
+        return static_cast<DWORD>(-1);
+    UniqueKernelHandle processHandle(process.hProcess);
+    UniqueKernelHandle threadHandle(process.hThread);
+    ::WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = static_cast<DWORD>(-1);
+    ::GetExitCodeProcess(process.hProcess, &code);
+    return code;
+}
+
+RegistrationLock::RegistrationLock()
+    : m_mutex(::CreateMutexW(nullptr, FALSE, L"Local\\TarvexRegistrationTests")) {
+    if (m_mutex) {
+        const DWORD waited = ::WaitForSingleObject(m_mutex.Get(), INFINITE);
+        // An abandoned lock (a test process that crashed) is ours all the same.
+        m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+}
+
+RegistrationLock::~RegistrationLock() {
+    if (m_held)
+        ::ReleaseMutex(m_mutex.Get());
+}
+
+} // namespace tarvex::win

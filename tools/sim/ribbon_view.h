@@ -1,0 +1,76 @@
+#pragma once
+
+// The ribbon as Office shows it: read from the add-in's customUI document, every dynamic
+// state asked of the add-in through its callbacks by name (GetIDsOfNames, then Invoke with
+// an IRibbonControl), exactly as Office reaches the add-in object.
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/object.h"
+#include "host/variant.h"
+
+namespace tarvex::sim {
+class SimOffice;
+}
+
+namespace tarvex::simtool {
+
+/// One element of a customUI document with its attributes (entities decoded).
+struct RibbonElement {
+    std::u16string tag;
+    std::map<std::u16string, std::u16string> attributes;
+    std::vector<RibbonElement> children;
+
+    /// The control id Office hands to callbacks: `id`, or the local part of `idQ`.
+    std::u16string ControlId() const;
+    /// The attribute's value, or empty.
+    std::u16string Attribute(std::u16string_view name) const;
+};
+
+/// Reads a customUI document into its element tree (the root element). Throws ScriptError
+/// for text that is not a well-formed document of elements.
+RibbonElement ParseCustomUI(std::u16string_view xml);
+
+class RibbonView {
+public:
+    /// `addin` is the add-in object's IDispatch; `office` makes the IRibbonControl objects.
+    RibbonView(RibbonElement document, host::Ref<host::Dispatch> addin, sim::SimOffice& office);
+
+    /// Calls the callback that `attribute` of `control` names, with the control first and
+    /// then `more`, as Office does; answers its result. Throws ScriptError when the add-in
+    /// refuses the call.
+    host::Variant Call(const RibbonElement& control, std::u16string_view attribute,
+                       std::vector<host::Variant> more = {});
+
+    /// Calls a callback of the document's root (onLoad) with `arguments`.
+    void CallRoot(std::u16string_view attribute, std::vector<host::Variant> arguments);
+
+    /// The control's label as the ribbon shows it (getLabel, else label).
+    std::u16string Label(const RibbonElement& control);
+    /// Whether the control accepts a click (getEnabled, else enabled, else true).
+    bool Enabled(const RibbonElement& control);
+    /// A toggle button's state (getPressed, else false).
+    bool Pressed(const RibbonElement& control);
+
+    /// The first control inside any group whose label is `path` ("Track", "Options...");
+    /// "launcher" names the group's dialog box launcher button and "MENU > ITEM" a button of
+    /// a menu. Null when there is none.
+    const RibbonElement* Find(std::u16string_view path);
+
+    /// Presses `control` as a user does: onAction with the control (and the new pressed
+    /// state for a toggle button).
+    void Press(const RibbonElement& control);
+
+private:
+    host::Variant Invoke(std::u16string_view callback, std::vector<host::Variant> arguments);
+    const RibbonElement* FindIn(const RibbonElement& parent, std::u16string_view path);
+
+    RibbonElement m_document;
+    host::Ref<host::Dispatch> m_addin;
+    sim::SimOffice& m_office;
+};
+
+} // namespace tarvex::simtool
