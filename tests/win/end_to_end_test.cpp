@@ -1,0 +1,201 @@
+// The whole add-in as Excel runs it: registered by regsvr32 where Excel is installed, found
+// through Excel's add-in key, created by its ProgID, started, and driven through real COM by
+// a simulated Excel and Office; its real prompt is answered as a user would.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <ole2.h>
+#include <string>
+#include <vector>
+
+#include "host/registry.h"
+#include "host/sim/excel.h"
+#include "host/sim/office.h"
+#include "host/win/com_adapters.h"
+#include "host/win/handles.h"
+#include "host/win/registry.h"
+#include "server/tarvex_object.h"
+#include "tests/win/dialog_watcher.h"
+#include "tests/win/registered_dll.h"
+#include "tests/win/window_capture.h"
+
+namespace tarvex::win {
+namespace {
+
+using host::RegistryRoot;
+
+constexpr char kAddinsKey[] = "Software\\Microsoft\\Office\\Excel\\AddIns";
+constexpr char kExcelProgId[] = "Excel.Application";
+
+// Keeps the text of the dialog's label (its one static control).
+BOOL CALLBACK KeepStaticText(HWND child, LPARAM text) {
+    if (testing::ClassOf(child) == L"Static")
+        *reinterpret_cast<std::wstring*>(text) = testing::TextOf(child);
+    return TRUE;
+}
+
+class OfficeHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(registration.Held());
+        ASSERT_TRUE(desktop.Held());
+        ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+        Clean();
+        // Excel is installed: registration writes the add-in key Excel loads add-ins from.
+        std::unique_ptr<host::RegistryKey> key;
+        ASSERT_EQ(registry.CreateKey(RegistryRoot::ClassesRoot,
+                                     std::string(kExcelProgId) + "\\CLSID", key),
+                  host::hr::Ok);
+        ASSERT_EQ(key->SetValue("", host::RegistryValue::FromString(
+                                        u"{00024500-0000-0000-C000-000000000046}")),
+                  host::hr::Ok);
+        ASSERT_EQ(RunRegsvr32(BuiltDll()), 0u);
+        excel.SetVersion(u"16.0");
+        excel.AddWorkbook(u"Book1", {u"Sheet1"});
+    }
+    void TearDown() override {
+        // Excel cannot be started here to take the bars away: it is "uninstalled" first.
+        Clean();
+        EXPECT_EQ(RunRegsvr32(BuiltDll(), true), 0u);
+        ::CoUninitialize();
+    }
+
+    void Clean() {
+        static_cast<void>(registry.DeleteTree(RegistryRoot::ClassesRoot, kExcelProgId));
+        static_cast<void>(registry.DeleteTree(RegistryRoot::CurrentUser,
+                                              std::string(kAddinsKey) + "\\qorvel.Tarvex"));
+    }
+
+    // What Excel loads at start-up: every add-in key whose LoadBehavior is 3.
+    std::vector<std::string> AddinsToLoad() {
+        std::vector<std::string> names, load;
+        std::unique_ptr<host::RegistryKey> key;
+        if (host::Failed(registry.OpenKey(RegistryRoot::CurrentUser, kAddinsKey,
+                                          host::RegistryAccess::Read, key)))
+            return load;
+        static_cast<void>(key->SubkeyNames(names));
+        for (const std::string& name : names) {
+            std::unique_ptr<host::RegistryKey> addin;
+            host::RegistryValue behavior;
+            if (host::Succeeded(registry.OpenKey(RegistryRoot::CurrentUser,
+                                                 std::string(kAddinsKey) + "\\" + name,
+                                                 host::RegistryAccess::Read, addin)) &&
+                host::Succeeded(addin->QueryValue("LoadBehavior", behavior)) &&
+                behavior.AsDWord() == 3u)
+                load.push_back(name);
+        }
+        return load;
+    }
+
+    DISPID IdOf(const wchar_t* name) {
+        DISPID id = DISPID_UNKNOWN;
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        return id;
+    }
+
+    // A ribbon callback called as Office calls it: arguments last-first in `args`.
+    HRESULT Callback(const wchar_t* name, std::vector<VARIANT> args, VARIANT* result = nullptr) {
+        DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+        return dispatch->Invoke(IdOf(name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                result, nullptr, nullptr);
+    }
+
+    static VARIANT Object(IDispatch* object) {
+        VARIANT value;
+        ::VariantInit(&value);
+        value.vt = VT_DISPATCH;
+        value.pdispVal = object;
+        return value;
+    }
+
+    RegistrationLock registration;
+    testing::DesktopLock desktop;
+    Win32Registry registry;
+    sim::SimExcel excel;
+    ComPtr<IDispatch> dispatch;
+};
+
+TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
+    const std::vector<std::string> load = AddinsToLoad();
+    ASSERT_EQ(load, std::vector<std::string>{"qorvel.Tarvex"});
+    std::wstring progId(load[0].begin(), load[0].end());
+    CLSID clsid{};
+    ASSERT_EQ(::CLSIDFromProgID(progId.c_str(), &clsid), S_OK);
+    ComPtr<server::IDTExtensibility2> extensibility;
+    ASSERT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, server::kIidDTExtensibility2,
+                                 extensibility.PutVoid()),
+              S_OK);
+    ASSERT_EQ(extensibility->QueryInterface(IID_IDispatch, dispatch.PutVoid()), S_OK);
+
+    // Start-up as Excel 2016 runs it: connection, the ribbon's document and onLoad, then
+    // start-up completion.
+    const host::Ref<host::Dispatch> addInInst =
+        excel.Office().AddComAddIn(u"qorvel.Tarvex", u"{0}", u"Tarvex");
+    const ComPtr<IDispatch> application = ToCom(excel.Application().Get());
+    const ComPtr<IDispatch> instance = ToCom(addInInst.Get());
+    ASSERT_EQ(extensibility->OnConnection(application.Get(), 1, instance.Get(), nullptr), S_OK);
+    ComPtr<server::IRibbonExtensibility> ribbon;
+    ASSERT_EQ(extensibility->QueryInterface(server::kIidRibbonExtensibility, ribbon.PutVoid()),
+              S_OK);
+    const UniqueBstr ribbonId(::SysAllocString(L"Microsoft.Excel.Workbook"));
+    UniqueBstr xml;
+    ASSERT_EQ(ribbon->GetCustomUI(ribbonId.Get(), xml.Put()), S_OK);
+    const std::wstring document(xml.Get(), ::SysStringLen(xml.Get()));
+    const ComPtr<IDispatch> ribbonUI = ToCom(excel.Office().RibbonUI().Get());
+    ASSERT_EQ(Callback(L"RibbonLoaded_Callback", {Object(ribbonUI.Get())}), S_OK);
+    ASSERT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
+
+    // Track pressed on the ribbon.
+    const std::wstring marker = L"<toggleButton idQ=\"default:";
+    const std::size_t begin = document.find(marker) + marker.size();
+    ASSERT_GT(begin, marker.size());
+    const std::wstring trackId = document.substr(begin, document.find(L'"', begin) - begin);
+    const ComPtr<IDispatch> track = ToCom(
+        excel.Office().MakeRibbonControl(std::u16string(trackId.begin(), trackId.end())).Get());
+    VARIANT pressed;
+    ::VariantInit(&pressed);
+    pressed.vt = VT_BOOL;
+    pressed.boolVal = VARIANT_TRUE;
+    ASSERT_EQ(Callback(L"OnActionState_Callback", {pressed, Object(track.Get())}), S_OK);
+
+    // abc typed into B7 with abc in B3: the real prompt, answered Yes, takes the user to B3.
+    excel.SetText({3, 2}, u"abc");
+    std::wstring message;
+    std::string screenshot;
+    testing::DialogWatcher watcher(L"#32770", L"Information", [&](HWND dialog) {
+        if (const HWND yes = testing::FindDescendant(dialog, L"Button", L"Yes")) {
+            ::EnumChildWindows(dialog, KeepStaticText, reinterpret_cast<LPARAM>(&message));
+            watcher.WaitForPainted();
+            screenshot =
+                testing::SaveCapture(testing::CaptureSettledWindow(dialog), "road_of_one_entry");
+            testing::ClickButton(yes);
+        }
+    });
+    excel.TypeInto({7, 2}, u"abc");
+    watcher.Finish();
+    EXPECT_TRUE(watcher.Found());
+    EXPECT_FALSE(watcher.Forced());
+    EXPECT_EQ(message, L"Entered value is duplicate of cell B3. Go to cell B3?");
+    EXPECT_EQ(excel.ActiveCell(), (sim::Cell{3, 2})) << "Yes goes to the duplicate";
+    EXPECT_FALSE(screenshot.empty());
+
+    // A second entry, answered by the close box: the user stays on the changed cell.
+    std::wstring second;
+    testing::DialogWatcher closer(L"#32770", L"Information", [&](HWND dialog) {
+        ::EnumChildWindows(dialog, KeepStaticText, reinterpret_cast<LPARAM>(&second));
+        ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+    });
+    excel.TypeInto({9, 2}, u"abc");
+    closer.Finish();
+    EXPECT_FALSE(closer.Forced());
+    EXPECT_EQ(second, L"Entered value is duplicate of cell B3. Go to cell B3?");
+    EXPECT_EQ(excel.ActiveCell(), (sim::Cell{9, 2})) << "the close box keeps the changed cell";
+
+    ASSERT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
+    ASSERT_EQ(extensibility->OnDisconnection(0, nullptr), S_OK);
+}
+
+} // namespace
+} // namespace tarvex::win
