@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <ole2.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,26 @@ protected:
         return load;
     }
 
+    // The add-in as Excel finds and creates it: its key among Excel's add-ins, its ProgID,
+    // its class; the object's IDispatch is kept for the callbacks.
+    ComPtr<server::IDTExtensibility2> CreateFromRegistration() {
+        ComPtr<server::IDTExtensibility2> extensibility;
+        const std::vector<std::string> load = AddinsToLoad();
+        EXPECT_EQ(load, std::vector<std::string>{"qorvel.Tarvex"});
+        if (load.size() != 1)
+            return extensibility;
+        const std::wstring progId(load[0].begin(), load[0].end());
+        CLSID clsid{};
+        EXPECT_EQ(::CLSIDFromProgID(progId.c_str(), &clsid), S_OK);
+        EXPECT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER,
+                                     server::kIidDTExtensibility2, extensibility.PutVoid()),
+                  S_OK);
+        if (extensibility) {
+            EXPECT_EQ(extensibility->QueryInterface(IID_IDispatch, dispatch.PutVoid()), S_OK);
+        }
+        return extensibility;
+    }
+
     DISPID IdOf(const wchar_t* name) {
         DISPID id = DISPID_UNKNOWN;
         LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -118,16 +139,8 @@ protected:
 };
 
 TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
-    const std::vector<std::string> load = AddinsToLoad();
-    ASSERT_EQ(load, std::vector<std::string>{"qorvel.Tarvex"});
-    std::wstring progId(load[0].begin(), load[0].end());
-    CLSID clsid{};
-    ASSERT_EQ(::CLSIDFromProgID(progId.c_str(), &clsid), S_OK);
-    ComPtr<server::IDTExtensibility2> extensibility;
-    ASSERT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, server::kIidDTExtensibility2,
-                                 extensibility.PutVoid()),
-              S_OK);
-    ASSERT_EQ(extensibility->QueryInterface(IID_IDispatch, dispatch.PutVoid()), S_OK);
+    const ComPtr<server::IDTExtensibility2> extensibility = CreateFromRegistration();
+    ASSERT_TRUE(extensibility);
 
     // Start-up as Excel 2016 runs it: connection, the ribbon's document and onLoad, then
     // start-up completion.
@@ -192,6 +205,44 @@ TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
     EXPECT_FALSE(closer.Forced());
     EXPECT_EQ(second, L"Entered value is duplicate of cell B3. Go to cell B3?");
     EXPECT_EQ(excel.ActiveCell(), (sim::Cell{9, 2})) << "the close box keeps the changed cell";
+
+    ASSERT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
+    ASSERT_EQ(extensibility->OnDisconnection(0, nullptr), S_OK);
+}
+
+TEST_F(OfficeHost, OnExcel2003TheBarsTrackButtonSwitchesTrackingThroughItsClickEvent) {
+    excel.SetVersion(u"11.0");
+    const ComPtr<server::IDTExtensibility2> extensibility = CreateFromRegistration();
+    ASSERT_TRUE(extensibility);
+    const ComPtr<IDispatch> application = ToCom(excel.Application().Get());
+    ASSERT_EQ(extensibility->OnConnection(application.Get(), 1, nullptr, nullptr), S_OK);
+    ASSERT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
+
+    sim::SimOffice& office = excel.Office();
+    const auto bar = office.FindBar(u"Tarvex");
+    ASSERT_TRUE(bar);
+    EXPECT_TRUE(office.Bar(*bar).visible);
+    std::vector<std::u16string> captions;
+    std::optional<sim::SimOffice::ControlHandle> track;
+    for (const auto handle : office.Controls(*bar)) {
+        captions.push_back(office.Control(handle).caption);
+        if (office.Control(handle).caption == u"Track")
+            track = handle;
+    }
+    EXPECT_EQ(captions, (std::vector<std::u16string>{u"Track", u"Options...", u"Help"}));
+    ASSERT_TRUE(track);
+    EXPECT_EQ(office.Control(*track).state, 0) << "up: tracking is off";
+
+    // The click reaches the add-in through the button's connection point.
+    office.Click(*track);
+    EXPECT_EQ(office.Control(*track).state, -1) << "down: tracking is on";
+    // No workbook left: Track is disabled; a new one enables it again.
+    while (excel.CloseActiveWorkbook()) {
+    }
+    EXPECT_FALSE(office.Control(*track).enabled);
+    excel.NewWorkbook();
+    EXPECT_TRUE(office.Control(*track).enabled);
+    EXPECT_EQ(office.Control(*track).state, -1) << "the switch stays on";
 
     ASSERT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
     ASSERT_EQ(extensibility->OnDisconnection(0, nullptr), S_OK);
