@@ -2,6 +2,9 @@
 // its attributes in writing order. Apart from shared tabs and groups and controls that stand
 // for built-in Office controls, every attribute names a callback that Office calls later.
 
+#include <optional>
+#include <string_view>
+
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
@@ -22,6 +25,50 @@ bool ParentHasIdMso(const TadxRibbonCustomControl& control) {
 bool IsListParent(int parentType) {
     return parentType == type::DropDown || parentType == type::Gallery;
 }
+
+// The tips a group writes after its label; a tab has none.
+struct ContainerTips {
+    std::u16string_view screenTip;
+    std::u16string_view superTip;
+};
+
+// A tab and a group are written alike. A shared one is merged by id across add-ins and written
+// with fixed values under the module's shared namespace; its IdMso is not written. Any other
+// one takes its values from callbacks, and one standing for a built-in tab or group is named
+// by its IdMso alone. `addId` and `addPlacement` write the container's id and placement (the
+// component's own protected writers, handed in by the caller).
+template <class AddId, class AddPlacement>
+TadxXmlAttributes ContainerXmlAttributes(const TadxRibbonComponent& container, bool shared,
+                                         const std::optional<ContainerTips>& tips, AddId addId,
+                                         AddPlacement addPlacement) {
+    TadxXmlAttributes attributes;
+    if (HasSharedNamespace(container, shared)) {
+        AddXmlAttribute(attributes, u"idQ", u"shared:" + container.Id());
+        AddXmlAttribute(attributes, u"visible", XmlBoolean(container.Visible()));
+        addPlacement(attributes);
+        AddXmlAttribute(attributes, u"keytip", container.KeyTip());
+        AddXmlAttribute(attributes, u"label", container.Caption());
+        if (tips) {
+            AddXmlAttribute(attributes, u"screentip", tips->screenTip);
+            AddXmlAttribute(attributes, u"supertip", tips->superTip);
+        }
+        return attributes;
+    }
+    AddXmlAttribute(attributes, u"getVisible", u"GetVisible_Callback");
+    if (!container.IdMso().empty()) {
+        AddXmlAttribute(attributes, u"idMso", container.IdMso());
+        return attributes;
+    }
+    addId(attributes);
+    addPlacement(attributes);
+    AddXmlAttribute(attributes, u"getKeytip", u"GetKeyTip_Callback");
+    AddXmlAttribute(attributes, u"getLabel", u"GetLabel_Callback");
+    if (tips) {
+        AddXmlAttribute(attributes, u"getSupertip", u"GetSuperTip_Callback");
+        AddXmlAttribute(attributes, u"getScreentip", u"GetScreenTip_Callback");
+    }
+    return attributes;
+}
 } // namespace
 
 void TadxRibbonCustomControl::AddImageAttribute(TadxXmlAttributes& attributes) const {
@@ -29,61 +76,23 @@ void TadxRibbonCustomControl::AddImageAttribute(TadxXmlAttributes& attributes) c
         AddXmlAttribute(attributes, u"getImage", u"GetImage_Callback");
 }
 
-// Tab
+// Tab and group
 
 TadxXmlAttributes TadxRibbonTab::GetXmlAttributes() const {
-    TadxXmlAttributes attributes;
-    if (HasSharedNamespace(*this, m_shared)) {
-        // A shared tab is merged by id across add-ins; its IdMso is not written.
-        AddXmlAttribute(attributes, u"idQ", u"shared:" + Id());
-        AddXmlAttribute(attributes, u"visible", XmlBoolean(Visible()));
-        AddInsertAttribute(attributes);
-        AddXmlAttribute(attributes, u"keytip", KeyTip());
-        AddXmlAttribute(attributes, u"label", Caption());
-        return attributes;
-    }
-    AddXmlAttribute(attributes, u"getVisible", u"GetVisible_Callback");
-    if (!IdMso().empty()) {
-        AddXmlAttribute(attributes, u"idMso", IdMso());
-        return attributes;
-    }
-    AddIdAttribute(attributes);
-    AddInsertAttribute(attributes);
-    AddXmlAttribute(attributes, u"getKeytip", u"GetKeyTip_Callback");
-    AddXmlAttribute(attributes, u"getLabel", u"GetLabel_Callback");
-    return attributes;
+    return ContainerXmlAttributes(
+        *this, m_shared, std::nullopt, [this](TadxXmlAttributes& a) { AddIdAttribute(a); },
+        [this](TadxXmlAttributes& a) { AddInsertAttribute(a); });
 }
-
-// Group
 
 std::u16string TadxRibbonGroup::GetXmlTagName() const {
     return u"group";
 }
 
 TadxXmlAttributes TadxRibbonGroup::GetXmlAttributes() const {
-    TadxXmlAttributes attributes;
-    if (HasSharedNamespace(*this, m_shared)) {
-        AddXmlAttribute(attributes, u"idQ", u"shared:" + Id());
-        AddXmlAttribute(attributes, u"visible", XmlBoolean(Visible()));
-        AddInsertAttribute(attributes);
-        AddXmlAttribute(attributes, u"keytip", KeyTip());
-        AddXmlAttribute(attributes, u"label", Caption());
-        AddXmlAttribute(attributes, u"screentip", ScreenTip());
-        AddXmlAttribute(attributes, u"supertip", SuperTip());
-        return attributes;
-    }
-    AddXmlAttribute(attributes, u"getVisible", u"GetVisible_Callback");
-    if (!IdMso().empty()) {
-        AddXmlAttribute(attributes, u"idMso", IdMso());
-        return attributes;
-    }
-    AddIdAttribute(attributes);
-    AddInsertAttribute(attributes);
-    AddXmlAttribute(attributes, u"getKeytip", u"GetKeyTip_Callback");
-    AddXmlAttribute(attributes, u"getLabel", u"GetLabel_Callback");
-    AddXmlAttribute(attributes, u"getSupertip", u"GetSuperTip_Callback");
-    AddXmlAttribute(attributes, u"getScreentip", u"GetScreenTip_Callback");
-    return attributes;
+    return ContainerXmlAttributes(
+        *this, m_shared, ContainerTips{ScreenTip(), SuperTip()},
+        [this](TadxXmlAttributes& a) { AddIdAttribute(a); },
+        [this](TadxXmlAttributes& a) { AddInsertAttribute(a); });
 }
 
 // Button

@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "excel_model.h"
 #include "host/object.h"
@@ -142,6 +143,37 @@ protected:
     std::weak_ptr<ExcelState> m_state;
 };
 
+/// A simulated object of one class that answers QueryInterface for IUnknown, IDispatch and
+/// one interface id of its own. `Base` is SimObject<> (Excel's objects) or OfficeObject<>.
+template <class Base>
+class SingleInterfaceObject : public Base {
+public:
+    host::HResult QueryInterface(const host::Guid& iid, void** object) override {
+        return host::AnswerQuery(
+            iid, object,
+            {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
+             host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
+             host::InterfaceOffer::Of<host::Dispatch>(m_iid, this)});
+    }
+
+protected:
+    /// `type` has static storage: it is the member table of every object of the class.
+    SingleInterfaceObject(std::weak_ptr<ExcelState> state, const ClassInfo& type,
+                          const host::Guid& iid)
+        : Base(std::move(state))
+        , m_type(type)
+        , m_iid(iid) {}
+
+private:
+    const ClassInfo& Class() const noexcept final { return m_type; }
+
+    const ClassInfo& m_type;
+    host::Guid m_iid;
+};
+
+/// One of Excel's objects with a single interface of its own.
+using PlainExcelObject = SingleInterfaceObject<SimObject<>>;
+
 /// Excel's Application, also the container of the AppEvents connection point.
 class ApplicationObject final : public SimObject<host::ConnectionPointContainer> {
 public:
@@ -159,43 +191,37 @@ private:
 };
 
 /// A Workbook: its name.
-class WorkbookObject final : public SimObject<> {
+class WorkbookObject final : public PlainExcelObject {
 public:
     WorkbookObject(std::weak_ptr<ExcelState> state, std::weak_ptr<BookModel> book);
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
 
 private:
-    const ClassInfo& Class() const noexcept override;
     host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
 
     std::weak_ptr<BookModel> m_book;
 };
 
 /// A Worksheet: its name, ranges, activation and used range.
-class WorksheetObject final : public SimObject<> {
+class WorksheetObject final : public PlainExcelObject {
 public:
     WorksheetObject(std::weak_ptr<ExcelState> state, std::weak_ptr<SheetModel> sheet);
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
 
 private:
-    const ClassInfo& Class() const noexcept override;
     host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
 
     std::weak_ptr<SheetModel> m_sheet;
 };
 
 /// A Range: one rectangular area of one sheet.
-class RangeObject final : public SimObject<> {
+class RangeObject final : public PlainExcelObject {
 public:
     RangeObject(std::weak_ptr<ExcelState> state, std::weak_ptr<SheetModel> sheet, Area area);
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
 
     /// The sheet, or null when its workbook has closed.
     std::shared_ptr<SheetModel> Sheet() const;
     const Area& GetArea() const noexcept { return m_area; }
 
 private:
-    const ClassInfo& Class() const noexcept override;
     host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
 
     host::Variant Find(ExcelState& state, const std::shared_ptr<SheetModel>& sheet,
@@ -212,13 +238,11 @@ private:
 };
 
 /// A chart: a selected object that is not a Range. It has no members of interest.
-class ChartObject final : public SimObject<> {
+class ChartObject final : public PlainExcelObject {
 public:
     explicit ChartObject(std::weak_ptr<ExcelState> state);
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
 
 private:
-    const ClassInfo& Class() const noexcept override;
     host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
 };
 

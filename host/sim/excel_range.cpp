@@ -120,17 +120,9 @@ std::u16string ExternalPrefix(const BookModel& book, const SheetModel& sheet) {
 
 RangeObject::RangeObject(std::weak_ptr<ExcelState> state, std::weak_ptr<SheetModel> sheet,
                          Area area)
-    : SimObject(std::move(state))
+    : PlainExcelObject(std::move(state), kClass, host::excel::iid::Range)
     , m_sheet(std::move(sheet))
     , m_area(area) {}
-
-host::HResult RangeObject::QueryInterface(const host::Guid& iid, void** object) {
-    return host::AnswerQuery(
-        iid, object,
-        {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::excel::iid::Range, this)});
-}
 
 std::shared_ptr<SheetModel> RangeObject::Sheet() const {
     std::shared_ptr<SheetModel> sheet = m_sheet.lock();
@@ -138,10 +130,6 @@ std::shared_ptr<SheetModel> RangeObject::Sheet() const {
         return nullptr;
     const std::shared_ptr<BookModel> book = sheet->book.lock();
     return book && book->open ? sheet : nullptr;
-}
-
-const ClassInfo& RangeObject::Class() const noexcept {
-    return kClass;
 }
 
 Variant RangeObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {

@@ -120,20 +120,8 @@ Variant ResolveRange(ExcelState& state, const std::shared_ptr<SheetModel>& sheet
 }
 
 WorkbookObject::WorkbookObject(std::weak_ptr<ExcelState> state, std::weak_ptr<BookModel> book)
-    : SimObject(std::move(state))
+    : PlainExcelObject(std::move(state), kWorkbookClass, host::excel::iid::Workbook)
     , m_book(std::move(book)) {}
-
-host::HResult WorkbookObject::QueryInterface(const host::Guid& iid, void** object) {
-    return host::AnswerQuery(
-        iid, object,
-        {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::excel::iid::Workbook, this)});
-}
-
-const ClassInfo& WorkbookObject::Class() const noexcept {
-    return kWorkbookClass;
-}
 
 Variant WorkbookObject::Call(ExcelState&, const MemberInfo& member, const CallArgs&) {
     const std::shared_ptr<BookModel> book = m_book.lock();
@@ -145,20 +133,8 @@ Variant WorkbookObject::Call(ExcelState&, const MemberInfo& member, const CallAr
 }
 
 WorksheetObject::WorksheetObject(std::weak_ptr<ExcelState> state, std::weak_ptr<SheetModel> sheet)
-    : SimObject(std::move(state))
+    : PlainExcelObject(std::move(state), kWorksheetClass, host::excel::iid::Worksheet)
     , m_sheet(std::move(sheet)) {}
-
-host::HResult WorksheetObject::QueryInterface(const host::Guid& iid, void** object) {
-    return host::AnswerQuery(
-        iid, object,
-        {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::excel::iid::Worksheet, this)});
-}
-
-const ClassInfo& WorksheetObject::Class() const noexcept {
-    return kWorksheetClass;
-}
 
 Variant WorksheetObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<SheetModel> sheet = m_sheet.lock();
@@ -181,18 +157,7 @@ Variant WorksheetObject::Call(ExcelState& state, const MemberInfo& member, const
 }
 
 ChartObject::ChartObject(std::weak_ptr<ExcelState> state)
-    : SimObject(std::move(state)) {}
-
-host::HResult ChartObject::QueryInterface(const host::Guid& iid, void** object) {
-    return host::AnswerQuery(iid, object,
-                             {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-                              host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-                              host::InterfaceOffer::Of<host::Dispatch>(kChartIid, this)});
-}
-
-const ClassInfo& ChartObject::Class() const noexcept {
-    return kChartClass;
-}
+    : PlainExcelObject(std::move(state), kChartClass, kChartIid) {}
 
 Variant ChartObject::Call(ExcelState&, const MemberInfo&, const CallArgs&) {
     throw host::Error(host::hr::DispMemberNotFound, "No such member");

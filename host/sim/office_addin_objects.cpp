@@ -50,20 +50,8 @@ constexpr ClassInfo kComAddInClass{"COMAddIn", kComAddInMembers};
 // IRibbonUI
 
 RibbonUIObject::RibbonUIObject(std::weak_ptr<ExcelState> state, std::weak_ptr<OfficeModel> office)
-    : OfficeObject(std::move(state))
+    : PlainOfficeObject(std::move(state), kRibbonUIClass, office::iid::RibbonUI)
     , m_office(std::move(office)) {}
-
-host::HResult RibbonUIObject::QueryInterface(const host::Guid& iid, void** object) {
-    return host::AnswerQuery(
-        iid, object,
-        {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-         host::InterfaceOffer::Of<host::Dispatch>(office::iid::RibbonUI, this)});
-}
-
-const ClassInfo& RibbonUIObject::Class() const noexcept {
-    return kRibbonUIClass;
-}
 
 Variant RibbonUIObject::Call(ExcelState&, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<OfficeModel> model = m_office.lock();
@@ -89,22 +77,10 @@ Variant RibbonUIObject::Call(ExcelState&, const MemberInfo& member, const CallAr
 
 RibbonControlObject::RibbonControlObject(std::weak_ptr<ExcelState> state, std::u16string id,
                                          std::u16string tag, host::Ref<host::Dispatch> context)
-    : OfficeObject(std::move(state))
+    : PlainOfficeObject(std::move(state), kRibbonControlClass, office::iid::RibbonControl)
     , m_id(std::move(id))
     , m_tag(std::move(tag))
     , m_context(std::move(context)) {}
-
-host::HResult RibbonControlObject::QueryInterface(const host::Guid& iid, void** object) {
-    return host::AnswerQuery(
-        iid, object,
-        {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-         host::InterfaceOffer::Of<host::Dispatch>(office::iid::RibbonControl, this)});
-}
-
-const ClassInfo& RibbonControlObject::Class() const noexcept {
-    return kRibbonControlClass;
-}
 
 Variant RibbonControlObject::Call(ExcelState&, const MemberInfo& member, const CallArgs&) {
     switch (member.id) {
@@ -122,20 +98,8 @@ Variant RibbonControlObject::Call(ExcelState&, const MemberInfo& member, const C
 // COMAddIn
 
 ComAddInObject::ComAddInObject(std::weak_ptr<ExcelState> state, std::weak_ptr<AddInModel> addIn)
-    : OfficeObject(std::move(state))
+    : PlainOfficeObject(std::move(state), kComAddInClass, office::iid::ComAddIn)
     , m_addIn(std::move(addIn)) {}
-
-host::HResult ComAddInObject::QueryInterface(const host::Guid& iid, void** object) {
-    return host::AnswerQuery(
-        iid, object,
-        {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-         host::InterfaceOffer::Of<host::Dispatch>(office::iid::ComAddIn, this)});
-}
-
-const ClassInfo& ComAddInObject::Class() const noexcept {
-    return kComAddInClass;
-}
 
 Variant ComAddInObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<AddInModel> addIn = m_addIn.lock();

@@ -163,20 +163,8 @@ Variant AddBar(ExcelState& state, OfficeModel& office, const CallArgs& args) {
 
 CommandBarsObject::CommandBarsObject(std::weak_ptr<ExcelState> state,
                                      std::weak_ptr<OfficeModel> office)
-    : OfficeObject(std::move(state))
+    : PlainOfficeObject(std::move(state), kBarsClass, office::iid::CommandBars)
     , m_office(std::move(office)) {}
-
-host::HResult CommandBarsObject::QueryInterface(const host::Guid& iid, void** object) {
-    return host::AnswerQuery(
-        iid, object,
-        {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-         host::InterfaceOffer::Of<host::Dispatch>(office::iid::CommandBars, this)});
-}
-
-const ClassInfo& CommandBarsObject::Class() const noexcept {
-    return kBarsClass;
-}
 
 Variant CommandBarsObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<OfficeModel> office = m_office.lock();
@@ -208,20 +196,8 @@ Variant CommandBarsObject::Call(ExcelState& state, const MemberInfo& member, con
 // CommandBar
 
 CommandBarObject::CommandBarObject(std::weak_ptr<ExcelState> state, std::weak_ptr<BarModel> bar)
-    : OfficeObject(std::move(state))
+    : PlainOfficeObject(std::move(state), kBarClass, office::iid::CommandBar)
     , m_bar(std::move(bar)) {}
-
-host::HResult CommandBarObject::QueryInterface(const host::Guid& iid, void** object) {
-    return host::AnswerQuery(
-        iid, object,
-        {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-         host::InterfaceOffer::Of<host::Dispatch>(office::iid::CommandBar, this)});
-}
-
-const ClassInfo& CommandBarObject::Class() const noexcept {
-    return kBarClass;
-}
 
 Variant CommandBarObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<BarModel> bar = m_bar.lock();

@@ -189,20 +189,8 @@ bool IsInside(const BarModel& bar, const ControlModel& control) {
 // CommandBarControls
 
 ControlsObject::ControlsObject(std::weak_ptr<ExcelState> state, std::weak_ptr<BarModel> bar)
-    : OfficeObject(std::move(state))
+    : PlainOfficeObject(std::move(state), kControlsClass, office::iid::CommandBarControls)
     , m_bar(std::move(bar)) {}
-
-host::HResult ControlsObject::QueryInterface(const host::Guid& iid, void** object) {
-    return host::AnswerQuery(
-        iid, object,
-        {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-         host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-         host::InterfaceOffer::Of<host::Dispatch>(office::iid::CommandBarControls, this)});
-}
-
-const ClassInfo& ControlsObject::Class() const noexcept {
-    return kControlsClass;
-}
 
 Variant ControlsObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<BarModel> bar = m_bar.lock();

@@ -40,30 +40,29 @@ protected:
     }
 };
 
+/// One of Office's objects with a single interface of its own.
+using PlainOfficeObject = SingleInterfaceObject<OfficeObject<>>;
+
 /// The CommandBars collection.
-class CommandBarsObject final : public OfficeObject<> {
+class CommandBarsObject final : public PlainOfficeObject {
 public:
     CommandBarsObject(std::weak_ptr<ExcelState> state, std::weak_ptr<OfficeModel> office);
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
 
 private:
-    const ClassInfo& Class() const noexcept override;
     host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
 
     std::weak_ptr<OfficeModel> m_office;
 };
 
 /// A CommandBar: a bar of the collection or a pop-up's own bar.
-class CommandBarObject final : public OfficeObject<> {
+class CommandBarObject final : public PlainOfficeObject {
 public:
     CommandBarObject(std::weak_ptr<ExcelState> state, std::weak_ptr<BarModel> bar);
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
 
     /// The bar, or null once Office has restarted.
     std::shared_ptr<BarModel> Bar() const { return m_bar.lock(); }
 
 private:
-    const ClassInfo& Class() const noexcept override;
     host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
     host::Variant Put(ExcelState& state, BarModel& bar, const MemberInfo& member,
                       const CallArgs& args);
@@ -72,13 +71,11 @@ private:
 };
 
 /// The CommandBarControls of a bar.
-class ControlsObject final : public OfficeObject<> {
+class ControlsObject final : public PlainOfficeObject {
 public:
     ControlsObject(std::weak_ptr<ExcelState> state, std::weak_ptr<BarModel> bar);
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
 
 private:
-    const ClassInfo& Class() const noexcept override;
     host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
     host::Variant Add(ExcelState& state, const std::shared_ptr<BarModel>& bar,
                       const CallArgs& args);
@@ -133,27 +130,23 @@ private:
 };
 
 /// IRibbonUI: records each invalidation.
-class RibbonUIObject final : public OfficeObject<> {
+class RibbonUIObject final : public PlainOfficeObject {
 public:
     RibbonUIObject(std::weak_ptr<ExcelState> state, std::weak_ptr<OfficeModel> office);
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
 
 private:
-    const ClassInfo& Class() const noexcept override;
     host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
 
     std::weak_ptr<OfficeModel> m_office;
 };
 
 /// IRibbonControl: the control a ribbon callback is about.
-class RibbonControlObject final : public OfficeObject<> {
+class RibbonControlObject final : public PlainOfficeObject {
 public:
     RibbonControlObject(std::weak_ptr<ExcelState> state, std::u16string id, std::u16string tag,
                         host::Ref<host::Dispatch> context);
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
 
 private:
-    const ClassInfo& Class() const noexcept override;
     host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
 
     std::u16string m_id;
@@ -162,13 +155,11 @@ private:
 };
 
 /// COMAddIn: one registered add-in.
-class ComAddInObject final : public OfficeObject<> {
+class ComAddInObject final : public PlainOfficeObject {
 public:
     ComAddInObject(std::weak_ptr<ExcelState> state, std::weak_ptr<AddInModel> addIn);
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
 
 private:
-    const ClassInfo& Class() const noexcept override;
     host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
 
     std::weak_ptr<AddInModel> m_addIn;

@@ -3,15 +3,13 @@
 
 #include <windows.h>
 
-#include <olectl.h>
-
+#include <cstdint>
 #include <cstring>
-#include <ole2.h>
-#include <string>
+#include <vector>
 
 #include "host/error.h"
-#include "host/win/com_adapters.h"
 #include "host/win/desktop.h"
+#include "host/win/gdi_pictures.h"
 #include "host/win/handles.h"
 
 namespace tarvex::win {
@@ -20,18 +18,7 @@ namespace {
 
 constexpr int kOpenAttempts = 101;
 constexpr DWORD kOpenRetryMilliseconds = 10;
-
-[[noreturn]] void ThrowLastError(const std::string& what) {
-    const DWORD code = ::GetLastError();
-    throw host::Error(code == 0 ? host::hr::Fail : host::FromWin32(code), what);
-}
-
-void RequirePixels(const host::Bitmap& bitmap) {
-    if (bitmap.Empty() || bitmap.pixels.size() != static_cast<std::size_t>(bitmap.width) *
-                                                      static_cast<std::size_t>(bitmap.height))
-        throw host::Error(host::hr::InvalidArg,
-                          "A picture needs a bitmap with one pixel per point");
-}
+constexpr const char* kPictureFailure = "Cannot create the picture of a button face";
 
 // The screen's device context for as long as a bitmap is being made.
 class ScreenDc {
@@ -58,13 +45,7 @@ UniqueHbitmap DeviceBitmapOf(const host::Bitmap& bitmap) {
     std::vector<std::uint32_t> pixels(bitmap.pixels.size());
     for (std::size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = bitmap.pixels[i] & 0x00FFFFFF;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = bitmap.width;
-    info.bmiHeader.biHeight = -bitmap.height; // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDown32(bitmap);
     const ScreenDc screen;
     UniqueHbitmap result(::CreateCompatibleBitmap(screen.Get(), bitmap.width, bitmap.height));
     if (!result)
@@ -73,45 +54,6 @@ UniqueHbitmap DeviceBitmapOf(const host::Bitmap& bitmap) {
                     &info, DIB_RGB_COLORS) == 0)
         ThrowLastError("Cannot copy the pixels of a button face");
     return result;
-}
-
-// A monochrome bitmap: bit 1 (white) where the pixel has the transparent colour. Rows of a
-// monochrome bitmap are padded to 16 bits, most significant bit first.
-UniqueHbitmap MaskBitmapOf(const host::Bitmap& bitmap) {
-    RequirePixels(bitmap);
-    const std::size_t stride = ((static_cast<std::size_t>(bitmap.width) + 15) / 16) * 2;
-    std::vector<std::uint8_t> bits(stride * static_cast<std::size_t>(bitmap.height), 0);
-    const std::uint32_t transparent = bitmap.TransparentColor();
-    for (int y = 0; y < bitmap.height; ++y)
-        for (int x = 0; x < bitmap.width; ++x)
-            if ((bitmap.Pixel(x, y) & 0x00FFFFFF) == transparent)
-                bits[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) / 8] |=
-                    static_cast<std::uint8_t>(0x80u >> (x % 8));
-    UniqueHbitmap result(::CreateBitmap(bitmap.width, bitmap.height, 1, 1, bits.data()));
-    if (!result)
-        ThrowLastError("Cannot create the mask of a button face");
-    return result;
-}
-
-// An IPictureDisp that owns `bitmap` from now on.
-host::Ref<host::Dispatch> PictureOwning(UniqueHbitmap bitmap) {
-    PICTDESC description{};
-    description.cbSizeofstruct = sizeof(description);
-    description.picType = PICTYPE_BITMAP;
-    description.bmp.hbitmap = bitmap.Get();
-    description.bmp.hpal = nullptr;
-    IPictureDisp* raw = nullptr;
-    const HRESULT result = ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE,
-                                                      reinterpret_cast<void**>(&raw));
-    if (FAILED(result) || !raw)
-        throw host::Error(FAILED(result) ? host::MakeHResult(static_cast<std::uint32_t>(result))
-                                         : host::hr::Fail,
-                          "Cannot create the picture of a button face");
-    // The picture frees the bitmap with its last reference.
-    [[maybe_unused]] const HBITMAP owned = bitmap.Detach();
-    host::Ref<host::Dispatch> picture = FromCom(raw);
-    raw->Release();
-    return picture;
 }
 
 // The clipboard opened by this thread; closed with the session.
@@ -199,11 +141,12 @@ private:
 } // namespace
 
 host::Ref<host::Dispatch> Win32Desktop::CreatePicture(const host::Bitmap& bitmap) {
-    return PictureOwning(DeviceBitmapOf(bitmap));
+    return PictureOwning(DeviceBitmapOf(bitmap), kPictureFailure);
 }
 
 host::Ref<host::Dispatch> Win32Desktop::CreateMaskPicture(const host::Bitmap& bitmap) {
-    return PictureOwning(MaskBitmapOf(bitmap));
+    return PictureOwning(MaskBitmapOf(bitmap, "Cannot create the mask of a button face"),
+                         kPictureFailure);
 }
 
 std::uint32_t Win32Desktop::ButtonFaceColor() const {
