@@ -287,6 +287,13 @@ void SimExcel::RaiseEvent(host::DispId event, std::vector<host::Variant> argsInD
     m_state->Raise(event, argsInDeclarationOrder);
 }
 
+std::vector<host::Ref<host::Dispatch>> SimExcel::AdvisedSinks() const {
+    std::vector<host::Ref<host::Dispatch>> sinks;
+    for (const auto& connection : m_state->connections)
+        sinks.push_back(connection.sink);
+    return sinks;
+}
+
 const std::vector<SimExcel::CallRecord>& SimExcel::Calls() const {
     return m_state->calls;
 }

@@ -139,6 +139,9 @@ public:
     bool CloseActiveWorkbook();
     /// Raises `event` on every advised sink, in advise order, as Excel does.
     void RaiseEvent(host::DispId event, std::vector<host::Variant> argsInDeclarationOrder);
+    /// The sinks advised on the application's events, in advise order: a test may call
+    /// them itself, as Excel does, with arguments it builds by hand.
+    std::vector<host::Ref<host::Dispatch>> AdvisedSinks() const;
 
     // Test hooks.
 

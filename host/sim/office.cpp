@@ -178,6 +178,13 @@ std::size_t SimOffice::ConnectionCount(ControlHandle control) const {
     return RequireControl(control)->connections.size();
 }
 
+std::vector<host::Ref<host::Dispatch>> SimOffice::AdvisedSinks(ControlHandle control) const {
+    std::vector<host::Ref<host::Dispatch>> sinks;
+    for (const auto& connection : RequireControl(control)->connections)
+        sinks.push_back(connection.sink);
+    return sinks;
+}
+
 bool SimOffice::Click(ControlHandle control) {
     const auto model = RequireControl(control);
     if (detail::KindOf(model->data.type) != ControlKind::Button)

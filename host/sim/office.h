@@ -171,6 +171,9 @@ public:
     void SetNameLocal(BarHandle bar, std::u16string nameLocal);
     /// How many sinks are advised on the control's event connection point.
     std::size_t ConnectionCount(ControlHandle control) const;
+    /// The sinks advised on the control's event connection point, in advise order: a test
+    /// may call them itself, as Office does, with arguments it builds by hand.
+    std::vector<host::Ref<host::Dispatch>> AdvisedSinks(ControlHandle control) const;
 
     // What the user does.
 

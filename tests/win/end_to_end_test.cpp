@@ -248,5 +248,123 @@ TEST_F(OfficeHost, OnExcel2003TheBarsTrackButtonSwitchesTrackingThroughItsClickE
     ASSERT_EQ(extensibility->OnDisconnection(0, nullptr), S_OK);
 }
 
+// Raw automation calls, as Excel and Office make them: DISPPARAMS built by hand, arguments
+// last-first, through the IDispatch vtable of the callee.
+HRESULT RawInvoke(IDispatch* callee, DISPID member, WORD flags, std::vector<VARIANT> args,
+                  VARIANT* result = nullptr) {
+    DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+    return callee->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr,
+                          nullptr);
+}
+
+ComPtr<IDispatch> RawObject(IDispatch* from, DISPID property, std::vector<VARIANT> args = {}) {
+    VARIANT result;
+    ::VariantInit(&result);
+    ComPtr<IDispatch> object;
+    if (SUCCEEDED(RawInvoke(from, property, DISPATCH_PROPERTYGET, std::move(args), &result)) &&
+        result.vt == VT_DISPATCH)
+        *object.Put() = result.pdispVal; // the result's reference moves into the owner
+    else
+        ::VariantClear(&result);
+    return object;
+}
+
+TEST_F(OfficeHost, ExcelsOwnWireFormatReachesTheAddinsObjectsUnconverted) {
+    const ComPtr<server::IDTExtensibility2> extensibility = CreateFromRegistration();
+    ASSERT_TRUE(extensibility);
+    const ComPtr<IDispatch> application = ToCom(excel.Application().Get());
+    ASSERT_EQ(extensibility->OnConnection(application.Get(), 0, nullptr, nullptr), S_OK);
+
+    // The onAction of a toggle button: the control (VT_DISPATCH) and pressed (VT_BOOL).
+    ComPtr<server::IRibbonExtensibility> ribbon;
+    ASSERT_EQ(extensibility->QueryInterface(server::kIidRibbonExtensibility, ribbon.PutVoid()),
+              S_OK);
+    const UniqueBstr ribbonId(::SysAllocString(L"Microsoft.Excel.Workbook"));
+    UniqueBstr xml;
+    ASSERT_EQ(ribbon->GetCustomUI(ribbonId.Get(), xml.Put()), S_OK);
+    const std::wstring document(xml.Get(), ::SysStringLen(xml.Get()));
+    const std::wstring marker = L"<toggleButton idQ=\"default:";
+    const std::size_t begin = document.find(marker) + marker.size();
+    const std::wstring trackId = document.substr(begin, document.find(L'"', begin) - begin);
+    const ComPtr<IDispatch> control = ToCom(
+        excel.Office().MakeRibbonControl(std::u16string(trackId.begin(), trackId.end())).Get());
+    VARIANT pressed;
+    ::VariantInit(&pressed);
+    pressed.vt = VT_BOOL;
+    pressed.boolVal = VARIANT_TRUE;
+    ASSERT_EQ(Callback(L"OnActionState_Callback", {pressed, Object(control.Get())}), S_OK);
+
+    // The add-in's application event sink, as Excel holds it.
+    const auto sinks = excel.AdvisedSinks();
+    ASSERT_EQ(sinks.size(), 1u);
+    const ComPtr<IDispatch> sink = ToCom(sinks[0].Get());
+
+    // SheetChange(Sh, Target) = DISPID 0x61C, both VT_DISPATCH, Target first in the array.
+    excel.SetText({3, 2}, u"abc");
+    excel.SetText({7, 2}, u"abc");
+    const ComPtr<IDispatch> sheet = RawObject(application.Get(), 0x133); // ActiveSheet
+    ASSERT_TRUE(sheet);
+    VARIANT address;
+    ::VariantInit(&address);
+    address.vt = VT_BSTR;
+    address.bstrVal = ::SysAllocString(L"B7");
+    const ComPtr<IDispatch> target = RawObject(sheet.Get(), 0xC5, {address}); // Range("B7")
+    ::VariantClear(&address);
+    ASSERT_TRUE(target);
+    std::wstring message;
+    testing::DialogWatcher watcher(L"#32770", L"Information", [&](HWND dialog) {
+        ::EnumChildWindows(dialog, KeepStaticText, reinterpret_cast<LPARAM>(&message));
+        if (const HWND no = testing::FindDescendant(dialog, L"Button", L"No"))
+            testing::ClickButton(no);
+    });
+    EXPECT_EQ(
+        RawInvoke(sink.Get(), 0x61C, DISPATCH_METHOD, {Object(target.Get()), Object(sheet.Get())}),
+        S_OK);
+    watcher.Finish();
+    EXPECT_EQ(message, L"Entered value is duplicate of cell B3. Go to cell B3?");
+
+    // WorkbookBeforeClose(Wb, Cancel) = DISPID 0x622, Cancel VT_BYREF|VT_BOOL: the add-in
+    // keeps Excel's answer as it is.
+    const ComPtr<IDispatch> book = RawObject(application.Get(), 0x134); // ActiveWorkbook
+    ASSERT_TRUE(book);
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    VARIANT cancelArg;
+    ::VariantInit(&cancelArg);
+    cancelArg.vt = VT_BYREF | VT_BOOL;
+    cancelArg.pboolVal = &cancel;
+    EXPECT_EQ(RawInvoke(sink.Get(), 0x622, DISPATCH_METHOD, {cancelArg, Object(book.Get())}), S_OK);
+    EXPECT_EQ(cancel, VARIANT_FALSE);
+
+    // A command bar button's Click(Ctrl, CancelDefault) = DISPID 1 on the Track button of
+    // the (hidden) bar: tracking goes off again, and the ribbon's toggle shows it.
+    sim::SimOffice& office = excel.Office();
+    const auto bar = office.FindBar(u"Tarvex");
+    ASSERT_TRUE(bar);
+    std::optional<sim::SimOffice::ControlHandle> track;
+    for (const auto handle : office.Controls(*bar))
+        if (office.Control(handle).caption == u"Track")
+            track = handle;
+    ASSERT_TRUE(track);
+    const auto buttonSinks = office.AdvisedSinks(*track);
+    ASSERT_EQ(buttonSinks.size(), 1u);
+    const ComPtr<IDispatch> button = ToCom(office.ObjectOf(*track).Get());
+    VARIANT_BOOL cancelDefault = VARIANT_FALSE;
+    VARIANT cancelDefaultArg;
+    ::VariantInit(&cancelDefaultArg);
+    cancelDefaultArg.vt = VT_BYREF | VT_BOOL;
+    cancelDefaultArg.pboolVal = &cancelDefault;
+    EXPECT_EQ(RawInvoke(ToCom(buttonSinks[0].Get()).Get(), 1, DISPATCH_METHOD,
+                        {cancelDefaultArg, Object(button.Get())}),
+              S_OK);
+    VARIANT state;
+    ::VariantInit(&state);
+    ASSERT_EQ(Callback(L"GetPressed_Callback", {Object(control.Get())}, &state), S_OK);
+    EXPECT_EQ(state.vt, VT_BOOL);
+    EXPECT_EQ(state.boolVal, VARIANT_FALSE) << "the bar's Track switched tracking off";
+
+    ASSERT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
+    ASSERT_EQ(extensibility->OnDisconnection(0, nullptr), S_OK);
+}
+
 } // namespace
 } // namespace tarvex::win
