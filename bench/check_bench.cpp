@@ -1,95 +1,167 @@
-// The cost of checking one entry against a full column of distinct texts, beside the
-// classic check that walks the column's cells one by one (the baseline, measured in the
-// same run on the same simulated sheet).
+// The cost of checking one entry, beside the classic check that walks the line's cells one
+// by one (the baseline, measured in the same run on the same simulated sheet):
+//
+// - tracking off: the one call to Excel that a change costs then;
+// - tracking on, column only or row only, with the entry distinct from every text in its
+//   line or a duplicate of the line's middle text, at 1 K, 64 K and 1,048,575 filled cells.
+//
+// Each benchmark first makes one check with Excel's call log on and reports the calls as
+// counters; it fails (SkipWithError) when the calls are not what the searches make.
 
 #include <benchmark/benchmark.h>
-
-#include <map>
 #include <memory>
 #include <string>
 
 #include "addin/module.h"
+#include "bench/filled_sheet.h"
+#include "host/excel/dispids.h"
 #include "host/excel/excel.h"
+#include "host/form.h"
 #include "host/sim/desktop.h"
-#include "host/sim/excel.h"
 #include "host/sim/memory_registry.h"
-#include "host/text.h"
-#include "host/variant.h"
+#include "settings/options.h"
 
 namespace {
 
 using namespace tarvex;
+using bench::FilledSheet;
+using bench::Line;
 
-
-std::u16string InvoiceNumber(std::int32_t row) {
-    return u"INV-" + host::Utf8ToUtf16(std::to_string(row));
-}
-
-// A simulated Excel whose column B holds `rows` distinct texts, with the entry typed into
-// the row below them. One per size, shared by the benchmarks (the full column takes about
-// a second to build).
-struct FilledColumn {
-    sim::SimExcel excel;
-    std::int32_t changedRow;
-    std::u16string entered = u"INV-NEW";
-
-    explicit FilledColumn(std::int32_t rows) : changedRow(rows + 1) {
-        excel.AddWorkbook(u"Book1");
-        for (std::int32_t row = 1; row <= rows; ++row)
-            excel.SetText({row, 2}, InvoiceNumber(row));
-        excel.SetText({changedRow, 2}, entered);
-        excel.SetCallLogging(false);
+// The add-in connected to a filled sheet, with tracking on for one line (or off).
+struct CheckedEntry {
+    CheckedEntry(FilledSheet& filled, Line tracked, bool tracking)
+        : sheet(filled) {
+        // Answer No at every duplicate prompt: the user stays in the entered cell.
+        desktop.SetModalHandler([](host::Form&) { return host::modal_result::No; });
+        settings::TOptions options(registry);
+        options.WriteFlag(tracked == Line::Column ? "TrackRows" : "TrackColumns", false);
+        module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
+            framework::ModuleServices{desktop, registry});
+        module->SetHostApplication(host::Variant(sheet.excel.Application()));
+        module->ConnectToHost();
+        if (tracking)
+            module->TrackClick(*module);
+        const host::excel::Application app(sheet.excel.Application());
+        target = app.GetRange(host::Variant(sim::FormatA1(sheet.entry))).Object();
     }
 
-    static FilledColumn& Get(std::int64_t rows) {
-        static std::map<std::int64_t, std::unique_ptr<FilledColumn>> columns;
-        auto& column = columns[rows];
-        if (!column)
-            column = std::make_unique<FilledColumn>(static_cast<std::int32_t>(rows));
-        return *column;
-    }
-};
+    void Check() { module->ExcelAppEventsSheetChange(*module, nullptr, target); }
 
-void CheckOneEntry(benchmark::State& state) {
-    FilledColumn& column = FilledColumn::Get(state.range(0));
+    // One check with the call log on; reports the calls and the prompts it made.
+    struct Counts {
+        std::size_t calls, finds, findNexts, prompts;
+    };
+    Counts CountOneCheck() {
+        const std::size_t promptsBefore = desktop.ShownForms().size();
+        sheet.excel.SetCallLogging(true);
+        sheet.excel.ClearCalls();
+        Check();
+        Counts counts{sheet.excel.Calls().size(), sheet.excel.CallCount("Range.Find"),
+                      sheet.excel.CallCount("Range.FindNext"),
+                      desktop.ShownForms().size() - promptsBefore};
+        sheet.excel.SetCallLogging(false);
+        return counts;
+    }
+
+    FilledSheet& sheet;
     sim::MemoryRegistry registry;
     sim::SimDesktop desktop;
-    auto module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
-        framework::ModuleServices{desktop, registry});
-    module->SetHostApplication(host::Variant(column.excel.Application()));
-    module->ConnectToHost();
-    module->TrackClick(*module); // tracking on: whole column and whole row, case-sensitive
+    std::unique_ptr<addin::TAddInModule> module;
+    host::Ref<host::Dispatch> target;
+};
 
-    const host::excel::Application app(column.excel.Application());
-    const host::excel::Range target =
-        app.GetRange(host::Variant(sim::FormatA1(sim::Cell{column.changedRow, 2})));
-
-    // One check with the call log on, to count the calls to Excel that a check makes.
-    column.excel.SetCallLogging(true);
-    column.excel.ClearCalls();
-    module->ExcelAppEventsSheetChange(*module, nullptr, target.Object());
-    state.counters["host calls"] = static_cast<double>(column.excel.Calls().size());
-    column.excel.SetCallLogging(false);
-
+void EntryTrackingOff(benchmark::State& state) {
+    FilledSheet& sheet = FilledSheet::Get(Line::Column, 1024);
+    sheet.Enter(sheet.DuplicateText());
+    CheckedEntry entry(sheet, Line::Column, false);
+    const CheckedEntry::Counts counts = entry.CountOneCheck();
+    state.counters["host calls"] = static_cast<double>(counts.calls);
+    if (counts.calls != 1) {
+        state.SkipWithError("a change with tracking off must cost exactly one call to Excel");
+        return;
+    }
     for (auto _ : state)
-        module->ExcelAppEventsSheetChange(*module, nullptr, target.Object());
-    if (!desktop.ShownForms().empty())
-        state.SkipWithError("a distinct text was reported as a duplicate");
+        entry.Check();
 }
-BENCHMARK(CheckOneEntry)->Unit(benchmark::kMicrosecond)->Arg(1024)->Arg(65536)->Arg(1048575);
+BENCHMARK(EntryTrackingOff)->Unit(benchmark::kMicrosecond);
 
-// The classic check: every cell of the column compared with the entry, in row order.
+// One check with tracking on for `line`: one Find over the line; when it lands on the
+// entry's own cell (no duplicate), one FindNext to look past it; a duplicate is prompted.
+void CheckEntry(benchmark::State& state, Line line, bool duplicate) {
+    FilledSheet& sheet = FilledSheet::Get(line, state.range(0));
+    sheet.Enter(duplicate ? sheet.DuplicateText() : u"INV-NEW");
+    CheckedEntry entry(sheet, line, true);
+    const CheckedEntry::Counts counts = entry.CountOneCheck();
+    state.counters["host calls"] = static_cast<double>(counts.calls);
+    state.counters["Find"] = static_cast<double>(counts.finds);
+    state.counters["FindNext"] = static_cast<double>(counts.findNexts);
+    if (counts.finds != 1 || counts.findNexts != (duplicate ? 0u : 1u)) {
+        state.SkipWithError("the check did not make the searches expected");
+        return;
+    }
+    if (counts.prompts != (duplicate ? 1u : 0u)) {
+        state.SkipWithError(duplicate ? "the duplicate was not reported"
+                                      : "a distinct text was reported as a duplicate");
+        return;
+    }
+    for (auto _ : state)
+        entry.Check();
+}
+
+// 1 K, 64 K and 1,048,575 filled cells (a full column but the entry), in microseconds.
+void FilledSizes(benchmark::internal::Benchmark* family) {
+    family->Unit(benchmark::kMicrosecond)->Arg(1024)->Arg(65536)->Arg(1048575);
+}
+
+void EntryColumn(benchmark::State& state) {
+    CheckEntry(state, Line::Column, false);
+}
+void EntryColumnDuplicate(benchmark::State& state) {
+    CheckEntry(state, Line::Column, true);
+}
+void EntryRow(benchmark::State& state) {
+    CheckEntry(state, Line::Row, false);
+}
+void EntryRowDuplicate(benchmark::State& state) {
+    CheckEntry(state, Line::Row, true);
+}
+
+BENCHMARK(EntryColumn)->Apply(FilledSizes);
+BENCHMARK(EntryColumnDuplicate)->Apply(FilledSizes);
+BENCHMARK(EntryRow)->Apply(FilledSizes);
+BENCHMARK(EntryRowDuplicate)->Apply(FilledSizes);
+
+// The classic check: every cell of the entry's column compared with the entry, in row
+// order (a distinct entry: no early end).
 void ScanColumnBaseline(benchmark::State& state) {
-    FilledColumn& column = FilledColumn::Get(state.range(0));
+    FilledSheet& sheet = FilledSheet::Get(Line::Column, state.range(0));
+    const std::u16string entered = u"INV-NEW";
     for (auto _ : state) {
         std::int32_t found = 0;
-        column.excel.ForEachInColumn(2, [&](std::int32_t row, const std::u16string& text) {
-            if (found == 0 && row != column.changedRow && sim::TextsEqual(text, column.entered, true))
-                found = row;
-        });
+        sheet.excel.ForEachInColumn(
+            sheet.entry.column, [&](std::int32_t row, const std::u16string& text) {
+                if (found == 0 && row != sheet.entry.row && sim::TextsEqual(text, entered, true))
+                    found = row;
+            });
         benchmark::DoNotOptimize(found);
     }
 }
-BENCHMARK(ScanColumnBaseline)->Unit(benchmark::kMicrosecond)->Arg(1024)->Arg(65536)->Arg(1048575);
+BENCHMARK(ScanColumnBaseline)->Apply(FilledSizes);
+
+// The same along the entry's row: every one of its 16,384 cells read and compared.
+void ScanRowBaseline(benchmark::State& state) {
+    FilledSheet& sheet = FilledSheet::Get(Line::Row, state.range(0));
+    const std::u16string entered = u"INV-NEW";
+    for (auto _ : state) {
+        std::int32_t found = 0;
+        for (std::int32_t column = 1; column <= host::excel::kMaxColumns; ++column) {
+            if (found == 0 && column != sheet.entry.column &&
+                sim::TextsEqual(sheet.excel.Text({sheet.entry.row, column}), entered, true))
+                found = column;
+        }
+        benchmark::DoNotOptimize(found);
+    }
+}
+BENCHMARK(ScanRowBaseline)->Apply(FilledSizes);
 
 } // namespace

@@ -7,7 +7,8 @@ namespace tarvex::framework {
 std::u16string EscapeXmlAttribute(std::u16string_view value) {
     std::u16string escaped;
     escaped.reserve(value.size());
-    for (char16_t c : value) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char16_t c = value[i];
         switch (c) {
         case u'&':
             escaped += u"&amp;";
@@ -21,8 +22,29 @@ std::u16string EscapeXmlAttribute(std::u16string_view value) {
         case u'"':
             escaped += u"&quot;";
             break;
+        // A parser turns a literal tab or line break in an attribute into a blank; written as
+        // references they reach the control (a super tip's line breaks).
+        case u'\t':
+            escaped += u"&#9;";
+            break;
+        case u'\n':
+            escaped += u"&#10;";
+            break;
+        case u'\r':
+            escaped += u"&#13;";
+            break;
         default:
-            escaped += c;
+            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < value.size() && value[i + 1] >= 0xDC00 &&
+                value[i + 1] <= 0xDFFF) {
+                escaped += c;
+                escaped += value[++i];
+            } else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF) {
+                // XML cannot carry these at all, not even as references, and one of them would
+                // make Office refuse the whole document: the ribbon would not appear.
+                escaped += u'\uFFFD';
+            } else {
+                escaped += c;
+            }
         }
     }
     return escaped;

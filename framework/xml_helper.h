@@ -11,8 +11,10 @@
 
 namespace tarvex::framework {
 
-/// `value` with "&", "<", ">" and '"' written as entity references, so that it stands
-/// inside a double-quoted attribute; other text is unchanged.
+/// `value` with "&", "<", ">" and '"' written as entity references and tab, LF and CR as
+/// character references, so that it stands inside a double-quoted attribute; a character
+/// that XML cannot carry (other C0 controls, U+FFFE, U+FFFF, an unpaired surrogate) becomes
+/// U+FFFD. Other text is unchanged.
 std::u16string EscapeXmlAttribute(std::u16string_view value);
 
 class TadxXMLHelper {
