@@ -28,6 +28,7 @@ using host::RegistryRoot;
 
 constexpr char kAddinsKey[] = "Software\\Microsoft\\Office\\Excel\\AddIns";
 constexpr char kExcelProgId[] = "Excel.Application";
+constexpr char kTarvexKey[] = "Software\\Morvane Software\\Tarvex";
 
 // Keeps the text of the dialog's label (its one static control).
 BOOL CALLBACK KeepStaticText(HWND child, LPARAM text) {
@@ -64,6 +65,7 @@ protected:
 
     void Clean() {
         static_cast<void>(registry.DeleteTree(RegistryRoot::ClassesRoot, kExcelProgId));
+        static_cast<void>(registry.DeleteTree(RegistryRoot::CurrentUser, kTarvexKey));
         static_cast<void>(registry.DeleteTree(RegistryRoot::CurrentUser,
                                               std::string(kAddinsKey) + "\\qorvel.Tarvex"));
     }
@@ -90,13 +92,12 @@ protected:
     }
 
     // The add-in as Excel finds and creates it: its key among Excel's add-ins, its ProgID,
-    // its class; the object's IDispatch is kept for the callbacks.
-    ComPtr<server::IDTExtensibility2> CreateFromRegistration() {
-        ComPtr<server::IDTExtensibility2> extensibility;
+    // its class. The object's IDispatch is kept for the callbacks.
+    void CreateFromRegistration() {
         const std::vector<std::string> load = AddinsToLoad();
         EXPECT_EQ(load, std::vector<std::string>{"qorvel.Tarvex"});
         if (load.size() != 1)
-            return extensibility;
+            return;
         const std::wstring progId(load[0].begin(), load[0].end());
         CLSID clsid{};
         EXPECT_EQ(::CLSIDFromProgID(progId.c_str(), &clsid), S_OK);
@@ -106,7 +107,6 @@ protected:
         if (extensibility) {
             EXPECT_EQ(extensibility->QueryInterface(IID_IDispatch, dispatch.PutVoid()), S_OK);
         }
-        return extensibility;
     }
 
     DISPID IdOf(const wchar_t* name) {
@@ -131,47 +131,73 @@ protected:
         return value;
     }
 
+    static VARIANT Bool(bool value) {
+        VARIANT variant;
+        ::VariantInit(&variant);
+        variant.vt = VT_BOOL;
+        variant.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+        return variant;
+    }
+
+    // Starts the add-in on Excel 2016 as Excel does: connection, the ribbon's document and
+    // its onLoad, then start-up completion; `afterStartup` connects it as a user loading it
+    // later does (start-up runs inside the connection).
+    void StartOnTheRibbon(bool afterStartup = false) {
+        CreateFromRegistration();
+        ASSERT_TRUE(extensibility);
+        addInInst = excel.Office().AddComAddIn(u"qorvel.Tarvex", u"{0}", u"Tarvex");
+        application = ToCom(excel.Application().Get());
+        const ComPtr<IDispatch> instance = ToCom(addInInst.Get());
+        ASSERT_EQ(extensibility->OnConnection(application.Get(), afterStartup ? 0 : 1,
+                                              instance.Get(), nullptr),
+                  S_OK);
+        ComPtr<server::IRibbonExtensibility> ribbon;
+        ASSERT_EQ(extensibility->QueryInterface(server::kIidRibbonExtensibility, ribbon.PutVoid()),
+                  S_OK);
+        const UniqueBstr ribbonId(::SysAllocString(L"Microsoft.Excel.Workbook"));
+        UniqueBstr xml;
+        ASSERT_EQ(ribbon->GetCustomUI(ribbonId.Get(), xml.Put()), S_OK);
+        document.assign(xml.Get(), ::SysStringLen(xml.Get()));
+        const ComPtr<IDispatch> ribbonUI = ToCom(excel.Office().RibbonUI().Get());
+        ASSERT_EQ(Callback(L"RibbonLoaded_Callback", {Object(ribbonUI.Get())}), S_OK);
+        if (!afterStartup) {
+            ASSERT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
+        }
+    }
+
+    // The IRibbonControl Office hands to the callbacks for the first control of the document
+    // written as `<tag idQ="default:ID"` after `after` (null when there is none).
+    ComPtr<IDispatch> Control(const std::wstring& tag, std::size_t after = 0) {
+        const std::wstring marker = L"<" + tag + L" idQ=\"default:";
+        const std::size_t at = document.find(marker, after);
+        if (at == std::wstring::npos)
+            return {};
+        const std::size_t begin = at + marker.size();
+        const std::wstring id = document.substr(begin, document.find(L'"', begin) - begin);
+        return ToCom(excel.Office().MakeRibbonControl(std::u16string(id.begin(), id.end())).Get());
+    }
+
+    void ShutDown() {
+        EXPECT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
+        EXPECT_EQ(extensibility->OnDisconnection(0, nullptr), S_OK);
+    }
+
     RegistrationLock registration;
     testing::DesktopLock desktop;
     Win32Registry registry;
     sim::SimExcel excel;
+    host::Ref<host::Dispatch> addInInst;
+    ComPtr<IDispatch> application;
+    ComPtr<server::IDTExtensibility2> extensibility;
     ComPtr<IDispatch> dispatch;
+    std::wstring document;
 };
 
 TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
-    const ComPtr<server::IDTExtensibility2> extensibility = CreateFromRegistration();
-    ASSERT_TRUE(extensibility);
-
-    // Start-up as Excel 2016 runs it: connection, the ribbon's document and onLoad, then
-    // start-up completion.
-    const host::Ref<host::Dispatch> addInInst =
-        excel.Office().AddComAddIn(u"qorvel.Tarvex", u"{0}", u"Tarvex");
-    const ComPtr<IDispatch> application = ToCom(excel.Application().Get());
-    const ComPtr<IDispatch> instance = ToCom(addInInst.Get());
-    ASSERT_EQ(extensibility->OnConnection(application.Get(), 1, instance.Get(), nullptr), S_OK);
-    ComPtr<server::IRibbonExtensibility> ribbon;
-    ASSERT_EQ(extensibility->QueryInterface(server::kIidRibbonExtensibility, ribbon.PutVoid()),
-              S_OK);
-    const UniqueBstr ribbonId(::SysAllocString(L"Microsoft.Excel.Workbook"));
-    UniqueBstr xml;
-    ASSERT_EQ(ribbon->GetCustomUI(ribbonId.Get(), xml.Put()), S_OK);
-    const std::wstring document(xml.Get(), ::SysStringLen(xml.Get()));
-    const ComPtr<IDispatch> ribbonUI = ToCom(excel.Office().RibbonUI().Get());
-    ASSERT_EQ(Callback(L"RibbonLoaded_Callback", {Object(ribbonUI.Get())}), S_OK);
-    ASSERT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
-
-    // Track pressed on the ribbon.
-    const std::wstring marker = L"<toggleButton idQ=\"default:";
-    const std::size_t begin = document.find(marker) + marker.size();
-    ASSERT_GT(begin, marker.size());
-    const std::wstring trackId = document.substr(begin, document.find(L'"', begin) - begin);
-    const ComPtr<IDispatch> track = ToCom(
-        excel.Office().MakeRibbonControl(std::u16string(trackId.begin(), trackId.end())).Get());
-    VARIANT pressed;
-    ::VariantInit(&pressed);
-    pressed.vt = VT_BOOL;
-    pressed.boolVal = VARIANT_TRUE;
-    ASSERT_EQ(Callback(L"OnActionState_Callback", {pressed, Object(track.Get())}), S_OK);
+    ASSERT_NO_FATAL_FAILURE(StartOnTheRibbon());
+    const ComPtr<IDispatch> track = Control(L"toggleButton");
+    ASSERT_TRUE(track);
+    ASSERT_EQ(Callback(L"OnActionState_Callback", {Bool(true), Object(track.Get())}), S_OK);
 
     // abc typed into B7 with abc in B3: the real prompt, answered Yes, takes the user to B3.
     excel.SetText({3, 2}, u"abc");
@@ -205,16 +231,14 @@ TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
     EXPECT_FALSE(closer.Forced());
     EXPECT_EQ(second, L"Entered value is duplicate of cell B3. Go to cell B3?");
     EXPECT_EQ(excel.ActiveCell(), (sim::Cell{9, 2})) << "the close box keeps the changed cell";
-
-    ASSERT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
-    ASSERT_EQ(extensibility->OnDisconnection(0, nullptr), S_OK);
+    ShutDown();
 }
 
 TEST_F(OfficeHost, OnExcel2003TheBarsTrackButtonSwitchesTrackingThroughItsClickEvent) {
     excel.SetVersion(u"11.0");
-    const ComPtr<server::IDTExtensibility2> extensibility = CreateFromRegistration();
+    CreateFromRegistration();
     ASSERT_TRUE(extensibility);
-    const ComPtr<IDispatch> application = ToCom(excel.Application().Get());
+    application = ToCom(excel.Application().Get());
     ASSERT_EQ(extensibility->OnConnection(application.Get(), 1, nullptr, nullptr), S_OK);
     ASSERT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
 
@@ -243,9 +267,7 @@ TEST_F(OfficeHost, OnExcel2003TheBarsTrackButtonSwitchesTrackingThroughItsClickE
     excel.NewWorkbook();
     EXPECT_TRUE(office.Control(*track).enabled);
     EXPECT_EQ(office.Control(*track).state, -1) << "the switch stays on";
-
-    ASSERT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
-    ASSERT_EQ(extensibility->OnDisconnection(0, nullptr), S_OK);
+    ShutDown();
 }
 
 // Raw automation calls, as Excel and Office make them: DISPPARAMS built by hand, arguments
@@ -270,29 +292,11 @@ ComPtr<IDispatch> RawObject(IDispatch* from, DISPID property, std::vector<VARIAN
 }
 
 TEST_F(OfficeHost, ExcelsOwnWireFormatReachesTheAddinsObjectsUnconverted) {
-    const ComPtr<server::IDTExtensibility2> extensibility = CreateFromRegistration();
-    ASSERT_TRUE(extensibility);
-    const ComPtr<IDispatch> application = ToCom(excel.Application().Get());
-    ASSERT_EQ(extensibility->OnConnection(application.Get(), 0, nullptr, nullptr), S_OK);
-
+    ASSERT_NO_FATAL_FAILURE(StartOnTheRibbon(true));
     // The onAction of a toggle button: the control (VT_DISPATCH) and pressed (VT_BOOL).
-    ComPtr<server::IRibbonExtensibility> ribbon;
-    ASSERT_EQ(extensibility->QueryInterface(server::kIidRibbonExtensibility, ribbon.PutVoid()),
-              S_OK);
-    const UniqueBstr ribbonId(::SysAllocString(L"Microsoft.Excel.Workbook"));
-    UniqueBstr xml;
-    ASSERT_EQ(ribbon->GetCustomUI(ribbonId.Get(), xml.Put()), S_OK);
-    const std::wstring document(xml.Get(), ::SysStringLen(xml.Get()));
-    const std::wstring marker = L"<toggleButton idQ=\"default:";
-    const std::size_t begin = document.find(marker) + marker.size();
-    const std::wstring trackId = document.substr(begin, document.find(L'"', begin) - begin);
-    const ComPtr<IDispatch> control = ToCom(
-        excel.Office().MakeRibbonControl(std::u16string(trackId.begin(), trackId.end())).Get());
-    VARIANT pressed;
-    ::VariantInit(&pressed);
-    pressed.vt = VT_BOOL;
-    pressed.boolVal = VARIANT_TRUE;
-    ASSERT_EQ(Callback(L"OnActionState_Callback", {pressed, Object(control.Get())}), S_OK);
+    const ComPtr<IDispatch> control = Control(L"toggleButton");
+    ASSERT_TRUE(control);
+    ASSERT_EQ(Callback(L"OnActionState_Callback", {Bool(true), Object(control.Get())}), S_OK);
 
     // The add-in's application event sink, as Excel holds it.
     const auto sinks = excel.AdvisedSinks();
@@ -361,9 +365,73 @@ TEST_F(OfficeHost, ExcelsOwnWireFormatReachesTheAddinsObjectsUnconverted) {
     ASSERT_EQ(Callback(L"GetPressed_Callback", {Object(control.Get())}, &state), S_OK);
     EXPECT_EQ(state.vt, VT_BOOL);
     EXPECT_EQ(state.boolVal, VARIANT_FALSE) << "the bar's Track switched tracking off";
+    ShutDown();
+}
 
-    ASSERT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
-    ASSERT_EQ(extensibility->OnDisconnection(0, nullptr), S_OK);
+TEST_F(OfficeHost, OptionsChangedInTheRealDialogAreStoredAndGuideTheNextEntries) {
+    ASSERT_NO_FATAL_FAILURE(StartOnTheRibbon());
+    const ComPtr<IDispatch> track = Control(L"toggleButton");
+    // Options... is the group's next control after Track.
+    const ComPtr<IDispatch> options = Control(L"button", document.find(L"<toggleButton"));
+    ASSERT_TRUE(track && options);
+    VARIANT label;
+    ::VariantInit(&label);
+    ASSERT_EQ(Callback(L"GetLabel_Callback", {Object(options.Get())}, &label), S_OK);
+    ASSERT_EQ(label.vt, VT_BSTR);
+    EXPECT_STREQ(label.bstrVal, L"Options...");
+    ::VariantClear(&label);
+    ASSERT_EQ(Callback(L"OnActionState_Callback", {Bool(true), Object(track.Get())}), S_OK);
+
+    // In the real dialog: case no longer matters, and columns are checked in the range
+    // selected when Ok is pressed (B1:B10).
+    excel.Select({1, 2, 10, 2});
+    testing::DialogWatcher watcher(L"#32770", L"Options", [&](HWND dialog) {
+        const HWND caseSensitive = testing::FindDescendant(dialog, L"Button", L"Case sensitive");
+        const HWND activeColumn = testing::FindDescendant(dialog, L"Button", L"Active column");
+        const HWND columnRange =
+            activeColumn
+                ? testing::FindDescendant(::GetParent(activeColumn), L"Button", L"Selected range")
+                : nullptr;
+        const HWND ok = testing::FindDescendant(dialog, L"Button", L"Ok");
+        if (!caseSensitive || !columnRange || !ok)
+            return;
+        watcher.WaitForPainted();
+        testing::SaveCapture(testing::CaptureSettledWindow(dialog), "options_end_to_end");
+        testing::ClickButton(caseSensitive);
+        testing::ClickButton(columnRange);
+        testing::ClickButton(ok);
+    });
+    ASSERT_EQ(Callback(L"OnActionCommon_Callback", {Object(options.Get())}), S_OK);
+    watcher.Finish();
+    EXPECT_TRUE(watcher.Found());
+    EXPECT_FALSE(watcher.Forced());
+
+    // Wine's registry holds the seven values the dialog saved.
+    const std::pair<const char*, std::uint32_t> stored[] = {
+        {"TrackColumns", 1}, {"ActiveColumn", 0},     {"ColumnSelectedRange", 1}, {"TrackRows", 1},
+        {"ActiveRow", 1},    {"RowSelectedRange", 0}, {"CaseSensitive", 0}};
+    std::unique_ptr<host::RegistryKey> key;
+    ASSERT_EQ(registry.OpenKey(RegistryRoot::CurrentUser, std::string(kTarvexKey) + "\\Options",
+                               host::RegistryAccess::Read, key),
+              host::hr::Ok);
+    for (const auto& [name, value] : stored) {
+        host::RegistryValue read;
+        EXPECT_EQ(key->QueryValue(name, read), host::hr::Ok) << name;
+        EXPECT_EQ(read.AsDWord(), value) << name;
+    }
+
+    // ABC typed into B8 with abc in B3: a duplicate now.
+    excel.SetText({3, 2}, u"abc");
+    std::wstring message;
+    testing::DialogWatcher prompt(L"#32770", L"Information", [&](HWND dialog) {
+        ::EnumChildWindows(dialog, KeepStaticText, reinterpret_cast<LPARAM>(&message));
+        if (const HWND no = testing::FindDescendant(dialog, L"Button", L"No"))
+            testing::ClickButton(no);
+    });
+    excel.TypeInto({8, 2}, u"ABC");
+    prompt.Finish();
+    EXPECT_EQ(message, L"Entered value is duplicate of cell B3. Go to cell B3?");
+    ShutDown();
 }
 
 } // namespace
