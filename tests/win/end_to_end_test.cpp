@@ -30,6 +30,31 @@ constexpr char kAddinsKey[] = "Software\\Microsoft\\Office\\Excel\\AddIns";
 constexpr char kExcelProgId[] = "Excel.Application";
 constexpr char kTarvexKey[] = "Software\\Morvane Software\\Tarvex";
 
+// Counts the visible top-level windows titled "Tarvex Help" (the help file's title).
+BOOL CALLBACK CountHelpWindow(HWND window, LPARAM count) {
+    if (::IsWindowVisible(window) && testing::TextOf(window) == L"Tarvex Help")
+        ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// Closes the help windows (a user's click on their close box).
+BOOL CALLBACK CloseHelpWindow(HWND window, LPARAM) {
+    if (testing::TextOf(window) == L"Tarvex Help")
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+int HelpWindowsOpen() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    int count = 0;
+    ::EnumThreadWindows(::GetCurrentThreadId(), CountHelpWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 // Keeps the text of the dialog's label (its one static control).
 BOOL CALLBACK KeepStaticText(HWND child, LPARAM text) {
     if (testing::ClassOf(child) == L"Static")
@@ -175,6 +200,18 @@ protected:
         const std::size_t begin = at + marker.size();
         const std::wstring id = document.substr(begin, document.find(L'"', begin) - begin);
         return ToCom(excel.Office().MakeRibbonControl(std::u16string(id.begin(), id.end())).Get());
+    }
+
+    // The label the ribbon shows for `control` (getLabel).
+    std::wstring LabelOf(IDispatch* control) {
+        VARIANT text;
+        ::VariantInit(&text);
+        std::wstring label;
+        if (SUCCEEDED(Callback(L"GetLabel_Callback", {Object(control)}, &text)) &&
+            text.vt == VT_BSTR)
+            label.assign(text.bstrVal, ::SysStringLen(text.bstrVal));
+        ::VariantClear(&text);
+        return label;
     }
 
     void ShutDown() {
@@ -374,12 +411,7 @@ TEST_F(OfficeHost, OptionsChangedInTheRealDialogAreStoredAndGuideTheNextEntries)
     // Options... is the group's next control after Track.
     const ComPtr<IDispatch> options = Control(L"button", document.find(L"<toggleButton"));
     ASSERT_TRUE(track && options);
-    VARIANT label;
-    ::VariantInit(&label);
-    ASSERT_EQ(Callback(L"GetLabel_Callback", {Object(options.Get())}, &label), S_OK);
-    ASSERT_EQ(label.vt, VT_BSTR);
-    EXPECT_STREQ(label.bstrVal, L"Options...");
-    ::VariantClear(&label);
+    EXPECT_EQ(LabelOf(options.Get()), L"Options...");
     ASSERT_EQ(Callback(L"OnActionState_Callback", {Bool(true), Object(track.Get())}), S_OK);
 
     // In the real dialog: case no longer matters, and columns are checked in the range
@@ -431,6 +463,20 @@ TEST_F(OfficeHost, OptionsChangedInTheRealDialogAreStoredAndGuideTheNextEntries)
     excel.TypeInto({8, 2}, u"ABC");
     prompt.Finish();
     EXPECT_EQ(message, L"Entered value is duplicate of cell B3. Go to cell B3?");
+    ShutDown();
+}
+
+TEST_F(OfficeHost, HelpFromTheRibbonsMenuOpensTheHelpFileBesideTheDll) {
+    ASSERT_NO_FATAL_FAILURE(StartOnTheRibbon());
+    // The Help menu's last item, after its last separator, is the help file's entry.
+    const ComPtr<IDispatch> item = Control(L"button", document.rfind(L"<menuSeparator"));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(LabelOf(item.Get()), L"Help");
+    ASSERT_EQ(Callback(L"OnActionCommon_Callback", {Object(item.Get())}), S_OK);
+    EXPECT_TRUE(testing::WaitUntil([] { return HelpWindowsOpen() == 1; }, 10000))
+        << "a help window on qorvel.chm";
+    ::EnumThreadWindows(::GetCurrentThreadId(), CloseHelpWindow, 0);
+    EXPECT_TRUE(testing::WaitUntil([] { return HelpWindowsOpen() == 0; }, 5000));
     ShutDown();
 }
 
