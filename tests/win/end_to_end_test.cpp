@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <gtest/gtest.h>
 #include <ole2.h>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "addin/links.h"
 #include "host/registry.h"
 #include "host/sim/excel.h"
 #include "host/sim/office.h"
@@ -55,12 +57,70 @@ int HelpWindowsOpen() {
     return count;
 }
 
+// The whole content of a text file (empty when it cannot be read).
+std::string ReadFile(const std::wstring& path) {
+    std::string text;
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    ::CloseHandle(file);
+    return text;
+}
+
 // Keeps the text of the dialog's label (its one static control).
 BOOL CALLBACK KeepStaticText(HWND child, LPARAM text) {
     if (testing::ClassOf(child) == L"Static")
         *reinterpret_cast<std::wstring*>(text) = testing::TextOf(child);
     return TRUE;
 }
+
+// Makes `command` the handler of URL scheme `scheme` while it lives; the handler found before
+// (or none) is restored.
+class SchemeHandler {
+public:
+    SchemeHandler(host::Registry& registry, std::string scheme, const std::wstring& command)
+        : m_registry(registry)
+        , m_path(std::move(scheme) + "\\shell\\open\\command") {
+        std::unique_ptr<host::RegistryKey> key;
+        m_existed = host::Succeeded(
+            registry.OpenKey(RegistryRoot::ClassesRoot, m_path, host::RegistryAccess::Read, key));
+        if (m_existed) {
+            host::RegistryValue value;
+            if (host::Succeeded(key->QueryValue("", value)))
+                m_previous = value;
+        }
+        m_installed =
+            host::Succeeded(registry.CreateKey(RegistryRoot::ClassesRoot, m_path, key)) &&
+            host::Succeeded(key->SetValue("", host::RegistryValue::FromString(
+                                                  std::u16string(command.begin(), command.end()))));
+    }
+    ~SchemeHandler() {
+        std::unique_ptr<host::RegistryKey> key;
+        if (!m_existed) {
+            static_cast<void>(m_registry.DeleteTree(RegistryRoot::ClassesRoot, m_path));
+        } else if (m_previous &&
+                   host::Succeeded(m_registry.CreateKey(RegistryRoot::ClassesRoot, m_path, key))) {
+            static_cast<void>(key->SetValue("", *m_previous));
+        }
+    }
+    SchemeHandler(const SchemeHandler&) = delete;
+    SchemeHandler& operator=(const SchemeHandler&) = delete;
+
+    bool Installed() const noexcept { return m_installed; }
+
+private:
+    host::Registry& m_registry;
+    std::string m_path;
+    bool m_existed = false;
+    bool m_installed = false;
+    std::optional<host::RegistryValue> m_previous;
+};
 
 class OfficeHost : public ::testing::Test {
 protected:
@@ -212,6 +272,17 @@ protected:
             label.assign(text.bstrVal, ::SysStringLen(text.bstrVal));
         ::VariantClear(&text);
         return label;
+    }
+
+    // The first button of the document whose label is `label`, or null.
+    ComPtr<IDispatch> ButtonLabelled(const std::wstring& label) {
+        for (std::size_t at = document.find(L"<button"); at != std::wstring::npos;
+             at = document.find(L"<button", at + 1)) {
+            ComPtr<IDispatch> control = Control(L"button", at);
+            if (control && LabelOf(control.Get()) == label)
+                return control;
+        }
+        return {};
     }
 
     void ShutDown() {
@@ -478,6 +549,43 @@ TEST_F(OfficeHost, HelpFromTheRibbonsMenuOpensTheHelpFileBesideTheDll) {
     ::EnumThreadWindows(::GetCurrentThreadId(), CloseHelpWindow, 0);
     EXPECT_TRUE(testing::WaitUntil([] { return HelpWindowsOpen() == 0; }, 5000));
     ShutDown();
+}
+
+TEST_F(OfficeHost, EachLinkHandsItsExactAddressToTheShell) {
+    // The prefix's https and mailto handler records the address instead of opening it.
+    const std::wstring record = TestFolder() + L"links-opened.txt";
+    ::DeleteFileW(record.c_str());
+    const std::wstring command =
+        L"\"" + TestFolder() + L"tarvex_link_recorder.exe\" \"" + record + L"\" \"%1\"";
+    // Wine reads a scheme's handler from the machine's classes only (a per-user one in
+    // HKCU\Software\Classes is not looked at), so the test puts its recorder there and
+    // puts Wine's own handler back afterwards.
+    const SchemeHandler https(registry, "https", command);
+    const SchemeHandler mailto(registry, "mailto", command);
+    ASSERT_TRUE(https.Installed() && mailto.Installed());
+    ASSERT_NO_FATAL_FAILURE(StartOnTheRibbon());
+
+    const std::pair<const wchar_t*, addin::Link> links[] = {
+        {L"Request support online", addin::Link::RequestSupportOnline},
+        {L"Request support via e-mail", addin::Link::RequestSupportViaEmail},
+        {L"Anonymous feedback", addin::Link::AnonymousFeedback},
+        {L"Tell a friend/colleague", addin::Link::TellAFriend},
+        {L"Subscribe to news", addin::Link::SubscribeToNews},
+        {L"Suggest new feature", addin::Link::SuggestNewFeature}};
+    std::string expected;
+    for (const auto& [label, link] : links) {
+        SCOPED_TRACE(std::string(label, label + std::wcslen(label)));
+        const ComPtr<IDispatch> item = ButtonLabelled(label);
+        ASSERT_TRUE(item);
+        ASSERT_EQ(Callback(L"OnActionCommon_Callback", {Object(item.Get())}), S_OK);
+        expected += addin::LinkAddress(link) + "\n";
+        // The handler runs as a process of its own: wait for its line.
+        EXPECT_TRUE(testing::WaitUntil([&] { return ReadFile(record) == expected; }, 15000))
+            << "recorded:\n"
+            << ReadFile(record);
+    }
+    ShutDown();
+    ::DeleteFileW(record.c_str());
 }
 
 } // namespace
