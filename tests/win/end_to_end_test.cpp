@@ -4,10 +4,13 @@
 
 #include <windows.h>
 
+#include <olectl.h>
+
 #include <cwchar>
 #include <gtest/gtest.h>
 #include <ole2.h>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -586,6 +589,71 @@ TEST_F(OfficeHost, EachLinkHandsItsExactAddressToTheShell) {
     }
     ShutDown();
     ::DeleteFileW(record.c_str());
+}
+
+TEST_F(OfficeHost, EveryCallbackTheDocumentNamesAnswersAndTheImagesAreAlphaBitmaps) {
+    ASSERT_NO_FATAL_FAILURE(StartOnTheRibbon());
+    // The document as Office received it, for the schema check that runs after this test.
+    ::CreateDirectoryW(L"test-output", nullptr);
+    {
+        const int size =
+            ::WideCharToMultiByte(CP_UTF8, 0, document.c_str(), static_cast<int>(document.size()),
+                                  nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<std::size_t>(size), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, document.c_str(), static_cast<int>(document.size()),
+                              utf8.data(), size, nullptr, nullptr);
+        const HANDLE file = ::CreateFileW(L"test-output\\customui_from_dll.xml", GENERIC_WRITE, 0,
+                                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        EXPECT_TRUE(
+            ::WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr));
+        ::CloseHandle(file);
+    }
+
+    // Every get* callback of every control, as Office calls them to draw the ribbon.
+    const std::wregex element(L"<[a-zA-Z]+ [^>]*idQ=\"default:([A-Za-z0-9]+)\"[^>]*>");
+    const std::wregex callback(L" get[A-Za-z]+=\"([A-Za-z_]+)\"");
+    int calls = 0;
+    int images = 0;
+    for (std::wsregex_iterator it(document.begin(), document.end(), element), end; it != end;
+         ++it) {
+        const std::wstring id = (*it)[1];
+        const std::wstring tag = it->str();
+        const ComPtr<IDispatch> control =
+            ToCom(excel.Office().MakeRibbonControl(std::u16string(id.begin(), id.end())).Get());
+        for (std::wsregex_iterator call(tag.begin(), tag.end(), callback); call != end; ++call) {
+            const std::wstring name = (*call)[1];
+            SCOPED_TRACE(std::string(id.begin(), id.end()) + " " +
+                         std::string(name.begin(), name.end()));
+            VARIANT result;
+            ::VariantInit(&result);
+            ASSERT_EQ(Callback(name.c_str(), {Object(control.Get())}, &result), S_OK);
+            ++calls;
+            if (name == L"GetImage_Callback" && result.vt == VT_DISPATCH && result.pdispVal) {
+                // A 32-bit bitmap whose transparent corner has alpha 0.
+                ComPtr<IPicture> picture;
+                ASSERT_EQ(result.pdispVal->QueryInterface(IID_IPicture, picture.PutVoid()), S_OK);
+                SHORT type = 0;
+                picture->get_Type(&type);
+                EXPECT_EQ(type, PICTYPE_BITMAP);
+                OLE_HANDLE handle = 0;
+                picture->get_Handle(&handle);
+                DIBSECTION section{};
+                ASSERT_EQ(::GetObjectW(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)),
+                                       sizeof section, &section),
+                          static_cast<int>(sizeof section));
+                EXPECT_EQ(section.dsBm.bmBitsPixel, 32);
+                ASSERT_NE(section.dsBm.bmBits, nullptr);
+                EXPECT_EQ(*static_cast<const std::uint32_t*>(section.dsBm.bmBits) >> 24, 0u);
+                ++images;
+            }
+            ::VariantClear(&result);
+        }
+    }
+    EXPECT_GT(calls, 50);
+    EXPECT_GE(images, 3) << "Track, Options... and Help show images";
+    ShutDown();
 }
 
 } // namespace
