@@ -76,6 +76,21 @@ std::string ReadFile(const std::wstring& path) {
     return text;
 }
 
+// Finds a visible prompt of a thread other than `skip` (an EnumThreadWindows callback).
+struct PromptSearch {
+    HWND skip = nullptr;
+    HWND found = nullptr;
+};
+BOOL CALLBACK FindOtherPrompt(HWND window, LPARAM search) {
+    auto& state = *reinterpret_cast<PromptSearch*>(search);
+    if (window != state.skip && ::IsWindowVisible(window) &&
+        testing::ClassOf(window) == L"#32770" && testing::TextOf(window) == L"Information") {
+        state.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // Keeps the text of the dialog's label (its one static control).
 BOOL CALLBACK KeepStaticText(HWND child, LPARAM text) {
     if (testing::ClassOf(child) == L"Static")
@@ -342,6 +357,36 @@ TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
     EXPECT_FALSE(closer.Forced());
     EXPECT_EQ(second, L"Entered value is duplicate of cell B3. Go to cell B3?");
     EXPECT_EQ(excel.ActiveCell(), (sim::Cell{9, 2})) << "the close box keeps the changed cell";
+
+    // xyz typed into E5 with xyz in E2 and in A5: two prompts, the column's first, each
+    // answered No.
+    excel.SetText({2, 5}, u"xyz");
+    excel.SetText({5, 1}, u"xyz");
+    std::vector<std::wstring> messages;
+    const DWORD thread = ::GetCurrentThreadId();
+    testing::DialogWatcher both(L"#32770", L"Information", [&](HWND first) {
+        std::wstring text;
+        ::EnumChildWindows(first, KeepStaticText, reinterpret_cast<LPARAM>(&text));
+        messages.push_back(text);
+        testing::ClickButton(testing::FindDescendant(first, L"Button", L"No"));
+        PromptSearch search{first, nullptr};
+        if (!testing::WaitUntil([&] {
+                search.found = nullptr;
+                ::EnumThreadWindows(thread, FindOtherPrompt, reinterpret_cast<LPARAM>(&search));
+                return search.found != nullptr;
+            }))
+            return;
+        text.clear();
+        ::EnumChildWindows(search.found, KeepStaticText, reinterpret_cast<LPARAM>(&text));
+        messages.push_back(text);
+        testing::ClickButton(testing::FindDescendant(search.found, L"Button", L"No"));
+    });
+    excel.TypeInto({5, 5}, u"xyz");
+    both.Finish();
+    EXPECT_FALSE(both.Forced());
+    EXPECT_EQ(messages, (std::vector<std::wstring>{
+                            L"Entered value is duplicate of cell E2. Go to cell E2?",
+                            L"Entered value is duplicate of cell A5. Go to cell A5?"}));
     ShutDown();
 }
 
