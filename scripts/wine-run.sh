@@ -32,8 +32,9 @@ if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null 2>&1; then
 fi
 
 # Under heavy load a new Wine process can fail to reach the running wineserver before it
-# starts the program at all: either Wine says so, or the process ends in failure without
-# the program having printed a single byte (every test program prints as it starts). That
+# starts the program at all: either Wine says so (it cannot connect, or its connection was
+# reset), or the process ends in failure without the program having printed a single byte
+# (every test program prints as it starts). That
 # failure of Wine itself is retried once; any failure of the program is not.
 errors=$(mktemp)
 output=$(mktemp)
@@ -43,7 +44,8 @@ for attempt in 1 2; do
     status=$?
     if [ $status -ne 0 ] && [ $attempt -eq 1 ]; then
         if grep -q "wine server seems to be running, but I cannot connect" "$errors" ||
-            { [ ! -s "$output" ] && [ ! -s "$errors" ]; }; then
+            { [ ! -s "$output" ] && [ ! -s "$errors" ]; } ||
+            { [ ! -s "$output" ] && grep -q "^wine client error" "$errors"; }; then
             sleep 2
             continue
         fi
