@@ -162,7 +162,9 @@ protected:
     void TearDown() override {
         // Excel cannot be started here to take the bars away: it is "uninstalled" first.
         Clean();
-        EXPECT_EQ(RunRegsvr32(BuiltDll(), true), 0u);
+        if (!unregistered) {
+            EXPECT_EQ(RunRegsvr32(BuiltDll(), true), 0u);
+        }
         ::CoUninitialize();
     }
 
@@ -317,6 +319,7 @@ protected:
     ComPtr<server::IDTExtensibility2> extensibility;
     ComPtr<IDispatch> dispatch;
     std::wstring document;
+    bool unregistered = false;
 };
 
 TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
@@ -699,6 +702,63 @@ TEST_F(OfficeHost, EveryCallbackTheDocumentNamesAnswersAndTheImagesAreAlphaBitma
     EXPECT_GT(calls, 50);
     EXPECT_GE(images, 3) << "Track, Options... and Help show images";
     ShutDown();
+}
+
+TEST_F(OfficeHost, UserUnloadTakesItsBarAndRecordsAndUnregistrationCleansTheRunningExcel) {
+    excel.SetVersion(u"11.0");
+    CreateFromRegistration();
+    ASSERT_TRUE(extensibility);
+    application = ToCom(excel.Application().Get());
+    const std::string addinKey = std::string(kAddinsKey) + "\\qorvel.Tarvex";
+    const auto hasKey = [&](const std::string& path) {
+        std::unique_ptr<host::RegistryKey> key;
+        return host::Succeeded(
+            registry.OpenKey(RegistryRoot::CurrentUser, path, host::RegistryAccess::Read, key));
+    };
+
+    // The user unloads the add-in while Excel keeps running: its bar and both record keys go.
+    ASSERT_EQ(extensibility->OnConnection(application.Get(), 1, nullptr, nullptr), S_OK);
+    ASSERT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
+    ASSERT_TRUE(excel.Office().FindBar(u"Tarvex"));
+    for (const char* records : {"\\CommandBars", "\\Controls"}) {
+        std::unique_ptr<host::RegistryKey> key;
+        ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, addinKey + records, key),
+                  host::hr::Ok);
+    }
+    ASSERT_EQ(extensibility->OnDisconnection(1, nullptr), S_OK);
+    EXPECT_FALSE(excel.Office().FindBar(u"Tarvex"));
+    EXPECT_FALSE(hasKey(addinKey + "\\CommandBars"));
+    EXPECT_FALSE(hasKey(addinKey + "\\Controls"));
+
+    // At Excel's exit the temporary bar is left to Excel.
+    ASSERT_EQ(extensibility->OnConnection(application.Get(), 1, nullptr, nullptr), S_OK);
+    ASSERT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
+    ShutDown();
+    EXPECT_TRUE(excel.Office().FindBar(u"Tarvex"));
+    extensibility.Reset();
+    dispatch.Reset();
+    const HMODULE dll = ::GetModuleHandleW(L"qorvel.dll");
+    ASSERT_TRUE(dll);
+    const auto canUnload = ProcAddress<HRESULT(STDAPICALLTYPE*)()>(dll, "DllCanUnloadNow");
+    const auto unregister = ProcAddress<HRESULT(STDAPICALLTYPE*)()>(dll, "DllUnregisterServer");
+    ASSERT_TRUE(canUnload && unregister);
+    EXPECT_EQ(canUnload(), S_OK) << "every object was released";
+
+    // Unregistration while this Excel runs: found as the active object of Excel's class, it
+    // is cleaned, and nothing of the registration is left.
+    CLSID excelClass{};
+    ASSERT_EQ(::CLSIDFromProgID(L"Excel.Application", &excelClass), S_OK);
+    DWORD cookie = 0;
+    ASSERT_EQ(::RegisterActiveObject(application.Get(), excelClass, ACTIVEOBJECT_STRONG, &cookie),
+              S_OK);
+    EXPECT_EQ(unregister(), S_OK);
+    ::RevokeActiveObject(cookie, nullptr);
+    unregistered = true;
+    EXPECT_FALSE(excel.Office().FindBar(u"Tarvex")) << "the clean-up took the bar away";
+    EXPECT_FALSE(hasKey(addinKey));
+    std::unique_ptr<host::RegistryKey> key;
+    EXPECT_TRUE(host::Failed(registry.OpenKey(RegistryRoot::ClassesRoot, "qorvel.Tarvex",
+                                              host::RegistryAccess::Read, key)));
 }
 
 } // namespace
