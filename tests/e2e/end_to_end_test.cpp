@@ -527,7 +527,7 @@ TEST_F(OfficeHost, ExcelsOwnWireFormatReachesTheAddinsObjectsUnconverted) {
     ShutDown();
 }
 
-TEST_F(OfficeHost, OptionsChangedInTheRealDialogAreStoredAndGuideTheNextEntries) {
+TEST_F(OfficeHost, OptionsFromTheButtonAndTheLauncherAreStoredAndGuideTheNextEntries) {
     ASSERT_NO_FATAL_FAILURE(StartOnTheRibbon());
     const ComPtr<IDispatch> track = Control(L"toggleButton");
     // Options... is the group's next control after Track.
@@ -585,6 +585,28 @@ TEST_F(OfficeHost, OptionsChangedInTheRealDialogAreStoredAndGuideTheNextEntries)
     excel.TypeInto({8, 2}, u"ABC");
     prompt.Finish();
     EXPECT_EQ(message, L"Entered value is duplicate of cell B3. Go to cell B3?");
+
+    // The dialog box launcher opens the same dialog with what was stored: Case sensitive is
+    // clicked on again and saved.
+    const ComPtr<IDispatch> launcher = Control(L"button", document.find(L"<dialogBoxLauncher"));
+    ASSERT_TRUE(launcher);
+    bool wasChecked = true;
+    testing::DialogWatcher again(L"#32770", L"Options", [&](HWND dialog) {
+        const HWND caseSensitive = testing::FindDescendant(dialog, L"Button", L"Case sensitive");
+        const HWND ok = testing::FindDescendant(dialog, L"Button", L"Ok");
+        if (!caseSensitive || !ok)
+            return;
+        wasChecked = ::SendMessageW(caseSensitive, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        testing::ClickButton(caseSensitive);
+        testing::ClickButton(ok);
+    });
+    ASSERT_EQ(Callback(L"OnActionCommon_Callback", {Object(launcher.Get())}), S_OK);
+    again.Finish();
+    EXPECT_TRUE(again.Found());
+    EXPECT_FALSE(wasChecked) << "the stored choice is shown";
+    host::RegistryValue caseValue;
+    ASSERT_EQ(key->QueryValue("CaseSensitive", caseValue), host::hr::Ok);
+    EXPECT_EQ(caseValue.AsDWord(), 1u);
     ShutDown();
 }
 
