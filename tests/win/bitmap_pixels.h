@@ -5,12 +5,27 @@
 
 #include <windows.h>
 
+#include <olectl.h>
+
 #include <cstdint>
+#include <ole2.h>
 #include <vector>
 
 #include "host/bitmap.h"
+#include "host/object.h"
+#include "host/win/com_adapters.h"
+#include "host/win/handles.h"
 
 namespace tarvex::win::testing {
+
+/// The IPicture behind a seam picture; null when it is none.
+inline ComPtr<IPicture> PictureOf(const host::Ref<host::Dispatch>& object) {
+    const ComPtr<IDispatch> dispatch = ToCom(object.Get());
+    ComPtr<IPicture> picture;
+    if (!dispatch || FAILED(dispatch->QueryInterface(IID_IPicture, picture.PutVoid())))
+        return {};
+    return picture;
+}
 
 /// The pixels of `bitmap` as 0x00RRGGBB, top row first; empty when it cannot be read.
 inline host::Bitmap PixelsOf(HBITMAP bitmap) {

@@ -23,6 +23,7 @@
 namespace tarvex::win {
 namespace {
 
+using testing::PictureOf;
 using testing::PixelsOf;
 using testing::TestGlyph;
 
@@ -30,15 +31,6 @@ class Pictures : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr))); }
     void TearDown() override { ::CoUninitialize(); }
-
-    /// The IPicture behind a seam picture, with its type and bitmap.
-    static ComPtr<IPicture> PictureOf(const host::Ref<host::Dispatch>& object) {
-        const ComPtr<IDispatch> dispatch = ToCom(object.Get());
-        ComPtr<IPicture> picture;
-        if (!dispatch || FAILED(dispatch->QueryInterface(IID_IPicture, picture.PutVoid())))
-            return {};
-        return picture;
-    }
 
     static HBITMAP HandleOf(IPicture& picture) {
         OLE_HANDLE handle = 0;

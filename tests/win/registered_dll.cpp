@@ -1,5 +1,8 @@
 #include "tests/win/registered_dll.h"
 
+#include <memory>
+#include <string>
+
 namespace tarvex::win {
 
 std::wstring TestFolder() {
@@ -31,6 +34,33 @@ DWORD RunRegsvr32(const std::wstring& dll, bool unregister) {
     DWORD code = static_cast<DWORD>(-1);
     ::GetExitCodeProcess(process.hProcess, &code);
     return code;
+}
+
+bool SetExcelInstalled(host::Registry& registry, bool installed) {
+    if (!installed) {
+        static_cast<void>(registry.DeleteTree(host::RegistryRoot::ClassesRoot, kExcelProgId));
+        return true;
+    }
+    std::unique_ptr<host::RegistryKey> key;
+    return host::Succeeded(registry.CreateKey(host::RegistryRoot::ClassesRoot,
+                                              std::string(kExcelProgId) + "\\CLSID", key)) &&
+           host::Succeeded(key->SetValue(
+               "", host::RegistryValue::FromString(u"{00024500-0000-0000-C000-000000000046}")));
+}
+
+DISPID DispIdOf(IDispatch* dispatch, const wchar_t* name) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    return id;
+}
+
+HRESULT ServerCanUnloadNow() {
+    const HMODULE dll = ::GetModuleHandleW(L"qorvel.dll");
+    if (!dll)
+        return E_FAIL;
+    const auto canUnload = ProcAddress<HRESULT(STDAPICALLTYPE*)()>(dll, "DllCanUnloadNow");
+    return canUnload ? canUnload() : E_FAIL;
 }
 
 RegistrationLock::RegistrationLock()

@@ -6,11 +6,29 @@
 
 #include <windows.h>
 
+#include <oaidl.h>
+
 #include <string>
 
+#include "host/registry.h"
 #include "host/win/handles.h"
 
 namespace tarvex::win {
+
+/// Excel's add-in key of the server, below HKEY_CURRENT_USER.
+inline constexpr char kAddinKey[] = "Software\\Microsoft\\Office\\Excel\\AddIns\\qorvel.Tarvex";
+/// Excel's ProgID, which registration looks up to tell whether Excel is installed.
+inline constexpr char kExcelProgId[] = "Excel.Application";
+
+/// Makes CLSIDFromProgID find Excel, as on a machine where it is installed, or removes it.
+/// False when the registry refuses.
+bool SetExcelInstalled(host::Registry& registry, bool installed);
+
+/// The DISPID `dispatch` answers for `name` (DISPID_UNKNOWN when none).
+DISPID DispIdOf(IDispatch* dispatch, const wchar_t* name);
+
+/// The loaded qorvel.dll's own DllCanUnloadNow; E_FAIL when it is not loaded.
+HRESULT ServerCanUnloadNow();
 
 /// The folder of the running test program, ending in a backslash.
 std::wstring TestFolder();

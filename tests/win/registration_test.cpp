@@ -21,8 +21,6 @@ using host::RegistryRoot;
 
 constexpr char kClassKey[] = "CLSID\\{B2533CB0-D9A8-4459-BA70-990C4C6CA948}";
 constexpr char kTypeLibKey[] = "TypeLib\\{751554B8-70A4-41F0-A4A0-86BF8B7F527E}";
-constexpr char kAddinKey[] = "Software\\Microsoft\\Office\\Excel\\AddIns\\qorvel.Tarvex";
-constexpr char kExcelProgId[] = "Excel.Application";
 
 std::u16string Narrow16(std::wstring_view text) {
     return {text.begin(), text.end()};
@@ -70,19 +68,8 @@ protected:
         static_cast<void>(registry.DeleteTree(RegistryRoot::CurrentUser, kAddinKey));
     }
 
-    // Makes CLSIDFromProgID find Excel, as on a machine where it is installed.
     void SetExcelInstalled(bool installed) {
-        if (!installed) {
-            static_cast<void>(registry.DeleteTree(RegistryRoot::ClassesRoot, kExcelProgId));
-            return;
-        }
-        std::unique_ptr<host::RegistryKey> key;
-        ASSERT_EQ(registry.CreateKey(RegistryRoot::ClassesRoot,
-                                     std::string(kExcelProgId) + "\\CLSID", key),
-                  host::hr::Ok);
-        ASSERT_EQ(key->SetValue("", host::RegistryValue::FromString(
-                                        u"{00024500-0000-0000-C000-000000000046}")),
-                  host::hr::Ok);
+        ASSERT_TRUE(win::SetExcelInstalled(registry, installed));
     }
 
     std::optional<host::RegistryValue> Value(RegistryRoot root, const std::string& path,

@@ -21,9 +21,12 @@
 #include "host/win/com_adapters.h"
 #include "host/win/desktop.h"
 #include "tests/support/addin_ribbon.h"
+#include "tests/win/bitmap_pixels.h"
 
 namespace tarvex::win {
 namespace {
+
+using testing::PictureOf;
 
 using framework::TadxCOMAddInModule;
 
@@ -42,9 +45,9 @@ class RibbonDispatchCom : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
-        module = TadxCOMAddInModule::Create<testing::RibbonTestModule>(
+        module = TadxCOMAddInModule::Create<tarvex::testing::RibbonTestModule>(
             framework::ModuleServices{desktop, registry});
-        ribbon = testing::BuildAddinRibbon(*module);
+        ribbon = tarvex::testing::BuildAddinRibbon(*module);
         auto& command = module->CreateComponent<CancelSave>();
         module->RibbonCommandList().push_back(&command);
         callbacks = host::MakeRef<framework::TadxRibbonDispatch>(
@@ -86,8 +89,8 @@ protected:
     sim::SimExcel excel;
     sim::MemoryRegistry registry;
     sim::SimDesktop desktop;
-    std::unique_ptr<testing::RibbonTestModule> module;
-    testing::AddinRibbon ribbon;
+    std::unique_ptr<tarvex::testing::RibbonTestModule> module;
+    tarvex::testing::AddinRibbon ribbon;
     host::Ref<host::Dispatch> callbacks;
     ComPtr<IDispatch> dispatch;
 };
@@ -156,14 +159,6 @@ class RibbonPictures : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr))); }
     void TearDown() override { ::CoUninitialize(); }
-
-    static ComPtr<IPicture> PictureOf(const host::Ref<host::Dispatch>& object) {
-        const ComPtr<IDispatch> dispatch = ToCom(object.Get());
-        ComPtr<IPicture> picture;
-        if (!dispatch || FAILED(dispatch->QueryInterface(IID_IPicture, picture.PutVoid())))
-            return {};
-        return picture;
-    }
 
     Win32Desktop desktop;
 };

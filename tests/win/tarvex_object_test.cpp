@@ -25,8 +25,6 @@ using server::ICustomTaskPaneConsumer;
 using server::IDTExtensibility2;
 using server::IRibbonExtensibility;
 
-constexpr char kAddinKey[] = "Software\\Microsoft\\Office\\Excel\\AddIns\\qorvel.Tarvex";
-
 class RegisteredAddin : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -59,22 +57,6 @@ protected:
         return face;
     }
 
-    // The DLL's own answer to whether it may be unloaded.
-    static HRESULT CanUnloadNow() {
-        const HMODULE dll = ::GetModuleHandleW(L"qorvel.dll");
-        if (!dll)
-            return E_FAIL;
-        const auto canUnload = ProcAddress<HRESULT(STDAPICALLTYPE*)()>(dll, "DllCanUnloadNow");
-        return canUnload ? canUnload() : E_FAIL;
-    }
-
-    static DISPID IdOf(IDispatch* dispatch, const wchar_t* name) {
-        DISPID id = DISPID_UNKNOWN;
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-        return id;
-    }
-
     RegistrationLock lock;
     Win32Registry registry;
 };
@@ -99,9 +81,10 @@ TEST_F(RegisteredAddin, ProgIdCreatesOneObjectAnsweringOfficesInterfaces) {
     UINT count = 0;
     EXPECT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
     EXPECT_EQ(count, 1u);
-    EXPECT_EQ(IdOf(dispatch.Get(), L"GetLabel_Callback"), 14);
-    EXPECT_EQ(IdOf(dispatch.Get(), L"OnActionState_Callback"), 52);
-    EXPECT_EQ(IdOf(dispatch.Get(), L"getlabel_callback"), DISPID_UNKNOWN) << "names match exactly";
+    EXPECT_EQ(DispIdOf(dispatch.Get(), L"GetLabel_Callback"), 14);
+    EXPECT_EQ(DispIdOf(dispatch.Get(), L"OnActionState_Callback"), 52);
+    EXPECT_EQ(DispIdOf(dispatch.Get(), L"getlabel_callback"), DISPID_UNKNOWN)
+        << "names match exactly";
 
     // Before a connection there is no module to describe a ribbon: a failure with error
     // information, and no document.
@@ -117,12 +100,12 @@ TEST_F(RegisteredAddin, ProgIdCreatesOneObjectAnsweringOfficesInterfaces) {
     info->GetSource(source.Put());
     EXPECT_STREQ(source.Get(), L"qorvel.Tarvex");
 
-    EXPECT_EQ(CanUnloadNow(), S_FALSE) << "an add-in object is alive";
+    EXPECT_EQ(ServerCanUnloadNow(), S_FALSE) << "an add-in object is alive";
     info.Reset();
     dispatch.Reset();
     ribbon.Reset();
     object.Reset();
-    EXPECT_EQ(CanUnloadNow(), S_OK) << "the last reference went";
+    EXPECT_EQ(ServerCanUnloadNow(), S_OK) << "the last reference went";
 }
 
 TEST_F(RegisteredAddin, ConnectsToExcelThroughComRunsTheRibbonAndLetsGoOfEverything) {
@@ -164,7 +147,7 @@ TEST_F(RegisteredAddin, ConnectsToExcelThroughComRunsTheRibbonAndLetsGoOfEveryth
         const ComPtr<IDispatch> dispatch = As<IDispatch>(object.Get(), IID_IDispatch);
         const auto call = [&](const wchar_t* name, VARIANT* args, UINT count, VARIANT* result) {
             DISPPARAMS params{args, nullptr, count, 0};
-            return dispatch->Invoke(IdOf(dispatch.Get(), name), IID_NULL, LOCALE_USER_DEFAULT,
+            return dispatch->Invoke(DispIdOf(dispatch.Get(), name), IID_NULL, LOCALE_USER_DEFAULT,
                                     DISPATCH_METHOD, &params, result, nullptr, nullptr);
         };
         VARIANT controlArg;
@@ -205,7 +188,8 @@ TEST_F(RegisteredAddin, ConnectsToExcelThroughComRunsTheRibbonAndLetsGoOfEveryth
     host::RegistryValue mode;
     ASSERT_EQ(key->QueryValue("ADXStartMode", mode), host::hr::Ok);
     EXPECT_EQ(mode.AsString(), u"NORMAL") << "the first start is recorded";
-    EXPECT_EQ(CanUnloadNow(), S_OK) << "Excel's objects and the add-in's let go of each other";
+    EXPECT_EQ(ServerCanUnloadNow(), S_OK)
+        << "Excel's objects and the add-in's let go of each other";
 }
 
 } // namespace
