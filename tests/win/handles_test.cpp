@@ -24,7 +24,9 @@ TEST(Handles, RegistryKeyIsClosedAndMovable) {
                                  nullptr, nullptr, nullptr, nullptr, nullptr),
               ERROR_SUCCESS)
         << "the handle is closed";
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarvex Tests");
+    // Only its own key: the registry tests work below the same parent at the same time.
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, path);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, path);
 }
 
 TEST(Handles, WindowAndGdiObjectsAreDestroyed) {
