@@ -6,12 +6,14 @@
 
 #include <olectl.h>
 
+#include <atomic>
 #include <cwchar>
 #include <gtest/gtest.h>
 #include <ole2.h>
 #include <optional>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "addin/links.h"
@@ -22,6 +24,7 @@
 #include "host/win/handles.h"
 #include "host/win/registry.h"
 #include "server/tarvex_object.h"
+#include "tests/e2e/host_sketch.h"
 #include "tests/win/dialog_watcher.h"
 #include "tests/win/registered_dll.h"
 #include "tests/win/window_capture.h"
@@ -34,10 +37,10 @@ using host::RegistryRoot;
 constexpr char kAddinsKey[] = "Software\\Microsoft\\Office\\Excel\\AddIns";
 constexpr char kTarvexKey[] = "Software\\Morvane Software\\Tarvex";
 
-// Counts the visible top-level windows titled "Tarvex Help" (the help file's title).
-BOOL CALLBACK CountHelpWindow(HWND window, LPARAM count) {
+// Keeps the visible top-level windows titled "Tarvex Help" (the help file's title).
+BOOL CALLBACK KeepHelpWindow(HWND window, LPARAM windows) {
     if (::IsWindowVisible(window) && testing::TextOf(window) == L"Tarvex Help")
-        ++*reinterpret_cast<int*>(count);
+        reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
     return TRUE;
 }
 
@@ -48,15 +51,16 @@ BOOL CALLBACK CloseHelpWindow(HWND window, LPARAM) {
     return TRUE;
 }
 
-int HelpWindowsOpen() {
+// The help windows of this thread, once its pending messages are handled.
+std::vector<HWND> HelpWindows() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    int count = 0;
-    ::EnumThreadWindows(::GetCurrentThreadId(), CountHelpWindow, reinterpret_cast<LPARAM>(&count));
-    return count;
+    std::vector<HWND> windows;
+    ::EnumThreadWindows(::GetCurrentThreadId(), KeepHelpWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
 }
 
 // The whole content of a text file (empty when it cannot be read).
@@ -75,27 +79,108 @@ std::string ReadFile(const std::wstring& path) {
     return text;
 }
 
-// Finds a visible prompt of a thread other than `skip` (an EnumThreadWindows callback).
-struct PromptSearch {
-    HWND skip = nullptr;
+// Finds a visible dialog captioned `caption` (any caption when it is empty) of a thread (an
+// EnumThreadWindows callback).
+struct DialogSearch {
+    const wchar_t* caption = L"Information";
     HWND found = nullptr;
 };
-BOOL CALLBACK FindOtherPrompt(HWND window, LPARAM search) {
-    auto& state = *reinterpret_cast<PromptSearch*>(search);
-    if (window != state.skip && ::IsWindowVisible(window) &&
-        testing::ClassOf(window) == L"#32770" && testing::TextOf(window) == L"Information") {
+BOOL CALLBACK FindDialogOfThread(HWND window, LPARAM search) {
+    auto& state = *reinterpret_cast<DialogSearch*>(search);
+    if (::IsWindowVisible(window) && testing::ClassOf(window) == L"#32770" &&
+        (!*state.caption || testing::TextOf(window) == state.caption)) {
         state.found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-// Keeps the text of the dialog's label (its one static control).
+// Keeps the text of the dialog's label: its static control with a text (a message box's
+// icon is a static control without one).
 BOOL CALLBACK KeepStaticText(HWND child, LPARAM text) {
-    if (testing::ClassOf(child) == L"Static")
+    if (testing::ClassOf(child) == L"Static" && !testing::TextOf(child).empty())
         *reinterpret_cast<std::wstring*>(text) = testing::TextOf(child);
     return TRUE;
 }
+
+std::wstring LabelTextOf(HWND dialog) {
+    std::wstring text;
+    ::EnumChildWindows(dialog, KeepStaticText, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+// Answers every dialog captioned `caption` that the creating thread shows until Finish,
+// one after the other, with the button labelled `button`, and keeps their texts. A dialog
+// without that button, and any dialog still up after a long quiet wait, is closed by force
+// (Forced), so that a wrong dialog fails the test instead of hanging it.
+class AnswerEvery {
+public:
+    AnswerEvery(const wchar_t* caption, const wchar_t* button)
+        : m_caption(caption)
+        , m_button(button)
+        , m_thread(::GetCurrentThreadId())
+        , m_watcher([this] { Watch(); }) {}
+    ~AnswerEvery() { Finish(); }
+    AnswerEvery(const AnswerEvery&) = delete;
+    AnswerEvery& operator=(const AnswerEvery&) = delete;
+
+    /// Tells the watcher that the watched call has returned and waits for it to end.
+    void Finish() {
+        m_returned = true;
+        if (m_watcher.joinable())
+            m_watcher.join();
+    }
+    bool Forced() const noexcept { return m_forced; }
+
+    /// The texts of the dialogs answered, in order (read after Finish).
+    std::vector<std::wstring> texts;
+
+private:
+    HWND FindDialog(const wchar_t* caption) const {
+        DialogSearch search{caption, nullptr};
+        ::EnumThreadWindows(m_thread, FindDialogOfThread, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    void Watch() {
+        constexpr int kQuietLimit = 15000;
+        int quiet = 0;
+        while (!m_returned) {
+            const HWND dialog = FindDialog(m_caption);
+            if (!dialog) {
+                ::Sleep(10);
+                if ((quiet += 10) >= kQuietLimit) {
+                    // The call shows something else, or hangs: close what is up.
+                    ForceClose(FindDialog(L""));
+                    quiet = 0;
+                }
+                continue;
+            }
+            quiet = 0;
+            texts.push_back(LabelTextOf(dialog));
+            if (const HWND answer = testing::FindDescendant(dialog, L"Button", m_button))
+                testing::ClickButton(answer);
+            // The next one is looked for once this one is gone.
+            if (!testing::WaitUntil([&] { return !::IsWindow(dialog) || m_returned; }, 10000))
+                ForceClose(dialog);
+        }
+    }
+
+    void ForceClose(HWND dialog) {
+        if (!dialog)
+            return;
+        m_forced = true;
+        ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        testing::WaitUntil([&] { return !::IsWindow(dialog) || m_returned; }, 5000);
+    }
+
+    const wchar_t* m_caption;
+    const wchar_t* m_button;
+    DWORD m_thread;
+    std::atomic<bool> m_returned{false};
+    std::atomic<bool> m_forced{false};
+    std::thread m_watcher;
+};
 
 // Makes `command` the handler of URL scheme `scheme` while it lives; the handler found before
 // (or none) is restored.
@@ -153,12 +238,28 @@ protected:
         excel.AddWorkbook(u"Book1", {u"Sheet1"});
     }
     void TearDown() override {
+        ExpectEverythingReleased();
         // Excel cannot be started here to take the bars away: it is "uninstalled" first.
         Clean();
         if (!unregistered) {
             EXPECT_EQ(RunRegsvr32(BuiltDll(), true), 0u);
         }
         ::CoUninitialize();
+    }
+
+    // Once the host lets go of the add-in (and the test's own references are gone), the
+    // add-in holds none of the host's objects and the DLL none of its own.
+    void ExpectEverythingReleased() {
+        dispatch.Reset();
+        extensibility.Reset();
+        application.Reset();
+        addInInst = {};
+        // Excel exits: Office drops its event connections and COMAddIn.Object.
+        excel.Office().Restart();
+        EXPECT_EQ(LiveServerObjects(), 0) << "host objects the add-in still holds";
+        if (::GetModuleHandleW(L"qorvel.dll")) {
+            EXPECT_EQ(ServerCanUnloadNow(), S_OK) << "the DLL's objects are all released";
+        }
     }
 
     void Clean() {
@@ -233,6 +334,33 @@ protected:
     // its onLoad, then start-up completion; `afterStartup` connects it as a user loading it
     // later does (start-up runs inside the connection).
     void StartOnTheRibbon(bool afterStartup = false) {
+        ASSERT_NO_FATAL_FAILURE(ConnectOnTheRibbon(afterStartup));
+        if (!afterStartup) {
+            ASSERT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
+        }
+    }
+
+    // Starts on the ribbon and presses Track on; the Track control (null on a failure).
+    ComPtr<IDispatch> StartTracking() {
+        StartOnTheRibbon();
+        ComPtr<IDispatch> track = Control(L"toggleButton");
+        if (HasFatalFailure() || !track ||
+            Callback(L"OnActionState_Callback", {Bool(true), Object(track.Get())}) != S_OK)
+            return {};
+        return track;
+    }
+
+    // Connects the add-in to Excel 2003 at Excel's start (no COMAddIn object, no ribbon).
+    void ConnectToExcel2003() {
+        excel.SetVersion(u"11.0");
+        CreateFromRegistration();
+        ASSERT_TRUE(extensibility);
+        application = ToCom(excel.Application().Get());
+        ASSERT_EQ(extensibility->OnConnection(application.Get(), 1, nullptr, nullptr), S_OK);
+    }
+
+    // The start on the ribbon up to, not including, start-up completion.
+    void ConnectOnTheRibbon(bool afterStartup = false) {
         CreateFromRegistration();
         ASSERT_TRUE(extensibility);
         addInInst = excel.Office().AddComAddIn(u"qorvel.Tarvex", u"{0}", u"Tarvex");
@@ -250,9 +378,6 @@ protected:
         document.assign(xml.Get(), ::SysStringLen(xml.Get()));
         const ComPtr<IDispatch> ribbonUI = ToCom(excel.Office().RibbonUI().Get());
         ASSERT_EQ(Callback(L"RibbonLoaded_Callback", {Object(ribbonUI.Get())}), S_OK);
-        if (!afterStartup) {
-            ASSERT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
-        }
     }
 
     // The IRibbonControl Office hands to the callbacks for the first control of the document
@@ -308,10 +433,7 @@ protected:
 };
 
 TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
-    ASSERT_NO_FATAL_FAILURE(StartOnTheRibbon());
-    const ComPtr<IDispatch> track = Control(L"toggleButton");
-    ASSERT_TRUE(track);
-    ASSERT_EQ(Callback(L"OnActionState_Callback", {Bool(true), Object(track.Get())}), S_OK);
+    ASSERT_TRUE(StartTracking());
 
     // abc typed into B7 with abc in B3: the real prompt, answered Yes, takes the user to B3.
     excel.SetText({3, 2}, u"abc");
@@ -319,7 +441,7 @@ TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
     std::string screenshot;
     testing::DialogWatcher watcher(L"#32770", L"Information", [&](HWND dialog) {
         if (const HWND yes = testing::FindDescendant(dialog, L"Button", L"Yes")) {
-            ::EnumChildWindows(dialog, KeepStaticText, reinterpret_cast<LPARAM>(&message));
+            message = LabelTextOf(dialog);
             watcher.WaitForPainted();
             screenshot =
                 testing::SaveCapture(testing::CaptureSettledWindow(dialog), "road_of_one_entry");
@@ -337,7 +459,7 @@ TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
     // A second entry, answered by the close box: the user stays on the changed cell.
     std::wstring second;
     testing::DialogWatcher closer(L"#32770", L"Information", [&](HWND dialog) {
-        ::EnumChildWindows(dialog, KeepStaticText, reinterpret_cast<LPARAM>(&second));
+        second = LabelTextOf(dialog);
         ::PostMessageW(dialog, WM_CLOSE, 0, 0);
     });
     excel.TypeInto({9, 2}, u"abc");
@@ -350,40 +472,18 @@ TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
     // answered No.
     excel.SetText({2, 5}, u"xyz");
     excel.SetText({5, 1}, u"xyz");
-    std::vector<std::wstring> messages;
-    const DWORD thread = ::GetCurrentThreadId();
-    testing::DialogWatcher both(L"#32770", L"Information", [&](HWND first) {
-        std::wstring text;
-        ::EnumChildWindows(first, KeepStaticText, reinterpret_cast<LPARAM>(&text));
-        messages.push_back(text);
-        testing::ClickButton(testing::FindDescendant(first, L"Button", L"No"));
-        PromptSearch search{first, nullptr};
-        if (!testing::WaitUntil([&] {
-                search.found = nullptr;
-                ::EnumThreadWindows(thread, FindOtherPrompt, reinterpret_cast<LPARAM>(&search));
-                return search.found != nullptr;
-            }))
-            return;
-        text.clear();
-        ::EnumChildWindows(search.found, KeepStaticText, reinterpret_cast<LPARAM>(&text));
-        messages.push_back(text);
-        testing::ClickButton(testing::FindDescendant(search.found, L"Button", L"No"));
-    });
+    AnswerEvery both(L"Information", L"No");
     excel.TypeInto({5, 5}, u"xyz");
     both.Finish();
     EXPECT_FALSE(both.Forced());
-    EXPECT_EQ(messages, (std::vector<std::wstring>{
-                            L"Entered value is duplicate of cell E2. Go to cell E2?",
-                            L"Entered value is duplicate of cell A5. Go to cell A5?"}));
+    EXPECT_EQ(both.texts, (std::vector<std::wstring>{
+                              L"Entered value is duplicate of cell E2. Go to cell E2?",
+                              L"Entered value is duplicate of cell A5. Go to cell A5?"}));
     ShutDown();
 }
 
 TEST_F(OfficeHost, OnExcel2003TheBarsTrackButtonSwitchesTrackingThroughItsClickEvent) {
-    excel.SetVersion(u"11.0");
-    CreateFromRegistration();
-    ASSERT_TRUE(extensibility);
-    application = ToCom(excel.Application().Get());
-    ASSERT_EQ(extensibility->OnConnection(application.Get(), 1, nullptr, nullptr), S_OK);
+    ASSERT_NO_FATAL_FAILURE(ConnectToExcel2003());
     ASSERT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
 
     sim::SimOffice& office = excel.Office();
@@ -399,6 +499,18 @@ TEST_F(OfficeHost, OnExcel2003TheBarsTrackButtonSwitchesTrackingThroughItsClickE
     }
     EXPECT_EQ(captions, (std::vector<std::u16string>{u"Track", u"Options...", u"Help"}));
     ASSERT_TRUE(track);
+    // The bar as Office draws it from the faces the add-in gave its buttons.
+    constexpr std::uint32_t kBarColour = 0xECE9D8;
+    constexpr std::int32_t kPopup = 10; // msoControlPopup
+    std::vector<testing::ShownButton> shown;
+    for (const auto handle : office.Controls(*bar)) {
+        const sim::CommandBarControlData& data = office.Control(handle);
+        shown.push_back({testing::FaceAsShown(data.face, kBarColour),
+                         std::wstring(data.caption.begin(), data.caption.end()),
+                         data.type == kPopup});
+    }
+    EXPECT_TRUE(shown[0].face && shown[1].face) << "Track and Options... show their pictures";
+    EXPECT_FALSE(testing::SketchCommandBar(shown, kBarColour, "command_bar").empty());
     EXPECT_EQ(office.Control(*track).state, 0) << "up: tracking is off";
 
     // The click reaches the add-in through the button's connection point.
@@ -461,7 +573,7 @@ TEST_F(OfficeHost, ExcelsOwnWireFormatReachesTheAddinsObjectsUnconverted) {
     ASSERT_TRUE(target);
     std::wstring message;
     testing::DialogWatcher watcher(L"#32770", L"Information", [&](HWND dialog) {
-        ::EnumChildWindows(dialog, KeepStaticText, reinterpret_cast<LPARAM>(&message));
+        message = LabelTextOf(dialog);
         if (const HWND no = testing::FindDescendant(dialog, L"Button", L"No"))
             testing::ClickButton(no);
     });
@@ -513,13 +625,11 @@ TEST_F(OfficeHost, ExcelsOwnWireFormatReachesTheAddinsObjectsUnconverted) {
 }
 
 TEST_F(OfficeHost, OptionsFromTheButtonAndTheLauncherAreStoredAndGuideTheNextEntries) {
-    ASSERT_NO_FATAL_FAILURE(StartOnTheRibbon());
-    const ComPtr<IDispatch> track = Control(L"toggleButton");
+    ASSERT_TRUE(StartTracking());
     // Options... is the group's next control after Track.
     const ComPtr<IDispatch> options = Control(L"button", document.find(L"<toggleButton"));
-    ASSERT_TRUE(track && options);
+    ASSERT_TRUE(options);
     EXPECT_EQ(LabelOf(options.Get()), L"Options...");
-    ASSERT_EQ(Callback(L"OnActionState_Callback", {Bool(true), Object(track.Get())}), S_OK);
 
     // In the real dialog: case no longer matters, and columns are checked in the range
     // selected when Ok is pressed (B1:B10).
@@ -563,13 +673,26 @@ TEST_F(OfficeHost, OptionsFromTheButtonAndTheLauncherAreStoredAndGuideTheNextEnt
     excel.SetText({3, 2}, u"abc");
     std::wstring message;
     testing::DialogWatcher prompt(L"#32770", L"Information", [&](HWND dialog) {
-        ::EnumChildWindows(dialog, KeepStaticText, reinterpret_cast<LPARAM>(&message));
+        message = LabelTextOf(dialog);
         if (const HWND no = testing::FindDescendant(dialog, L"Button", L"No"))
             testing::ClickButton(no);
     });
     excel.TypeInto({8, 2}, u"ABC");
     prompt.Finish();
     EXPECT_EQ(message, L"Entered value is duplicate of cell B3. Go to cell B3?");
+
+    // The range is the one selected at Ok: selecting elsewhere later does not move it, and
+    // an entry below it is not checked against the column.
+    excel.Select({1, 4, 2, 4});
+    AnswerEvery outside(L"Information", L"No");
+    excel.TypeInto({12, 2}, u"abc");
+    outside.Finish();
+    EXPECT_TRUE(outside.texts.empty()) << "B12 lies outside B1:B10";
+    AnswerEvery inside(L"Information", L"No");
+    excel.TypeInto({9, 2}, u"abc");
+    inside.Finish();
+    EXPECT_EQ(inside.texts,
+              std::vector<std::wstring>{L"Entered value is duplicate of cell B3. Go to cell B3?"});
 
     // The dialog box launcher opens the same dialog with what was stored: Case sensitive is
     // clicked on again and saved.
@@ -595,6 +718,136 @@ TEST_F(OfficeHost, OptionsFromTheButtonAndTheLauncherAreStoredAndGuideTheNextEnt
     ShutDown();
 }
 
+// The error information a failed call left for its caller: source and description.
+std::pair<std::wstring, std::wstring> LastErrorInfo() {
+    ComPtr<IErrorInfo> info;
+    std::pair<std::wstring, std::wstring> texts;
+    if (::GetErrorInfo(0, info.Put()) != S_OK || !info)
+        return texts;
+    UniqueBstr source, description;
+    if (SUCCEEDED(info->GetSource(source.Put())) && source)
+        texts.first.assign(source.Get(), ::SysStringLen(source.Get()));
+    if (SUCCEEDED(info->GetDescription(description.Put())) && description)
+        texts.second.assign(description.Get(), ::SysStringLen(description.Get()));
+    return texts;
+}
+
+constexpr wchar_t kErrorBoxLead[] = L"Tarvex error: the add-in has fired an exception.\r\n";
+
+TEST_F(OfficeHost, AVersionExcelCannotGiveEndsStartUpWithAnErrorForOfficeAlone) {
+    ASSERT_NO_FATAL_FAILURE(ConnectOnTheRibbon());
+    excel.FailMember("Application.Version");
+    AnswerEvery boxes(L"Error", L"OK");
+    const HRESULT started = extensibility->OnStartupComplete(nullptr);
+    boxes.Finish();
+    EXPECT_TRUE(FAILED(started));
+    const auto [source, description] = LastErrorInfo();
+    EXPECT_EQ(source, L"qorvel.Tarvex");
+    EXPECT_FALSE(description.empty());
+    EXPECT_TRUE(boxes.texts.empty()) << "nothing is shown to the user on this path";
+    excel.ClearFailures();
+    EXPECT_FALSE(excel.Office().FindBar(u"Tarvex")) << "start-up ended before the bars";
+    ShutDown();
+}
+
+TEST_F(OfficeHost, OnExcel2003ABarExcelWillNotAddIsReportedOnceAndStartUpGoesOn) {
+    ASSERT_NO_FATAL_FAILURE(ConnectToExcel2003());
+    excel.Office().FailMember("CommandBars.Add");
+    AnswerEvery boxes(L"Error", L"OK");
+    EXPECT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);
+    boxes.Finish();
+    EXPECT_FALSE(boxes.Forced());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind(kErrorBoxLead, 0), 0u) << "the message box shows the error";
+    EXPECT_GT(boxes.texts[0].size(), std::wcslen(kErrorBoxLead)) << "and the error's text";
+    excel.ClearFailures();
+    EXPECT_FALSE(excel.Office().FindBar(u"Tarvex"));
+    // Start-up went on to its end, where the first start is recorded.
+    std::unique_ptr<host::RegistryKey> key;
+    host::RegistryValue mode;
+    ASSERT_EQ(
+        registry.OpenKey(RegistryRoot::CurrentUser, kAddinKey, host::RegistryAccess::Read, key),
+        host::hr::Ok);
+    ASSERT_EQ(key->QueryValue("ADXStartMode", mode), host::hr::Ok);
+    EXPECT_EQ(mode.AsString(), std::optional<std::u16string>(u"NORMAL"));
+    ShutDown();
+}
+
+TEST_F(OfficeHost, FailuresOfExcelDuringUseReachTheUserOnlyWhereAClickFailed) {
+    const ComPtr<IDispatch> track = StartTracking();
+    ASSERT_TRUE(track);
+
+    // A search Excel cannot answer: the entry stays unchecked, silently.
+    excel.SetText({3, 2}, u"abc");
+    excel.FailMember("Range.Find");
+    AnswerEvery silent(L"Error", L"OK");
+    AnswerEvery noPrompt(L"Information", L"No");
+    excel.TypeInto({7, 2}, u"abc");
+    silent.Finish();
+    noPrompt.Finish();
+    EXPECT_TRUE(silent.texts.empty());
+    EXPECT_TRUE(noPrompt.texts.empty());
+    excel.ClearFailures();
+
+    // Track pressed off and on again with the selected-range modes stored, while Excel
+    // cannot say what is selected: the click fails, the user is told, and the toggle does
+    // not claim tracking is on.
+    ASSERT_EQ(Callback(L"OnActionState_Callback", {Bool(false), Object(track.Get())}), S_OK);
+    std::unique_ptr<host::RegistryKey> options;
+    ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, std::string(kTarvexKey) + "\\Options",
+                                 options),
+              host::hr::Ok);
+    for (const char* name : {"TrackColumns", "ColumnSelectedRange"}) {
+        ASSERT_EQ(options->SetValue(name, host::RegistryValue::FromDWord(1)), host::hr::Ok);
+    }
+    excel.FailMember("Application.Selection");
+    AnswerEvery boxes(L"Error", L"OK");
+    EXPECT_EQ(Callback(L"OnActionState_Callback", {Bool(true), Object(track.Get())}), S_OK);
+    boxes.Finish();
+    excel.ClearFailures();
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind(kErrorBoxLead, 0), 0u);
+    VARIANT pressed;
+    ::VariantInit(&pressed);
+    ASSERT_EQ(Callback(L"GetPressed_Callback", {Object(track.Get())}, &pressed), S_OK);
+    EXPECT_EQ(pressed.boolVal, VARIANT_FALSE) << "tracking stayed off";
+    ShutDown();
+}
+
+// Every call the add-in makes into Excel for one checked entry, failed one at a time
+// through real COM: each run ends quietly at the failed call, and Excel goes on.
+TEST_F(OfficeHost, AnyFailingExcelCallOfACheckedEntryEndsTheCheckSilently) {
+    ASSERT_TRUE(StartTracking());
+    excel.SetText({3, 2}, u"abc");
+    const auto enter = [&](std::size_t failing) {
+        excel.SetText({7, 2}, u"");
+        excel.ClearCalls();
+        if (failing > 0)
+            excel.FailCall(failing);
+        testing::DialogWatcher prompt(L"#32770", L"Information", [](HWND dialog) {
+            testing::ClickButton(testing::FindDescendant(dialog, L"Button", L"No"));
+        });
+        excel.TypeInto({7, 2}, u"abc");
+        prompt.Finish();
+        excel.ClearFailures();
+        EXPECT_FALSE(prompt.Forced()) << "no other dialog; failing call " << failing;
+        return prompt.Found();
+    };
+    ASSERT_TRUE(enter(0));
+    const std::size_t total = excel.Calls().size();
+    ASSERT_GT(total, 10u);
+    std::size_t prompted = 0;
+    for (std::size_t k = 1; k <= total; ++k) {
+        prompted += enter(k) ? 1 : 0;
+        EXPECT_EQ(excel.Calls().size(), k) << "nothing is asked after failing call " << k;
+    }
+    EXPECT_GT(prompted, 0u) << "calls after the prompt were swept too";
+    EXPECT_LT(prompted, total);
+    std::printf("fault sweep, a checked entry through COM: %zu Excel calls failed one by one\n",
+                total);
+    ShutDown();
+}
+
 TEST_F(OfficeHost, HelpFromTheRibbonsMenuOpensTheHelpFileBesideTheDll) {
     ASSERT_NO_FATAL_FAILURE(StartOnTheRibbon());
     // The Help menu's last item, after its last separator, is the help file's entry.
@@ -602,10 +855,21 @@ TEST_F(OfficeHost, HelpFromTheRibbonsMenuOpensTheHelpFileBesideTheDll) {
     ASSERT_TRUE(item);
     EXPECT_EQ(LabelOf(item.Get()), L"Help");
     ASSERT_EQ(Callback(L"OnActionCommon_Callback", {Object(item.Get())}), S_OK);
-    EXPECT_TRUE(testing::WaitUntil([] { return HelpWindowsOpen() == 1; }, 10000))
+    EXPECT_TRUE(testing::WaitUntil([] { return HelpWindows().size() == 1; }, 10000))
         << "a help window on qorvel.chm";
+    if (const std::vector<HWND> windows = HelpWindows(); windows.size() == 1) {
+        // The window draws its page from this thread's messages: let it, then keep a picture.
+        testing::WaitUntil(
+            [] {
+                HelpWindows();
+                return false;
+            },
+            1500);
+        EXPECT_FALSE(
+            testing::SaveCapture(testing::CaptureWindow(windows[0]), "help_window").empty());
+    }
     ::EnumThreadWindows(::GetCurrentThreadId(), CloseHelpWindow, 0);
-    EXPECT_TRUE(testing::WaitUntil([] { return HelpWindowsOpen() == 0; }, 5000));
+    EXPECT_TRUE(testing::WaitUntil([] { return HelpWindows().empty(); }, 5000));
     ShutDown();
 }
 
@@ -667,15 +931,18 @@ TEST_F(OfficeHost, EveryCallbackTheDocumentNamesAnswersAndTheImagesAreAlphaBitma
     }
 
     // Every get* callback of every control, as Office calls them to draw the ribbon.
-    const std::wregex element(L"<[a-zA-Z]+ [^>]*idQ=\"default:([A-Za-z0-9]+)\"[^>]*>");
+    const std::wregex element(L"<([a-zA-Z]+) [^>]*idQ=\"default:([A-Za-z0-9]+)\"[^>]*>");
     const std::wregex callback(L" get[A-Za-z]+=\"([A-Za-z_]+)\"");
     int calls = 0;
     int images = 0;
+    std::vector<testing::ShownControl> shown;
     for (std::wsregex_iterator it(document.begin(), document.end(), element), end; it != end;
          ++it) {
-        const std::wstring id = (*it)[1];
+        const std::wstring id = (*it)[2];
         const std::wstring tag = it->str();
-        const ComPtr<IDispatch> control =
+        testing::ShownControl& control = shown.emplace_back();
+        control.tag = (*it)[1];
+        const ComPtr<IDispatch> ribbonControl =
             ToCom(excel.Office().MakeRibbonControl(std::u16string(id.begin(), id.end())).Get());
         for (std::wsregex_iterator call(tag.begin(), tag.end(), callback); call != end; ++call) {
             const std::wstring name = (*call)[1];
@@ -683,11 +950,21 @@ TEST_F(OfficeHost, EveryCallbackTheDocumentNamesAnswersAndTheImagesAreAlphaBitma
                          std::string(name.begin(), name.end()));
             VARIANT result;
             ::VariantInit(&result);
-            ASSERT_EQ(Callback(name.c_str(), {Object(control.Get())}, &result), S_OK);
+            ASSERT_EQ(Callback(name.c_str(), {Object(ribbonControl.Get())}, &result), S_OK);
             ++calls;
+            if (name == L"GetLabel_Callback" && result.vt == VT_BSTR)
+                control.label.assign(result.bstrVal, ::SysStringLen(result.bstrVal));
+            else if (name == L"GetSize_Callback" && result.vt == VT_I4)
+                control.size = result.lVal == 1 ? L"large" : L"normal";
+            else if (name == L"GetEnabled_Callback" && result.vt == VT_BOOL)
+                control.enabled = result.boolVal != VARIANT_FALSE;
+            else if (name == L"GetPressed_Callback" && result.vt == VT_BOOL)
+                control.pressed = result.boolVal != VARIANT_FALSE;
+            else if (name == L"GetVisible_Callback" && result.vt == VT_BOOL)
+                control.visible = result.boolVal != VARIANT_FALSE;
             if (name == L"GetImage_Callback" && result.vt == VT_DISPATCH && result.pdispVal) {
                 // A 32-bit bitmap whose transparent corner has alpha 0.
-                ComPtr<IPicture> picture;
+                ComPtr<IPicture>& picture = control.image;
                 ASSERT_EQ(result.pdispVal->QueryInterface(IID_IPicture, picture.PutVoid()), S_OK);
                 SHORT type = 0;
                 picture->get_Type(&type);
@@ -706,6 +983,31 @@ TEST_F(OfficeHost, EveryCallbackTheDocumentNamesAnswersAndTheImagesAreAlphaBitma
             ::VariantClear(&result);
         }
     }
+
+    // The group as designed, with Book1 open and tracking off.
+    std::vector<std::wstring> summaries;
+    for (const testing::ShownControl& control : shown)
+        summaries.push_back(control.Summary());
+    EXPECT_EQ(summaries, (std::vector<std::wstring>{
+                             L"group Tarvex",
+                             L"toggleButton Track large enabled up image",
+                             L"button Options... normal enabled image",
+                             L"menu Help normal enabled image",
+                             L"button Request support online enabled",
+                             L"button Request support via e-mail enabled image",
+                             L"menuSeparator",
+                             L"button Anonymous feedback enabled",
+                             L"button Tell a friend/colleague enabled",
+                             L"button Subscribe to news enabled",
+                             L"menuSeparator",
+                             L"button Suggest new feature enabled",
+                             L"menuSeparator",
+                             L"button Help enabled image",
+                             L"button enabled",
+                         }));
+    EXPECT_NE(document.find(L"<tab idQ=\"shared:"), std::wstring::npos);
+    EXPECT_NE(document.find(L"label=\"Morvane\""), std::wstring::npos);
+    EXPECT_FALSE(testing::SketchRibbonGroup(L"Morvane", shown, "ribbon").empty());
     EXPECT_GT(calls, 50);
     EXPECT_GE(images, 3) << "Track, Options... and Help show images";
     ShutDown();
