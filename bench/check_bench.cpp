@@ -12,63 +12,16 @@
 #include <memory>
 #include <string>
 
-#include "addin/module.h"
+#include "bench/checked_entry.h"
 #include "bench/filled_sheet.h"
 #include "host/excel/dispids.h"
-#include "host/excel/excel.h"
-#include "host/form.h"
-#include "host/sim/desktop.h"
-#include "host/sim/memory_registry.h"
-#include "settings/options.h"
 
 namespace {
 
 using namespace tarvex;
+using bench::CheckedEntry;
 using bench::FilledSheet;
 using bench::Line;
-
-// The add-in connected to a filled sheet, with tracking on for one line (or off).
-struct CheckedEntry {
-    CheckedEntry(FilledSheet& filled, Line tracked, bool tracking)
-        : sheet(filled) {
-        // Answer No at every duplicate prompt: the user stays in the entered cell.
-        desktop.SetModalHandler([](host::Form&) { return host::modal_result::No; });
-        settings::TOptions options(registry);
-        options.WriteFlag(tracked == Line::Column ? "TrackRows" : "TrackColumns", false);
-        module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
-            framework::ModuleServices{desktop, registry});
-        module->SetHostApplication(host::Variant(sheet.excel.Application()));
-        module->ConnectToHost();
-        if (tracking)
-            module->TrackClick(*module);
-        const host::excel::Application app(sheet.excel.Application());
-        target = app.GetRange(host::Variant(sim::FormatA1(sheet.entry))).Object();
-    }
-
-    void Check() { module->ExcelAppEventsSheetChange(*module, nullptr, target); }
-
-    // One check with the call log on; reports the calls and the prompts it made.
-    struct Counts {
-        std::size_t calls, finds, findNexts, prompts;
-    };
-    Counts CountOneCheck() {
-        const std::size_t promptsBefore = desktop.ShownForms().size();
-        sheet.excel.SetCallLogging(true);
-        sheet.excel.ClearCalls();
-        Check();
-        Counts counts{sheet.excel.Calls().size(), sheet.excel.CallCount("Range.Find"),
-                      sheet.excel.CallCount("Range.FindNext"),
-                      desktop.ShownForms().size() - promptsBefore};
-        sheet.excel.SetCallLogging(false);
-        return counts;
-    }
-
-    FilledSheet& sheet;
-    sim::MemoryRegistry registry;
-    sim::SimDesktop desktop;
-    std::unique_ptr<addin::TAddInModule> module;
-    host::Ref<host::Dispatch> target;
-};
 
 void EntryTrackingOff(benchmark::State& state) {
     FilledSheet& sheet = FilledSheet::Get(Line::Column, 1024);

@@ -13,16 +13,26 @@ cmake --build "$build" --target tarvex_bench
 json=$build/bench.json
 "$build/bin/tarvex_bench" --benchmark_out="$json" --benchmark_out_format=json "$@"
 
+# The real DLL under Wine through real COM (tarvex_com_bench, win64 preset), in a Wine prefix
+# of its own and on a virtual display of its own.
+com_tsv=build/win64/com-bench.tsv
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target tarvex_com_bench
+export WINEPREFIX=$PWD/build/win64/bench-wineprefix WINEDEBUG=-all
+scripts/wine-prefix.sh "$WINEPREFIX" >/dev/null
+xvfb-run -a wine build/win64/bin/tarvex_com_bench.exe >"$com_tsv"
+wineserver -k 2>/dev/null || true
+
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 memory=$(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)
 os=$(. /etc/os-release && echo "$PRETTY_NAME")
 compiler=$(g++ --version | head -n 1)
 export TARVEX_MACHINE="${cpu:-unknown CPU}, $(nproc) cores, $memory; $os; $compiler"
 
-python3 - "$json" bench/README.md <<'PY'
+python3 - "$json" bench/README.md "$com_tsv" <<'PY'
 import json, os, re, sys
 
-json_path, readme_path = sys.argv[1], sys.argv[2]
+json_path, readme_path, com_path = sys.argv[1], sys.argv[2], sys.argv[3]
 with open(json_path) as f:
     run = json.load(f)
 results = {b["name"]: b for b in run["benchmarks"] if b.get("run_type", "iteration") == "iteration"}
@@ -75,7 +85,16 @@ row("customUI document generation", "CustomUiGeneration")
 row("one round of the document's get* callbacks", "RibbonCallbackRound", calls_key="callbacks",
     note="column 5: callbacks in the round")
 row("one late-bound call through the seam", "SeamInvoke", "DirectCallBaseline")
-rows.append("| real DLL under Wine | not measured yet | | | | |")
+rows.append("| **the real DLL under Wine, through real COM** | wall-clock | in process | | | |")
+with open(com_path) as f:
+    for line in f:
+        name, us, base, calls = line.rstrip("\n").split("\t")
+        us, base = float(us), float(base)
+        ratio = f"{us / base:.1f}× slower" if us >= base else f"{base / us:.1f}× faster"
+        note = "target under 5 ms: " + ("met" if us < 5000 else "NOT met") if name.startswith(
+            "start-up") else ("same calls as in process" if int(calls) else "")
+        rows.append(f"| {name} | {fmt(us)} | {fmt(base)} | {ratio} | "
+                    f"{calls if int(calls) else ''} | {note} |")
 
 context = run.get("context", {})
 table = "\n".join([

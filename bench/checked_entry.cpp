@@ -1,0 +1,41 @@
+#include "bench/checked_entry.h"
+
+#include "host/excel/excel.h"
+#include "host/form.h"
+#include "settings/options.h"
+
+namespace tarvex::bench {
+
+CheckedEntry::CheckedEntry(FilledSheet& filled, Line tracked, bool tracking)
+    : sheet(filled) {
+    // Answer No at every duplicate prompt: the user stays in the entered cell.
+    desktop.SetModalHandler([](host::Form&) { return host::modal_result::No; });
+    settings::TOptions options(registry);
+    options.WriteFlag(tracked == Line::Column ? "TrackRows" : "TrackColumns", false);
+    module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
+        framework::ModuleServices{desktop, registry});
+    module->SetHostApplication(host::Variant(sheet.excel.Application()));
+    module->ConnectToHost();
+    if (tracking)
+        module->TrackClick(*module);
+    const host::excel::Application app(sheet.excel.Application());
+    target = app.GetRange(host::Variant(sim::FormatA1(sheet.entry))).Object();
+}
+
+void CheckedEntry::Check() {
+    module->ExcelAppEventsSheetChange(*module, nullptr, target);
+}
+
+CheckedEntry::Counts CheckedEntry::CountOneCheck() {
+    const std::size_t promptsBefore = desktop.ShownForms().size();
+    sheet.excel.SetCallLogging(true);
+    sheet.excel.ClearCalls();
+    Check();
+    Counts counts{sheet.excel.Calls().size(), sheet.excel.CallCount("Range.Find"),
+                  sheet.excel.CallCount("Range.FindNext"),
+                  desktop.ShownForms().size() - promptsBefore};
+    sheet.excel.SetCallLogging(false);
+    return counts;
+}
+
+} // namespace tarvex::bench
