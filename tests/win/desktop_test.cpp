@@ -225,8 +225,9 @@ TEST_F(PromptDialog, LongMessageWrapsAndIsClippedAtTheLabelsBottomEdge) {
         const int dx = origin.x - frame.left, dy = origin.y - frame.top;
         label = ScaledRect(16, 55, 281, 25);
         ::OffsetRect(&label, dx, dy);
-        // Between the label's bottom edge and the buttons' top edge.
-        gap = {Scaled(16) + dx, Scaled(80) + dy, Scaled(297) + dx, Scaled(112) + dy};
+        // Between the label's bottom edge and the buttons' top edge (at 144 DPI the scaled
+        // edges may round a pixel apart from the scaled 80).
+        gap = {label.left, label.bottom, label.right, Scaled(112) + dy};
         background = capture.rgb.empty() ? 0 : capture.Pixel(dx + 2, dy + 2);
         testing::ClickButton(testing::FindDescendant(dialog, L"Button", L"No"));
     });

@@ -103,10 +103,12 @@ TEST_F(FormDialog, ContainersAreRealParentsAndChildrenSitAtTheirDesignPositions)
     EXPECT_TRUE(seen.groupExStyle & WS_EX_CONTROLPARENT);
     EXPECT_TRUE(seen.panelExStyle & WS_EX_CONTROLPARENT);
     // Range: 11 + 8 + 16, 8 + 48 + 42 in the dialog's client area; Other: 11 + 192 + 21.
-    EXPECT_EQ(seen.range.left, Scaled(35));
-    EXPECT_EQ(seen.range.top, Scaled(98));
-    EXPECT_EQ(seen.other.left, Scaled(224));
-    EXPECT_EQ(seen.other.top, Scaled(64));
+    // Each level is scaled on its own, so above 96 DPI a child may round a pixel away from
+    // its scaled position in the dialog.
+    EXPECT_NEAR(seen.range.left, Scaled(35), 1);
+    EXPECT_NEAR(seen.range.top, Scaled(98), 1);
+    EXPECT_NEAR(seen.other.left, Scaled(224), 1);
+    EXPECT_NEAR(seen.other.top, Scaled(64), 1);
     EXPECT_EQ(seen.focus, L"Columns") << "the first control in tab order that takes the focus";
     EXPECT_TRUE(seen.columnsChecked) << "set by OnShow before the window was built";
     EXPECT_TRUE(seen.activeEnabled) << "enabled by the form's code during OnShow";

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -46,9 +47,21 @@ std::string Text(const RECT& rect) {
            std::to_string(rect.right) + "," + std::to_string(rect.bottom) + ")";
 }
 
+RECT ScaledRect(int left, int top, int width, int height) {
+    return {Scaled(left), Scaled(top), Scaled(left) + Scaled(width), Scaled(top) + Scaled(height)};
+}
+
 std::string ScaledText(int left, int top, int width, int height) {
-    return Text(
-        {Scaled(left), Scaled(top), Scaled(left) + Scaled(width), Scaled(top) + Scaled(height)});
+    return Text(ScaledRect(left, top, width, height));
+}
+
+// Whether every edge of `actual` lies within a pixel of `expected`: controls inside
+// containers are scaled level by level, so above 96 DPI their edges may round a pixel away
+// from the scaled design rectangle.
+bool WithinAPixel(const RECT& actual, const RECT& expected) {
+    return std::abs(actual.left - expected.left) <= 1 && std::abs(actual.top - expected.top) <= 1 &&
+           std::abs(actual.right - expected.right) <= 1 &&
+           std::abs(actual.bottom - expected.bottom) <= 1;
 }
 
 // The folder of the test program, ending in a backslash: the build puts qorvel.chm there.
@@ -176,6 +189,7 @@ TEST_F(OptionsDialogWindow, ShowsEveryControlAtItsDesignPlaceWithItsText) {
         std::vector<std::pair<std::string, RECT>> rects;
         bool parentsRight = false, panelsBorderless = false;
         std::vector<std::string> clipped;
+        LONG fontHeight = 0;
         std::string screenshot;
     } seen;
     DialogWatcher watcher(kDialogClass, L"Options", [&](HWND dialog) {
@@ -184,6 +198,10 @@ TEST_F(OptionsDialogWindow, ShowsEveryControlAtItsDesignPlaceWithItsText) {
         seen.caption = testing::TextOf(dialog);
         seen.style = ::GetWindowLongPtrW(dialog, GWL_STYLE);
         ::GetClientRect(dialog, &seen.client);
+        LOGFONTW font{};
+        if (::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)),
+                         sizeof font, &font) == sizeof font)
+            seen.fontHeight = font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
         if (seen.all) {
             const std::pair<const char*, HWND> controls[] = {
                 {"grpTrack", w.group},
@@ -243,26 +261,31 @@ TEST_F(OptionsDialogWindow, ShowsEveryControlAtItsDesignPlaceWithItsText) {
     EXPECT_TRUE(seen.style & DS_MODALFRAME);
     EXPECT_FALSE(seen.style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
     EXPECT_EQ(Text(seen.client), ScaledText(0, 0, 376, 218));
+    // The dialog font grows with the display's DPI as the rectangles do.
+    EXPECT_EQ(seen.fontHeight, ::MulDiv(m_form.fontPoints, Scaled(96), 72));
     // In the dialog's client area: rbActiveColumn is group box 11,8 + panel 8,48 + 16,8.
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"grpTrack", ScaledText(11, 8, 353, 129)},
-        {"chkColumns", ScaledText(27, 32, 97, 17)},
-        {"pnlColumns", ScaledText(19, 56, 145, 73)},
-        {"rbActiveColumn", ScaledText(35, 64, 113, 17)},
-        {"rbColumnSelectedRange", ScaledText(35, 98, 113, 17)},
-        {"chkRows", ScaledText(211, 32, 97, 17)},
-        {"pnlRows", ScaledText(203, 56, 145, 73)},
-        {"rbActiveRow", ScaledText(224, 64, 113, 17)},
-        {"rbRowSelectedRange", ScaledText(224, 98, 113, 17)},
-        {"chkCaseSensitive", ScaledText(16, 154, 97, 17)},
-        {"pnlButtons", ScaledText(0, 177, 376, 41)},
-        {"btnOk", ScaledText(128, 185, 75, 25)},
-        {"btnCancel", ScaledText(208, 185, 75, 25)},
-        {"btnHelp", ScaledText(288, 185, 75, 25)}};
-    std::vector<std::pair<std::string, std::string>> actual;
-    for (const auto& [name, rect] : seen.rects)
-        actual.emplace_back(name, Text(rect));
-    EXPECT_EQ(actual, expected);
+    const std::vector<std::pair<std::string, RECT>> expected = {
+        {"grpTrack", ScaledRect(11, 8, 353, 129)},
+        {"chkColumns", ScaledRect(27, 32, 97, 17)},
+        {"pnlColumns", ScaledRect(19, 56, 145, 73)},
+        {"rbActiveColumn", ScaledRect(35, 64, 113, 17)},
+        {"rbColumnSelectedRange", ScaledRect(35, 98, 113, 17)},
+        {"chkRows", ScaledRect(211, 32, 97, 17)},
+        {"pnlRows", ScaledRect(203, 56, 145, 73)},
+        {"rbActiveRow", ScaledRect(224, 64, 113, 17)},
+        {"rbRowSelectedRange", ScaledRect(224, 98, 113, 17)},
+        {"chkCaseSensitive", ScaledRect(16, 154, 97, 17)},
+        {"pnlButtons", ScaledRect(0, 177, 376, 41)},
+        {"btnOk", ScaledRect(128, 185, 75, 25)},
+        {"btnCancel", ScaledRect(208, 185, 75, 25)},
+        {"btnHelp", ScaledRect(288, 185, 75, 25)}};
+    ASSERT_EQ(seen.rects.size(), std::size(expected));
+    for (std::size_t i = 0; i < seen.rects.size(); ++i) {
+        EXPECT_EQ(seen.rects[i].first, expected[i].first);
+        EXPECT_TRUE(WithinAPixel(seen.rects[i].second, expected[i].second))
+            << expected[i].first << " is at " << Text(seen.rects[i].second) << ", designed at "
+            << Text(expected[i].second);
+    }
     EXPECT_TRUE(seen.parentsRight) << "group box and panels are the real parents";
     EXPECT_TRUE(seen.panelsBorderless);
     EXPECT_EQ(seen.clipped, std::vector<std::string>{}) << "box and caption fit in each";
