@@ -814,6 +814,44 @@ TEST_F(OfficeHost, FailuresOfExcelDuringUseReachTheUserOnlyWhereAClickFailed) {
     ShutDown();
 }
 
+TEST_F(OfficeHost, OptionsSavedWhileExcelCannotNameTheSelectionAreKeptAndTheUserIsTold) {
+    ASSERT_TRUE(StartTracking());
+    const ComPtr<IDispatch> options = Control(L"button", document.find(L"<toggleButton"));
+    ASSERT_TRUE(options);
+    // The user picks the column's Selected range and Ok; the add-in then reloads its
+    // options and asks Excel for the selection, which fails.
+    excel.FailMember("Application.Selection");
+    testing::DialogWatcher dialog(L"#32770", L"Options", [&](HWND window) {
+        const HWND activeColumn = testing::FindDescendant(window, L"Button", L"Active column");
+        const HWND columnRange =
+            activeColumn
+                ? testing::FindDescendant(::GetParent(activeColumn), L"Button", L"Selected range")
+                : nullptr;
+        const HWND ok = testing::FindDescendant(window, L"Button", L"Ok");
+        if (!columnRange || !ok)
+            return;
+        testing::ClickButton(columnRange);
+        testing::ClickButton(ok);
+    });
+    AnswerEvery boxes(L"Error", L"OK");
+    EXPECT_EQ(Callback(L"OnActionCommon_Callback", {Object(options.Get())}), S_OK);
+    dialog.Finish();
+    boxes.Finish();
+    excel.ClearFailures();
+    EXPECT_FALSE(dialog.Forced());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind(kErrorBoxLead, 0), 0u);
+    // What the user chose is stored all the same.
+    std::unique_ptr<host::RegistryKey> key;
+    host::RegistryValue range;
+    ASSERT_EQ(registry.OpenKey(RegistryRoot::CurrentUser, std::string(kTarvexKey) + "\\Options",
+                               host::RegistryAccess::Read, key),
+              host::hr::Ok);
+    ASSERT_EQ(key->QueryValue("ColumnSelectedRange", range), host::hr::Ok);
+    EXPECT_EQ(range.AsDWord(), 1u);
+    ShutDown();
+}
+
 // Every call the add-in makes into Excel for one checked entry, failed one at a time
 // through real COM: each run ends quietly at the failed call, and Excel goes on.
 TEST_F(OfficeHost, AnyFailingExcelCallOfACheckedEntryEndsTheCheckSilently) {
