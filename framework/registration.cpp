@@ -48,8 +48,14 @@ ModulePtr MakeModule(const RegistrationContext& context) {
     return module;
 }
 
-RegistryRoot RegistrationRoot(const TadxCOMAddInModule& module) {
-    return module.RegisterForAllUsers() ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
+// The current user's scope never reaches the machine's keys: it is the registration that
+// needs no administrator.
+bool ForAllUsers(const TadxCOMAddInModule& module, RegistrationScope scope) {
+    return scope == RegistrationScope::Machine && module.RegisterForAllUsers();
+}
+
+RegistryRoot RegistrationRoot(const TadxCOMAddInModule& module, RegistrationScope scope) {
+    return ForAllUsers(module, scope) ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
 }
 
 std::vector<TadxOfficeHostApp> InstalledHosts(const TadxCOMAddInModule& module,
@@ -109,12 +115,13 @@ struct ClassKeys {
     std::string typeLib;
 };
 
-ClassKeys ClassKeysOf(const TadxFactory& factory) {
-    const std::string classKey = "CLSID\\" + factory.ClassId().ToString();
+ClassKeys ClassKeysOf(const TadxFactory& factory, std::string_view prefix) {
+    const std::string classKey = std::string(prefix) + "CLSID\\" + factory.ClassId().ToString();
+    const std::string progIdKey = std::string(prefix) + factory.ProgId();
     return {classKey,
             classKey + "\\InprocServer32",
-            factory.ProgId(),
-            factory.ProgId() + "\\Clsid",
+            progIdKey,
+            progIdKey + "\\Clsid",
             classKey + "\\ProgID",
             classKey + "\\Version",
             classKey + "\\TypeLib"};
@@ -131,12 +138,13 @@ std::u16string RegisteredServerPath(const RegistrationContext& context) {
 void WriteClassEntries(const RegistrationContext& context) {
     host::Registry& registry = context.services.registry;
     const TadxFactory& factory = context.factory;
-    const ClassKeys keys = ClassKeysOf(factory);
+    const ClassesLocation location = ClassesLocationOf(context.scope);
+    const ClassKeys keys = ClassKeysOf(factory, location.prefix);
     const std::u16string description = host::Utf8ToUtf16(factory.Description());
     const std::u16string serverPath = RegisteredServerPath(context);
     const std::string version =
         std::to_string(context.typeLibMajor) + '.' + std::to_string(context.typeLibMinor);
-    constexpr RegistryRoot root = RegistryRoot::ClassesRoot;
+    const RegistryRoot root = location.root;
 
     WriteEntry(registry, root, keys.classKey, "", description);
     WriteEntry(registry, root, keys.server, "", serverPath);
@@ -157,10 +165,11 @@ void SetOrThrow(host::RegistryKey& key, std::string_view name, const RegistryVal
 
 // Writes the values that make the host load the add-in at its start. A key that cannot be
 // made is a failure: the host would never load the add-in.
-void WriteAddinKey(TadxCOMAddInModule& module, TadxOfficeHostApp host) {
+void WriteAddinKey(TadxCOMAddInModule& module, TadxOfficeHostApp host, RegistrationScope scope) {
     const std::string path = AddinKeyOf(module, host);
     std::unique_ptr<host::RegistryKey> key;
-    const host::HResult created = module.Registry().CreateKey(RegistrationRoot(module), path, key);
+    const host::HResult created =
+        module.Registry().CreateKey(RegistrationRoot(module, scope), path, key);
     if (host::Failed(created))
         throw Error(created, std::string(registration_message::EntryFailed));
     SetOrThrow(*key, "FriendlyName", RegistryValue::FromString(module.AddInName()));
@@ -265,14 +274,14 @@ void DeleteRecordedBars(TadxCOMAddInModule& module, const Records& records) {
 // Takes the add-in's bars and controls out of one host, which is started for the purpose
 // when it does not run; a host started here is told to quit again.
 void RemoveHostUserInterface(TadxCOMAddInModule& module, RegistrationHost& hosts,
-                             TadxOfficeHostApp host) {
+                             TadxOfficeHostApp host, RegistrationScope scope) {
     const std::string path = AddinKeyOf(module, host);
     const Records records = ReadUiRecords(module);
 
     // The host must not load the add-in while it is being cleaned up.
     SetIfKeyExists(module.Registry(), RegistryRoot::CurrentUser, path, "ADXStartMode",
                    RegistryValue::FromString(u"UNINSTALL"));
-    SetIfKeyExists(module.Registry(), RegistrationRoot(module), path, "LoadBehavior",
+    SetIfKeyExists(module.Registry(), RegistrationRoot(module, scope), path, "LoadBehavior",
                    RegistryValue::FromDWord(0));
 
     const std::string_view progId = HostProgId(host);
@@ -303,12 +312,12 @@ void RemoveHostUserInterface(TadxCOMAddInModule& module, RegistrationHost& hosts
     DeleteRecordedBars(module, records);
 }
 
-void DeleteAddinKeys(TadxCOMAddInModule& module, TadxOfficeHostApp host) {
+void DeleteAddinKeys(TadxCOMAddInModule& module, TadxOfficeHostApp host, RegistrationScope scope) {
     const std::string path = AddinKeyOf(module, host);
     if (path.empty())
         return;
     std::vector<RegistryRoot> roots;
-    if (module.RegisterForAllUsers())
+    if (ForAllUsers(module, scope))
         roots.push_back(RegistryRoot::LocalMachine);
     roots.push_back(RegistryRoot::CurrentUser);
     for (RegistryRoot root : roots) {
@@ -319,16 +328,47 @@ void DeleteAddinKeys(TadxCOMAddInModule& module, TadxOfficeHostApp host) {
 }
 
 void DeleteClassEntries(const RegistrationContext& context) {
-    const ClassKeys keys = ClassKeysOf(context.factory);
+    const ClassesLocation location = ClassesLocationOf(context.scope);
+    const ClassKeys keys = ClassKeysOf(context.factory, location.prefix);
     host::Registry& registry = context.services.registry;
-    // Each on its own, subkeys before their parents; a key already gone is no failure.
+    // Each on its own, subkeys before their parents; a key already gone is no failure. A key
+    // that cannot be deleted does not stop the others, but unregistration must not report
+    // success while the class stays registered.
+    std::optional<Error> failure;
     for (const std::string* path :
          {&keys.typeLib, &keys.version, &keys.classProgId, &keys.progIdClsid, &keys.progIdKey,
-          &keys.server, &keys.classKey})
-        static_cast<void>(registry.DeleteKey(RegistryRoot::ClassesRoot, *path));
+          &keys.server, &keys.classKey}) {
+        const host::HResult deleted = registry.DeleteKey(location.root, *path);
+        if (host::Failed(deleted) && deleted != host::hr::FileNotFound && !failure)
+            failure.emplace(deleted, "The class key " + *path + " could not be deleted");
+    }
+    if (failure)
+        throw *failure;
 }
 
 } // namespace
+
+ClassesLocation ClassesLocationOf(RegistrationScope scope) noexcept {
+    if (scope == RegistrationScope::CurrentUser)
+        return {RegistryRoot::CurrentUser, "Software\\Classes\\"};
+    return {RegistryRoot::ClassesRoot, ""};
+}
+
+std::optional<RegistrationScope> InstallScopeOf(std::u16string_view commandLine) noexcept {
+    // Command-line words compare without regard to letter case, as Windows tools take them;
+    // anything around the word (blanks, quotes) makes it another word.
+    constexpr std::u16string_view user = u"user";
+    if (commandLine.size() != user.size())
+        return std::nullopt;
+    for (std::size_t i = 0; i < user.size(); ++i) {
+        const char16_t c = commandLine[i];
+        const char16_t lower =
+            c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+        if (lower != user[i])
+            return std::nullopt;
+    }
+    return RegistrationScope::CurrentUser;
+}
 
 std::u16string RunningHostsText(TadxHostAppSet running) {
     std::u16string text = u"Please close all running host application instances:\r\n";
@@ -350,7 +390,7 @@ void RegisterAddin(const RegistrationContext& context) {
     if (module->XLAutomationAddIn())
         throw Error(host::hr::NotImpl, "Registration as an Excel automation add-in is not built");
     for (TadxOfficeHostApp host : InstalledHosts(*module, context.hosts)) {
-        WriteAddinKey(*module, host);
+        WriteAddinKey(*module, host, context.scope);
         RunRegistrationHandler(*module, module->OnAfterAddinRegister, host, true);
     }
 }
@@ -366,14 +406,14 @@ void UnregisterAddin(const RegistrationContext& context) {
         if (host == TadxOfficeHostApp::ohaMapPoint)
             continue;
         try {
-            RemoveHostUserInterface(*module, context.hosts, host);
+            RemoveHostUserInterface(*module, context.hosts, host, context.scope);
         } catch (...) {
             throw Error(host::hr::Fail, std::string(registration_message::ControlsFailed));
         }
     }
     for (TadxOfficeHostApp host : installed) {
         RunRegistrationHandler(*module, module->OnBeforeAddinUnregister, host, false);
-        DeleteAddinKeys(*module, host);
+        DeleteAddinKeys(*module, host, context.scope);
     }
     DeleteClassEntries(context);
 }

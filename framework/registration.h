@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,7 @@
 #include "host/guid.h"
 #include "host/object.h"
 #include "host/ref.h"
+#include "host/registry.h"
 
 namespace tarvex::framework {
 
@@ -40,6 +42,24 @@ public:
     virtual std::u16string ShortPath(std::u16string_view path) = 0;
 };
 
+/// Whose COM classes registration writes: the machine's (HKEY_CLASSES_ROOT, which needs an
+/// administrator) or the current user's own, which needs no elevation.
+enum class RegistrationScope : std::uint8_t { Machine, CurrentUser };
+
+/// Where the COM class entries of one scope live: a registry root and the key path below it
+/// that stands for the classes root ("" or ending in a backslash).
+struct ClassesLocation {
+    host::RegistryRoot root;
+    std::string_view prefix;
+};
+
+/// HKEY_CLASSES_ROOT for the machine; HKEY_CURRENT_USER\Software\Classes for the user.
+ClassesLocation ClassesLocationOf(RegistrationScope scope) noexcept;
+
+/// The scope a DllInstall command line asks for: "user" in any letter case is the current
+/// user; any other text (none, "machine", "user " with a blank...) is nothing.
+std::optional<RegistrationScope> InstallScopeOf(std::u16string_view commandLine) noexcept;
+
 /// Makes a temporary instance of the add-in's module class, from its design.
 using ModuleMaker = std::function<std::unique_ptr<TadxCOMAddInModule>(ModuleServices)>;
 
@@ -54,6 +74,9 @@ struct RegistrationContext {
     host::Guid libId;
     unsigned typeLibMajor = 1;
     unsigned typeLibMinor = 0;
+    /// The current user's scope puts the class entries below HKEY_CURRENT_USER\Software\Classes
+    /// and the add-in keys below HKEY_CURRENT_USER only, whatever the module asks for.
+    RegistrationScope scope = RegistrationScope::Machine;
 };
 
 namespace registration_message {

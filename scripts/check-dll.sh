@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks a built qorvel.dll: its PE format, exactly the four COM server exports with
+# Checks a built qorvel.dll: its PE format, exactly the four COM server exports and DllInstall with
 # undecorated names, and imports from system DLLs only (no mingw runtime DLL).
 # Usage: check-dll.sh OBJDUMP DLL PE32|PE32+
 set -euo pipefail
@@ -17,7 +17,7 @@ esac
 
 # The export table lists "[ordinal] Name" lines after "[Ordinal/Name Pointer] Table".
 exports=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^[[:space:]]*\[/ {print $NF; next} on && NF==0 {on=0}' <<<"$dump" | sort | tr '\n' ' ')
-expected="DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer "
+expected="DllCanUnloadNow DllGetClassObject DllInstall DllRegisterServer DllUnregisterServer "
 [ "$exports" = "$expected" ] || fail "exports are '$exports', expected '$expected'"
 
 imports=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$dump" | sort -u)

@@ -49,3 +49,9 @@ STDAPI DllRegisterServer() {
 STDAPI DllUnregisterServer() {
     return tarvex::server::UnregisterServer();
 }
+
+// `regsvr32 /n /i:user` and `regsvr32 /u /n /i:user`: registration for the current user,
+// which needs no administrator.
+STDAPI DllInstall(BOOL install, PCWSTR commandLine) {
+    return tarvex::server::InstallServer(install != FALSE, commandLine);
+}

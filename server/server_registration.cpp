@@ -4,6 +4,8 @@
 
 #include <memory>
 #include <ole2.h>
+#include <optional>
+#include <string_view>
 
 #include "addin/identity.h"
 #include "addin/module.h"
@@ -17,9 +19,19 @@
 #include "server/registration_host.h"
 #include "server/server_identity.h"
 
+// The per-user type library calls are in oleaut32 since Windows Vista SP1, but the mingw-w64
+// headers do not declare them.
+extern "C" {
+HRESULT WINAPI RegisterTypeLibForUser(ITypeLib* library, OLECHAR* fullPath, OLECHAR* helpDir);
+HRESULT WINAPI UnRegisterTypeLibForUser(REFGUID libId, WORD major, WORD minor, LCID lcid,
+                                        SYSKIND syskind);
+}
+
 namespace tarvex::server {
 
 namespace {
+
+using framework::RegistrationScope;
 
 std::u16string ToU16(const std::wstring& text) {
     return {text.begin(), text.end()};
@@ -32,23 +44,30 @@ win::ComPtr<ITypeLib> LoadServerTypeLib(const std::wstring& path) {
     return library;
 }
 
-void RegisterTypeLibrary(const std::wstring& path) {
+void RegisterTypeLibrary(const std::wstring& path, RegistrationScope scope) {
     const win::ComPtr<ITypeLib> library = LoadServerTypeLib(path);
     // RegisterTypeLib takes writable strings; it does not write to them.
     std::wstring fullPath = path;
     std::wstring folder = FolderOf(path);
-    host::ThrowIfFailed(::RegisterTypeLib(library.Get(), fullPath.data(), folder.data()),
-                        "Registering the type library");
+    const HRESULT result =
+        scope == RegistrationScope::CurrentUser
+            ? ::RegisterTypeLibForUser(library.Get(), fullPath.data(), folder.data())
+            : ::RegisterTypeLib(library.Get(), fullPath.data(), folder.data());
+    host::ThrowIfFailed(result, "Registering the type library");
 }
 
-void UnregisterTypeLibrary(const std::wstring& path) {
+void UnregisterTypeLibrary(const std::wstring& path, RegistrationScope scope) {
     const win::ComPtr<ITypeLib> library = LoadServerTypeLib(path);
     TLIBATTR* attributes = nullptr;
     host::ThrowIfFailed(library->GetLibAttr(&attributes), "Reading the type library");
     const TLIBATTR copy = *attributes;
     library->ReleaseTLibAttr(attributes);
-    const HRESULT result = ::UnRegisterTypeLib(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum,
-                                               copy.lcid, copy.syskind);
+    const HRESULT result =
+        scope == RegistrationScope::CurrentUser
+            ? ::UnRegisterTypeLibForUser(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid,
+                                         copy.syskind)
+            : ::UnRegisterTypeLib(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid,
+                                  copy.syskind);
     // A library that is not registered is already where unregistration wants it.
     if (result != TYPE_E_REGISTRYACCESS && result != TYPE_E_LIBNOTREGISTERED)
         host::ThrowIfFailed(result, "Unregistering the type library");
@@ -56,7 +75,7 @@ void UnregisterTypeLibrary(const std::wstring& path) {
 
 // Runs one registration direction inside a COM apartment of its own when the calling thread
 // has none (registration tools may call without initialising COM).
-HRESULT RunRegistration(bool doRegister) noexcept {
+HRESULT RunRegistration(bool doRegister, RegistrationScope scope) noexcept {
     try {
         const HRESULT initialised = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         const host::ScopeExit uninitialise([initialised]() noexcept {
@@ -66,9 +85,9 @@ HRESULT RunRegistration(bool doRegister) noexcept {
 
         const std::wstring path = ServerPath();
         if (doRegister)
-            RegisterTypeLibrary(path);
+            RegisterTypeLibrary(path, scope);
         else
-            UnregisterTypeLibrary(path);
+            UnregisterTypeLibrary(path, scope);
 
         win::Win32Registry registry;
         win::Win32Desktop desktop;
@@ -84,7 +103,8 @@ HRESULT RunRegistration(bool doRegister) noexcept {
             ToU16(path),
             addin::kLibId,
             addin::kTypeLibMajor,
-            addin::kTypeLibMinor};
+            addin::kTypeLibMinor,
+            scope};
         if (doRegister)
             framework::RegisterAddin(context);
         else
@@ -102,11 +122,23 @@ bool IsServerClass(const framework::TadxFactory& factory, REFCLSID clsid) noexce
 }
 
 HRESULT RegisterServer() noexcept {
-    return RunRegistration(true);
+    return RunRegistration(true, RegistrationScope::Machine);
 }
 
 HRESULT UnregisterServer() noexcept {
-    return RunRegistration(false);
+    return RunRegistration(false, RegistrationScope::Machine);
+}
+
+HRESULT InstallServer(bool install, const wchar_t* commandLine) noexcept {
+    if (!commandLine)
+        return E_INVALIDARG;
+    // wchar_t is UTF-16 on Windows.
+    const std::wstring_view line(commandLine);
+    const std::u16string text(line.begin(), line.end());
+    const std::optional<RegistrationScope> scope = framework::InstallScopeOf(text);
+    if (!scope)
+        return E_INVALIDARG;
+    return RunRegistration(install, *scope);
 }
 
 } // namespace tarvex::server

@@ -396,5 +396,83 @@ TEST_F(Unregistration, WithExcelNotInstalledRemovesOnlyTheClassEntries) {
     EXPECT_FALSE(registry.HasKey(RegistryRoot::ClassesRoot, kClassKey));
 }
 
+TEST_F(Unregistration, AClassKeyThatCannotBeDeletedFailsItAfterEveryKeyWasTried) {
+    registry.FailEvery(sim::RegistryOperation::DeleteKey, host::hr::AccessDenied);
+    registry.ClearLog();
+    try {
+        UnregisterAddin(Context());
+        ADD_FAILURE() << "unregistration reported success";
+    } catch (const host::Error& error) {
+        EXPECT_EQ(error.Code(), host::hr::AccessDenied);
+    }
+    std::size_t attempts = 0;
+    for (const sim::RegistryCall& call : registry.Log())
+        attempts += call.operation == sim::RegistryOperation::DeleteKey ? 1 : 0;
+    EXPECT_EQ(attempts, 7u) << "every class key is tried, not only the first";
+    EXPECT_TRUE(registry.HasKey(RegistryRoot::ClassesRoot, kClassKey));
+}
+
+// The current user's registration: what `regsvr32 /n /i:user` asks for.
+class UserRegistration : public Registration {
+protected:
+    RegistrationContext UserContext() {
+        RegistrationContext context = Context();
+        context.scope = RegistrationScope::CurrentUser;
+        return context;
+    }
+
+    static constexpr char kUserClassKey[] =
+        "Software\\Classes\\CLSID\\{B2533CB0-D9A8-4459-BA70-990C4C6CA948}";
+};
+
+TEST_F(UserRegistration, WritesTheClassLayoutBelowTheUsersClassesAndNothingOnTheMachine) {
+    // Even a module that asks for all users stays with the current user here: writing
+    // below HKEY_LOCAL_MACHINE needs the administrator this registration is made without.
+    customise = [](TadxCOMAddInModule& module) { module.SetRegisterForAllUsers(true); };
+    RegisterAddin(UserContext());
+
+    constexpr RegistryRoot hkcu = RegistryRoot::CurrentUser;
+    const std::string classKey = kUserClassKey;
+    EXPECT_EQ(Text(hkcu, classKey), u"Tarvex Object");
+    EXPECT_EQ(Text(hkcu, classKey + "\\InprocServer32"), u"C:\\Addins\\qorvel.dll");
+    EXPECT_EQ(Text(hkcu, classKey + "\\InprocServer32", "ThreadingModel"), u"Apartment");
+    EXPECT_EQ(Text(hkcu, classKey + "\\ProgID"), u"qorvel.Tarvex");
+    EXPECT_EQ(Text(hkcu, classKey + "\\Version"), u"1.0");
+    EXPECT_EQ(Text(hkcu, classKey + "\\TypeLib"), u"{751554B8-70A4-41F0-A4A0-86BF8B7F527E}");
+    EXPECT_EQ(Text(hkcu, "Software\\Classes\\qorvel.Tarvex"), u"Tarvex Object");
+    EXPECT_EQ(Text(hkcu, "Software\\Classes\\qorvel.Tarvex\\Clsid"),
+              u"{B2533CB0-D9A8-4459-BA70-990C4C6CA948}");
+    EXPECT_EQ(Text(hkcu, kAddinKey, "FriendlyName"), u"Tarvex");
+    EXPECT_EQ(Number(kAddinKey, "LoadBehavior"), 3u);
+
+    EXPECT_TRUE(KeysBelow(RegistryRoot::ClassesRoot).empty());
+    EXPECT_TRUE(KeysBelow(RegistryRoot::LocalMachine).empty());
+    EXPECT_EQ(registry.OpenKeyCount(), 0u);
+}
+
+TEST_F(UserRegistration, UnregisteringRemovesTheUsersEntriesAndLeavesTheMachinesAlone) {
+    RegisterAddin(Context());
+    RegisterAddin(UserContext());
+    registry.PutValue(RegistryRoot::CurrentUser, "Software\\Classes\\.xyz", "",
+                      RegistryValue::FromString(u"someone else's"));
+
+    UnregisterAddin(UserContext());
+    EXPECT_FALSE(registry.HasKey(RegistryRoot::CurrentUser, kUserClassKey));
+    EXPECT_FALSE(registry.HasKey(RegistryRoot::CurrentUser, "Software\\Classes\\qorvel.Tarvex"));
+    EXPECT_FALSE(registry.HasKey(RegistryRoot::CurrentUser, kAddinKey));
+    EXPECT_EQ(Text(RegistryRoot::CurrentUser, "Software\\Classes\\.xyz"), u"someone else's");
+    EXPECT_EQ(Text(RegistryRoot::ClassesRoot, std::string(kClassKey) + "\\InprocServer32"),
+              u"C:\\Addins\\qorvel.dll");
+    EXPECT_TRUE(registry.HasKey(RegistryRoot::ClassesRoot, "qorvel.Tarvex\\Clsid"));
+}
+
+TEST(InstallCommandLine, OnlyTheWordUserInAnyLetterCaseAsksForTheCurrentUser) {
+    for (const std::u16string_view user : {u"user", u"USER", u"User", u"uSeR"})
+        EXPECT_EQ(InstallScopeOf(user), RegistrationScope::CurrentUser);
+    for (const std::u16string_view other :
+         {u"", u"machine", u"User ", u" user", u"users", u"use", u"\"user\"", u"us\u0131r"})
+        EXPECT_EQ(InstallScopeOf(other), std::nullopt);
+}
+
 } // namespace
 } // namespace tarvex::framework

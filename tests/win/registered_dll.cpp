@@ -17,23 +17,25 @@ std::wstring BuiltDll() {
     return TestFolder() + L"qorvel.dll";
 }
 
-DWORD RunRegsvr32(const std::wstring& dll, bool unregister) {
-    std::wstring command = L"regsvr32.exe /s ";
-    if (unregister)
-        command += L"/u ";
-    command += L"\"" + dll + L"\"";
+DWORD RunProgram(std::wstring command) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &process))
         return static_cast<DWORD>(-1);
-    UniqueKernelHandle processHandle(process.hProcess);
-    UniqueKernelHandle threadHandle(process.hThread);
-    ::WaitForSingleObject(process.hProcess, 60000);
+    const UniqueKernelHandle processHandle(process.hProcess);
+    const UniqueKernelHandle threadHandle(process.hThread);
+    if (::WaitForSingleObject(process.hProcess, 100000) != WAIT_OBJECT_0)
+        return static_cast<DWORD>(-1);
     DWORD code = static_cast<DWORD>(-1);
     ::GetExitCodeProcess(process.hProcess, &code);
     return code;
+}
+
+DWORD RunRegsvr32(const std::wstring& dll, bool unregister) {
+    return RunProgram(std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" +
+                      dll + L"\"");
 }
 
 bool SetExcelInstalled(host::Registry& registry, bool installed) {

@@ -36,6 +36,10 @@ std::wstring TestFolder();
 /// The qorvel.dll built beside the test programs.
 std::wstring BuiltDll();
 
+/// Runs a program of the prefix (regsvr32, msiexec) and answers its exit code, or -1 when it
+/// cannot be started or does not end within 100 seconds.
+DWORD RunProgram(std::wstring command);
+
 /// Runs regsvr32 silently on `dll` (with /u to unregister); answers its exit code.
 DWORD RunRegsvr32(const std::wstring& dll, bool unregister = false);
 
