@@ -59,9 +59,20 @@ void WriteRecord(const TadxCOMAddInModule& module, std::string_view subkey,
 
 std::optional<std::vector<std::u16string>> RecordNames(const TadxCOMAddInModule& module,
                                                        std::string_view subkey) {
-    const auto key = Open(module, subkey, host::RegistryAccess::Read);
-    if (!key)
+    const std::string path = SubkeyPath(module, subkey);
+    if (path.empty())
         return std::nullopt;
+    // Only a subkey that is not there means no records. One that cannot be opened still
+    // holds them: answering none would let unregistration report success, delete the
+    // records with the add-in key and leave their bars and controls in the host for good.
+    std::unique_ptr<host::RegistryKey> key;
+    const host::HResult opened = module.Registry().OpenKey(host::RegistryRoot::CurrentUser, path,
+                                                           host::RegistryAccess::Read, key);
+    if (opened == host::hr::FileNotFound)
+        return std::nullopt;
+    host::ThrowIfFailed(opened, "Opening the add-in's records " + path);
+    if (!key)
+        throw host::Error(host::hr::Fail, "Opening the add-in's records " + path);
     std::vector<std::string> names;
     host::ThrowIfFailed(key->ValueNames(names), "Listing the add-in's records");
     std::vector<std::u16string> result;

@@ -31,7 +31,8 @@ std::optional<std::int32_t> ReadRecord(const TadxCOMAddInModule& module, std::st
 void WriteRecord(const TadxCOMAddInModule& module, std::string_view subkey,
                  std::u16string_view name, std::int32_t counter);
 
-/// The names recorded below `subkey`; nothing when the key does not exist.
+/// The names recorded below `subkey`; nothing when the key does not exist. Throws Error when
+/// the key is there but cannot be opened or listed.
 std::optional<std::vector<std::u16string>> RecordNames(const TadxCOMAddInModule& module,
                                                        std::string_view subkey);
 

@@ -13,17 +13,18 @@ std::string TOptionsReg::GetKeyPath() const {
 }
 
 bool TOptionsReg::ReadFlag(std::string_view name, bool defaultValue) {
-    // A key that cannot be opened counts as holding no value: the default is then written,
-    // which creates the key or raises the write error.
+    // A key that is not there holds no value: the default is then written, which creates the
+    // key or raises the write error.
     std::unique_ptr<host::RegistryKey> key;
     host::RegistryValue value;
     host::HResult result =
         m_registry.OpenKey(RegistryRoot::CurrentUser, GetKeyPath(), host::RegistryAccess::All, key);
     if (host::Succeeded(result) && key)
         result = key->QueryValue(name, value);
-    // Only a value that is not there is materialised with its default. One that is there but
-    // could not be read keeps what the user stored: it reads as the default and stays as it is.
-    const bool missing = host::Failed(result) && (!key || result == host::hr::FileNotFound);
+    // Only a value (or key) that is not there is materialised with its default. One that is
+    // there but could not be read, because its key could not be opened or the query failed,
+    // keeps what the user stored: it reads as the default and stays as it is.
+    const bool missing = result == host::hr::FileNotFound;
     if (missing) {
         key.reset();
         WriteFlag(name, defaultValue);

@@ -58,7 +58,26 @@ bool MessageHasButton(std::uint32_t style, int result) noexcept {
     return std::find(buttons.begin(), buttons.end(), result) != buttons.end();
 }
 
+void SimDesktop::FailCall(std::size_t k) {
+    if (k == 0)
+        throw host::Error(host::hr::InvalidArg, "The first call from now is call 1");
+    m_failAt.push_back(m_failableCount + k);
+}
+
+bool SimDesktop::NextCallFails(std::string_view name) {
+    ++m_failableCount;
+    if (m_logFailable)
+        m_failableCalls.push_back(name);
+    const auto found = std::find(m_failAt.begin(), m_failAt.end(), m_failableCount);
+    if (found == m_failAt.end())
+        return false;
+    m_failAt.erase(found);
+    return true;
+}
+
 int SimDesktop::ShowModal(host::Form& form) {
+    if (NextCallFails("ShowModal"))
+        throw host::Error(host::hr::Fail, "The dialog could not be created");
     form.BeginModal();
     ShownForm shown;
     shown.caption = form.caption;
@@ -84,6 +103,8 @@ int SimDesktop::ShowModal(host::Form& form) {
 
 int SimDesktop::ShowMessage(std::u16string_view text, std::u16string_view caption,
                             std::uint32_t style) {
+    if (NextCallFails("ShowMessage"))
+        throw host::Error(host::hr::Fail, "The message box could not be shown");
     ShownMessage shown{std::u16string(text), std::u16string(caption), style, m_owner, 0};
     const std::size_t record = m_messages.size();
     m_messages.push_back(shown);
@@ -108,6 +129,7 @@ int SimDesktop::ShowMessage(std::u16string_view text, std::u16string_view captio
 }
 
 void SimDesktop::ClearRecords() noexcept {
+    m_failableCalls.clear();
     m_forms.clear();
     m_messages.clear();
     m_libraryLoads.clear();
@@ -152,6 +174,8 @@ struct SimDesktop::SimMessageWindow final : host::MessageWindow {
 std::unique_ptr<host::MessageWindow>
 SimDesktop::CreateMessageWindow(std::u16string_view className, std::u16string_view caption,
                                 host::MessageWindowHandler handler) {
+    if (NextCallFails("CreateMessageWindow"))
+        throw host::Error(host::hr::Fail, "The window could not be created");
     if (std::find(m_registeredClasses.begin(), m_registeredClasses.end(), className) ==
         m_registeredClasses.end()) {
         if (m_classesFail)
@@ -228,6 +252,8 @@ ModalHandler CloseBox() {
 }
 
 bool SimDesktop::ShellExecuteFile(std::string_view verb, std::string_view file, int showCommand) {
+    if (NextCallFails("ShellExecuteFile"))
+        return false;
     m_shellRequests.push_back({std::string(verb), std::string(file), showCommand});
     if (m_shellHandler)
         m_shellHandler(m_shellRequests.back());

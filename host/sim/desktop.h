@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/desktop.h"
@@ -136,7 +137,8 @@ public:
     const std::vector<ShownForm>& ShownForms() const noexcept { return m_forms; }
     /// Every message box shown so far, oldest first.
     const std::vector<ShownMessage>& ShownMessages() const noexcept { return m_messages; }
-    /// Forgets the records (forms, message boxes, library loads and help requests).
+    /// Forgets the records (forms, message boxes, library loads, help requests and the
+    /// calls that can fail).
     void ClearRecords() noexcept;
 
     /// Numbers from 0xC000 on, one per name, as Windows gives them.
@@ -218,7 +220,29 @@ public:
     /// Installs what is told of help requests (an empty function removes it).
     void SetHelpHandler(HelpHandler handler) { m_helpHandler = std::move(handler); }
 
+    // Test hooks: the calls that can fail on Windows are counted, and any one can fail.
+
+    /// The calls that can fail on Windows, oldest first, by name ("ShowModal", "ShowMessage",
+    /// "CreateMessageWindow", "ShellExecuteFile", "LoadProcessLibrary", "CallHtmlHelpA",
+    /// "CallHtmlHelpW"), made while their logging is on. ClearRecords forgets them.
+    const std::vector<std::string_view>& FailableCalls() const noexcept {
+        return m_failableCalls;
+    }
+    /// Logs the calls that can fail (off by default: long runs such as benchmarks keep
+    /// only the count that FailCall needs).
+    void SetFailableCallLogging(bool on) noexcept { m_logFailable = on; }
+    /// Makes the k-th of those calls from now (1 = the next one) fail as Windows fails it:
+    /// a modal form, message box or hidden window that cannot be created throws
+    /// host::Error(E_FAIL) and shows nothing; the shell answers false; a library does not
+    /// load (0); the help engine opens no window (0). A failed call is not recorded as shown
+    /// or requested.
+    void FailCall(std::size_t k);
+    void ClearFailures() noexcept { m_failAt.clear(); }
+
 private:
+    /// Counts a call that can fail (`name` a string literal); true when it is to fail.
+    bool NextCallFails(std::string_view name);
+
     struct SimLibrary {
         std::u16string path;
         std::vector<std::string> exports;
@@ -262,6 +286,10 @@ private:
     std::vector<std::string> m_shellSchemes{"http", "https", "mailto"};
     std::function<void(const ShellRequest&)> m_shellHandler;
     HelpHandler m_helpHandler;
+    std::vector<std::string_view> m_failableCalls;
+    bool m_logFailable = false;
+    std::size_t m_failableCount = 0;
+    std::vector<std::size_t> m_failAt;
 };
 
 /// An answer that clicks the enabled button captioned `caption`; throws Error(E_INVALIDARG)

@@ -54,6 +54,8 @@ void SimDesktop::AddLibrary(std::u16string path, std::vector<std::string> export
 }
 
 host::LibraryHandle SimDesktop::LoadProcessLibrary(std::u16string_view path) {
+    if (NextCallFails("LoadProcessLibrary"))
+        return 0;
     m_libraryLoads.emplace_back(path);
     if (!FileExists(path))
         return 0;
@@ -96,6 +98,8 @@ host::WindowHandle SimDesktop::CallHelpEntry(host::ExportAddress entry, std::str
         throw host::Error(host::hr::Pointer, "The address called is not the " +
                                                  std::string(entryPoint) +
                                                  " entry point of a loaded library");
+    if (NextCallFails(entryPoint == "HtmlHelpA" ? "CallHtmlHelpA" : "CallHtmlHelpW"))
+        return 0;
     request.entryPoint = entryPoint;
     const std::size_t marker = request.text.find(kTopicMarker);
     request.file = request.text.substr(0, marker);
