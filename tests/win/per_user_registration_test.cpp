@@ -11,10 +11,12 @@
 
 #include "addin/identity.h"
 #include "host/registry.h"
+#include "host/sim/excel.h"
 #include "host/text.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
 #include "host/win/registry.h"
+#include "server/tarvex_object.h"
 #include "tests/win/registered_dll.h"
 
 namespace tarvex::win {
@@ -250,10 +252,28 @@ private:
     std::vector<std::wstring> m_installed;
 };
 
-// Creates the add-in as Office does, from its ProgID, in an apartment of its own: leaving
+// Whether `addin` starts in Excel 2016 as Office starts it (connection, start-up completion:
+// its application events connected) and shuts down again.
+bool StartsAndStopsInExcel(IDispatch* addin) {
+    sim::SimExcel excel;
+    excel.AddWorkbook(u"Book1", {u"Sheet1"});
+    ComPtr<server::IDTExtensibility2> extensibility;
+    if (FAILED(addin->QueryInterface(server::kIidDTExtensibility2, extensibility.PutVoid())))
+        return false;
+    const ComPtr<IDispatch> application = ToCom(excel.Application().Get());
+    const bool started =
+        extensibility->OnConnection(application.Get(), 1, nullptr, nullptr) == S_OK &&
+        extensibility->OnStartupComplete(nullptr) == S_OK && excel.AdvisedSinks().size() == 1;
+    const bool stopped = extensibility->OnBeginShutdown(nullptr) == S_OK &&
+                         extensibility->OnDisconnection(0, nullptr) == S_OK;
+    return started && stopped;
+}
+
+// Creates the add-in as Office does, from its ProgID, in an apartment of its own, and with
+// `start` starts it in Excel (it then records its first start in its add-in key): leaving
 // the apartment frees the DLL again, so that it can be removed afterwards. Answers the path
-// of the DLL that served the object ("" when none did).
-std::wstring CreateFromProgId(const wchar_t* progId) {
+// of the DLL that served the object ("" when none did or the add-in did not start).
+std::wstring CreateFromProgId(const wchar_t* progId, bool start = false) {
     if (FAILED(::CoInitialize(nullptr)))
         return L"";
     std::wstring served;
@@ -264,7 +284,7 @@ std::wstring CreateFromProgId(const wchar_t* progId) {
             FromGuid(clsid) == addin::kClsidTarvex &&
             SUCCEEDED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                          reinterpret_cast<void**>(addin.Put()))) &&
-            addin) {
+            addin && (!start || StartsAndStopsInExcel(addin.Get()))) {
             wchar_t path[MAX_PATH] = {};
             const HMODULE module = ::GetModuleHandleW(L"qorvel.dll");
             if (module && ::GetModuleFileNameW(module, path, MAX_PATH) > 0)
@@ -357,7 +377,7 @@ TEST_F(PerUser, PackageInstallsAnAddinThatExcelsKeysLeadToAndUninstallsWithoutAT
     {
         const UserClassesVisible visible(registry);
         const std::wstring progId(progIds.front().begin(), progIds.front().end());
-        EXPECT_EQ(CreateFromProgId(progId.c_str()), serverPath);
+        EXPECT_EQ(CreateFromProgId(progId.c_str(), true), serverPath);
     }
 
     // What the add-in writes into its key while it runs goes with the rest.
