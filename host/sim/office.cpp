@@ -271,13 +271,18 @@ std::optional<SimBitmap> SimOffice::ShownFace(ControlHandle control,
     const auto* picture = dynamic_cast<const SimPicture*>(face.picture.Get());
     if (!picture)
         return std::nullopt;
-    SimBitmap shown = ToSimBitmap(picture->Bitmap());
     const auto* mask = dynamic_cast<const SimPicture*>(face.mask.Get());
+    return ThroughMask(picture->Bitmap(), mask ? &mask->Bitmap() : nullptr, background);
+}
+
+SimBitmap ThroughMask(const host::Bitmap& picture, const host::Bitmap* mask,
+                      std::uint32_t background) {
+    SimBitmap shown = ToSimBitmap(picture);
     // Office draws the picture through its mask only when the two are the same size.
-    if (mask && mask->Bitmap().width == shown.width && mask->Bitmap().height == shown.height &&
-        mask->Bitmap().pixels.size() == shown.pixels.size()) {
+    if (mask && mask->width == shown.width && mask->height == shown.height &&
+        mask->pixels.size() == shown.pixels.size()) {
         for (std::size_t i = 0; i < shown.pixels.size(); ++i) {
-            if ((mask->Bitmap().pixels[i] & 0xFFFFFF) != 0)
+            if ((mask->pixels[i] & 0xFFFFFF) != 0)
                 shown.pixels[i] = background & 0xFFFFFF;
         }
     }

@@ -43,6 +43,11 @@ struct SimBitmap {
 /// `bitmap` as the clipboard holds it: the colours without their alpha.
 SimBitmap ToSimBitmap(const host::Bitmap& bitmap);
 
+/// A button's Picture as Office draws it through its Mask on a bar of colour `background`
+/// (0xRRGGBB): white mask pixels show the bar. A mask of another size is not used.
+SimBitmap ThroughMask(const host::Bitmap& picture, const host::Bitmap* mask,
+                      std::uint32_t background);
+
 /// The face a button received last, and from where.
 struct ButtonFace {
     enum class Source { None, FaceId, Picture, Clipboard };

@@ -103,6 +103,15 @@ BOOL CALLBACK KeepStaticText(HWND child, LPARAM text) {
     return TRUE;
 }
 
+// The Options dialog's Selected range of the columns: the one beside Active column, in the
+// same panel (the rows' panel has a button of the same caption).
+HWND ColumnRangeButton(HWND dialog) {
+    const HWND activeColumn = testing::FindDescendant(dialog, L"Button", L"Active column");
+    return activeColumn
+               ? testing::FindDescendant(::GetParent(activeColumn), L"Button", L"Selected range")
+               : nullptr;
+}
+
 std::wstring LabelTextOf(HWND dialog) {
     std::wstring text;
     ::EnumChildWindows(dialog, KeepStaticText, reinterpret_cast<LPARAM>(&text));
@@ -392,6 +401,11 @@ protected:
         return ToCom(excel.Office().MakeRibbonControl(std::u16string(id.begin(), id.end())).Get());
     }
 
+    // Options..., the group's next control after Track.
+    ComPtr<IDispatch> OptionsButton() {
+        return Control(L"button", document.find(L"<toggleButton"));
+    }
+
     // The label the ribbon shows for `control` (getLabel).
     std::wstring LabelOf(IDispatch* control) {
         VARIANT text;
@@ -626,8 +640,7 @@ TEST_F(OfficeHost, ExcelsOwnWireFormatReachesTheAddinsObjectsUnconverted) {
 
 TEST_F(OfficeHost, OptionsFromTheButtonAndTheLauncherAreStoredAndGuideTheNextEntries) {
     ASSERT_TRUE(StartTracking());
-    // Options... is the group's next control after Track.
-    const ComPtr<IDispatch> options = Control(L"button", document.find(L"<toggleButton"));
+    const ComPtr<IDispatch> options = OptionsButton();
     ASSERT_TRUE(options);
     EXPECT_EQ(LabelOf(options.Get()), L"Options...");
 
@@ -636,11 +649,7 @@ TEST_F(OfficeHost, OptionsFromTheButtonAndTheLauncherAreStoredAndGuideTheNextEnt
     excel.Select({1, 2, 10, 2});
     testing::DialogWatcher watcher(L"#32770", L"Options", [&](HWND dialog) {
         const HWND caseSensitive = testing::FindDescendant(dialog, L"Button", L"Case sensitive");
-        const HWND activeColumn = testing::FindDescendant(dialog, L"Button", L"Active column");
-        const HWND columnRange =
-            activeColumn
-                ? testing::FindDescendant(::GetParent(activeColumn), L"Button", L"Selected range")
-                : nullptr;
+        const HWND columnRange = ColumnRangeButton(dialog);
         const HWND ok = testing::FindDescendant(dialog, L"Button", L"Ok");
         if (!caseSensitive || !columnRange || !ok)
             return;
@@ -816,17 +825,13 @@ TEST_F(OfficeHost, FailuresOfExcelDuringUseReachTheUserOnlyWhereAClickFailed) {
 
 TEST_F(OfficeHost, OptionsSavedWhileExcelCannotNameTheSelectionAreKeptAndTheUserIsTold) {
     ASSERT_TRUE(StartTracking());
-    const ComPtr<IDispatch> options = Control(L"button", document.find(L"<toggleButton"));
+    const ComPtr<IDispatch> options = OptionsButton();
     ASSERT_TRUE(options);
     // The user picks the column's Selected range and Ok; the add-in then reloads its
     // options and asks Excel for the selection, which fails.
     excel.FailMember("Application.Selection");
     testing::DialogWatcher dialog(L"#32770", L"Options", [&](HWND window) {
-        const HWND activeColumn = testing::FindDescendant(window, L"Button", L"Active column");
-        const HWND columnRange =
-            activeColumn
-                ? testing::FindDescendant(::GetParent(activeColumn), L"Button", L"Selected range")
-                : nullptr;
+        const HWND columnRange = ColumnRangeButton(window);
         const HWND ok = testing::FindDescendant(window, L"Button", L"Ok");
         if (!columnRange || !ok)
             return;

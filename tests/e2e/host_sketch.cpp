@@ -260,15 +260,8 @@ std::optional<sim::SimBitmap> FaceAsShown(const sim::ButtonFace& face, std::uint
     const host::Bitmap picture = pixelsOf(face.picture);
     if (picture.pixels.empty())
         return std::nullopt;
-    sim::SimBitmap shown = sim::ToSimBitmap(picture);
     const host::Bitmap mask = pixelsOf(face.mask);
-    // Office draws the picture through its mask only when the two are the same size.
-    if (mask.width == shown.width && mask.height == shown.height) {
-        for (std::size_t i = 0; i < shown.pixels.size(); ++i)
-            if ((mask.pixels[i] & 0xFFFFFF) != 0)
-                shown.pixels[i] = background & 0xFFFFFF;
-    }
-    return shown;
+    return sim::ThroughMask(picture, mask.pixels.empty() ? nullptr : &mask, background);
 }
 
 std::string SketchCommandBar(const std::vector<ShownButton>& buttons, std::uint32_t background,
