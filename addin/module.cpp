@@ -349,8 +349,12 @@ std::string TAddInModule::AddinFolder() const {
     return Factory() ? Factory()->AddinFolder() : std::string();
 }
 
+bool TAddInModule::IsActiveSheet(const host::Ref<host::Dispatch>& sheet) const {
+    return sheet && host::IsSameObject(sheet.Get(), Excel().ActiveSheet().Get());
+}
+
 void TAddInModule::ExcelAppEventsSheetChange(framework::TComponent& /*sender*/,
-                                             const host::Ref<host::Dispatch>& /*sh*/,
+                                             const host::Ref<host::Dispatch>& sh,
                                              const host::Ref<host::Dispatch>& changed) noexcept {
     try {
         const excel::Range target(changed);
@@ -360,6 +364,11 @@ void TAddInModule::ExcelAppEventsSheetChange(framework::TComponent& /*sender*/,
         if (!FActiveColumn && !FActiveRow && !FColumnSelectedRange && !FRowSelectedRange)
             return;
         if (!FTracking)
+            return;
+        // The searches look at the sheet in front of the user. A change on another sheet
+        // or in another workbook (a macro, a link, a query writing there) is left alone: it
+        // would be checked against the wrong cells, and Yes would jump to an unrelated one.
+        if (!IsActiveSheet(sh))
             return;
 
         // Excel gives Null for a range whose cells display different texts.
@@ -396,6 +405,10 @@ bool TAddInModule::FindDuplicateInRow(std::int32_t row, std::int32_t column, std
 bool TAddInModule::FindDuplicate(Axis axis, std::int32_t row, std::int32_t column,
                                  std::string& address, const std::u16string& text) {
     address.clear();
+    // Excel's Find refuses a longer text: such an entry is not searched at all.
+    const std::u16string what = EscapeFindText(text);
+    if (what.size() > excel::kMaxFindText)
+        return false;
     const excel::Application& excel = Excel();
     const excel::Range relativeTo = excel.ActiveCell();
     const Variant a1 =
@@ -404,7 +417,10 @@ bool TAddInModule::FindDuplicate(Axis axis, std::int32_t row, std::int32_t colum
     const excel::Range cell = excel.GetRange(Variant(a1.ToString()));
 
     const bool inStoredRange = axis == Axis::Column ? FColumnSelectedRange : FRowSelectedRange;
-    if (inStoredRange && !excel.Intersect(cell, FSelectedRange))
+    // A stored range on another sheet holds none of this sheet's cells (Excel's Intersect
+    // refuses ranges of two sheets): no overlap, as for a range elsewhere on this sheet.
+    if (inStoredRange && (!IsActiveSheet(FSelectedRange.Worksheet()) ||
+                          !excel.Intersect(cell, FSelectedRange)))
         return false;
     const excel::Range area = inStoredRange          ? FSelectedRange
                               : axis == Axis::Column ? cell.EntireColumn()
@@ -416,7 +432,7 @@ bool TAddInModule::FindDuplicate(Axis axis, std::int32_t row, std::int32_t colum
         return axis == Axis::Column ? found.Row() == row : found.Column() == column;
     };
     excel::Range found =
-        area.Find(Variant(EscapeFindText(text)), cell, excel::xlValues, excel::xlWhole,
+        area.Find(Variant(what), cell, excel::xlValues, excel::xlWhole,
                   axis == Axis::Column ? excel::xlByRows : excel::xlByColumns, excel::xlNext,
                   FCaseSensitive, true);
     if (!found)

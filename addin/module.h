@@ -169,6 +169,8 @@ public:
 
     /// True when an Excel application is attached and a workbook is active.
     bool HasActiveWorkbook() const;
+    /// Whether `sheet` is the active sheet of the active workbook (the same object).
+    bool IsActiveSheet(const host::Ref<host::Dispatch>& sheet) const;
 
     bool Tracking() const noexcept { return FTracking; }
     bool CaseSensitiveSearch() const noexcept { return FCaseSensitive; }

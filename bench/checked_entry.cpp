@@ -19,11 +19,12 @@ CheckedEntry::CheckedEntry(FilledSheet& filled, Line tracked, bool tracking)
     if (tracking)
         module->TrackClick(*module);
     const host::excel::Application app(sheet.excel.Application());
+    changedSheet = app.ActiveSheet();
     target = app.GetRange(host::Variant(sim::FormatA1(sheet.entry))).Object();
 }
 
 void CheckedEntry::Check() {
-    module->ExcelAppEventsSheetChange(*module, nullptr, target);
+    module->ExcelAppEventsSheetChange(*module, changedSheet, target);
 }
 
 CheckedEntry::Counts CheckedEntry::CountOneCheck() {

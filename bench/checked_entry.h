@@ -32,6 +32,7 @@ struct CheckedEntry {
     sim::MemoryRegistry registry;
     sim::SimDesktop desktop;
     std::unique_ptr<addin::TAddInModule> module;
+    host::Ref<host::Dispatch> changedSheet; // the active sheet, where the entry is made
     host::Ref<host::Dispatch> target;
 };
 

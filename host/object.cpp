@@ -16,4 +16,14 @@ HResult AnswerQuery(const Guid& iid, void** object, std::initializer_list<Interf
     return hr::NoInterface;
 }
 
+bool IsSameObject(Unknown* a, Unknown* b) {
+    if (a == b)
+        return true;
+    if (!a || !b)
+        return false;
+    const Ref<Unknown> identityA = QueryAs<Unknown>(a, iid::Unknown);
+    const Ref<Unknown> identityB = QueryAs<Unknown>(b, iid::Unknown);
+    return identityA && identityA == identityB;
+}
+
 } // namespace tarvex::host

@@ -195,4 +195,9 @@ Ref<I> QueryAs(Unknown* object, const Guid& iid) {
     return result;
 }
 
+/// Whether `a` and `b` are the same object, as COM defines it: both answer the same pointer
+/// when asked for IUnknown. Two null pointers are the same; null and an object are not, nor
+/// is an object that does not answer IUnknown.
+bool IsSameObject(Unknown* a, Unknown* b);
+
 } // namespace tarvex::host

@@ -4,6 +4,9 @@
 // are written. Both the typed wrappers (which call Excel) and the simulated Excel (which
 // answers those calls) use these names.
 
+#include <cstddef>
+#include <cstdint>
+
 #include "host/guid.h"
 #include "host/object.h"
 
@@ -128,5 +131,8 @@ inline constexpr std::int32_t xlRelative = 4;
 /// The size of a worksheet.
 inline constexpr std::int32_t kMaxRows = 1048576;
 inline constexpr std::int32_t kMaxColumns = 16384;
+
+/// The longest What text (in UTF-16 units) that Range.Find accepts from a program.
+inline constexpr std::size_t kMaxFindText = 255;
 
 } // namespace tarvex::host::excel

@@ -45,6 +45,12 @@ Range Range::EntireColumn() const {
                      .ToObject());
 }
 
+Ref<Dispatch> Range::Worksheet() const {
+    return Call(Self(m_object, "Range.Worksheet"), range::Worksheet, kGet, lcid::UserDefault, {},
+                "Range.Worksheet")
+        .ToObject();
+}
+
 Range Range::EntireRow() const {
     return Range(Call(Self(m_object, "Range.EntireRow"), range::EntireRow, kGet,
                       lcid::UserDefault, {}, "Range.EntireRow")
@@ -93,6 +99,12 @@ void Range::Activate() const {
 Ref<Dispatch> Application::ActiveWorkbook() const {
     return Call(Self(m_object, "Application.ActiveWorkbook"), application::ActiveWorkbook, kGet,
                 lcid::UserDefault, {}, "Application.ActiveWorkbook")
+        .ToObject();
+}
+
+Ref<Dispatch> Application::ActiveSheet() const {
+    return Call(Self(m_object, "Application.ActiveSheet"), application::ActiveSheet, kGet,
+                lcid::UserDefault, {}, "Application.ActiveSheet")
         .ToObject();
 }
 

@@ -29,6 +29,8 @@ public:
     std::int32_t Column() const;
     Range EntireColumn() const;
     Range EntireRow() const;
+    /// The worksheet the range lies on.
+    Ref<Dispatch> Worksheet() const;
 
     /// Range.Find with exactly these eight arguments, in Excel's parameter order (no
     /// SearchFormat). Nothing when no cell matches.
@@ -61,6 +63,8 @@ public:
 
     /// The active workbook, or null when none is active.
     Ref<Dispatch> ActiveWorkbook() const;
+    /// The active sheet of the active workbook (a worksheet or a chart), or null.
+    Ref<Dispatch> ActiveSheet() const;
     Range ActiveCell() const;
     /// The selected object (a Range when cells are selected), or null; asked with locale 0.
     Ref<Dispatch> Selection() const;

@@ -3,6 +3,7 @@
 // Cells and rectangular areas of a simulated worksheet, with 1-based rows and columns.
 
 #include <cstdint>
+#include <vector>
 
 #include "host/excel/dispids.h"
 
@@ -20,6 +21,10 @@ struct Area {
     std::int32_t top = 1, left = 1, bottom = 1, right = 1;
     friend bool operator==(const Area&, const Area&) = default;
 };
+
+/// The areas of a range or a selection, in the order they were given (a range of several
+/// areas is what Excel makes of "A1:A10,C1:C10"). A range has at least one.
+using Areas = std::vector<Area>;
 
 // Helpers over cells and areas, kept out of tarvex::sim so that argument-dependent lookup
 // on Cell and Area never drags them into the callers' own overload sets.

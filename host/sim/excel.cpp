@@ -47,6 +47,19 @@ void RequireWritable(const Area& area) {
     if (CellCount(area) > kMaxWrittenCells)
         throw host::Error(host::hr::InvalidArg, "The area has too many cells to write");
 }
+
+// One text into every cell of `area`; "" empties them.
+void WriteCells(detail::SheetCells& cells, const Area& area, std::u16string_view text) {
+    if (text.empty()) {
+        for (const Cell cell : cells.NonEmptyCellList(area))
+            cells.SetText(cell, {});
+        return;
+    }
+    for (std::int32_t row = area.top; row <= area.bottom; ++row) {
+        for (std::int32_t column = area.left; column <= area.right; ++column)
+            cells.SetText({row, column}, text);
+    }
+}
 } // namespace
 
 SimExcel::SimExcel()
@@ -98,6 +111,7 @@ void SimExcel::AddWorkbook(std::u16string name, std::vector<std::u16string> shee
         sheet->book = book;
         book->sheets.push_back(std::move(sheet));
     }
+    book->nextSheetNumber = static_cast<int>(book->sheets.size()) + 1;
     m_state->books.insert(m_state->books.begin(), std::move(book));
 }
 
@@ -111,16 +125,10 @@ std::u16string SimExcel::ActiveWorkbookName() const {
 }
 
 void SimExcel::ActivateSheet(std::u16string_view sheetName) {
-    const auto book = m_state->ActiveBook();
-    if (book) {
-        for (const auto& sheet : book->sheets) {
-            if (TextsEqual(sheet->name, sheetName, false)) {
-                m_state->ActivateSheet(sheet);
-                return;
-            }
-        }
-    }
-    throw host::Error(host::hr::InvalidArg, "The active workbook has no sheet of that name");
+    if (!sheetName.empty() && m_state->ActiveBook())
+        m_state->ActivateSheet(m_state->RequireSheet(sheetName));
+    else
+        throw host::Error(host::hr::InvalidArg, "The active workbook has no sheet of that name");
 }
 
 std::u16string SimExcel::ActiveSheetName() const {
@@ -128,29 +136,82 @@ std::u16string SimExcel::ActiveSheetName() const {
     return sheet ? sheet->name : std::u16string();
 }
 
+std::vector<std::u16string> SimExcel::SheetNames() const {
+    std::vector<std::u16string> names;
+    if (const auto book = m_state->ActiveBook()) {
+        for (const auto& sheet : book->sheets)
+            names.push_back(sheet->name);
+    }
+    return names;
+}
+
 void SimExcel::SetText(Cell cell, std::u16string text) {
+    SetText({}, cell, std::move(text));
+}
+
+void SimExcel::SetText(std::u16string_view sheet, Cell cell, std::u16string text) {
     RequireOnSheet(cell);
-    m_state->RequireActiveSheet()->cells.SetText(cell, text);
+    m_state->RequireSheet(sheet)->cells.SetText(cell, text);
 }
 
 std::u16string SimExcel::Text(Cell cell) const {
+    return Text({}, cell);
+}
+
+std::u16string SimExcel::Text(std::u16string_view sheet, Cell cell) const {
     RequireOnSheet(cell);
-    const std::u16string* text = m_state->RequireActiveSheet()->cells.Text(cell);
+    const std::u16string* text = m_state->RequireSheet(sheet)->cells.Text(cell);
     return text ? *text : std::u16string();
 }
 
 std::vector<std::pair<Cell, std::u16string>> SimExcel::NonEmptyCells(Area area) const {
+    return NonEmptyCells({}, area);
+}
+
+std::vector<std::pair<Cell, std::u16string>> SimExcel::NonEmptyCells(std::u16string_view sheet,
+                                                                     Area area) const {
     RequireOnSheet(area);
-    return m_state->RequireActiveSheet()->cells.NonEmptyCells(area);
+    return m_state->RequireSheet(sheet)->cells.NonEmptyCells(area);
 }
 
 std::optional<Area> SimExcel::UsedArea() const {
-    return m_state->RequireActiveSheet()->cells.UsedArea();
+    return UsedArea({});
+}
+
+std::optional<Area> SimExcel::UsedArea(std::u16string_view sheet) const {
+    return m_state->RequireSheet(sheet)->cells.UsedArea();
+}
+
+void SimExcel::HideRows(std::u16string_view sheet, std::int32_t top, std::int32_t bottom) {
+    RequireOnSheet(Area{std::min(top, bottom), 1, std::max(top, bottom), 1});
+    m_state->RequireSheet(sheet)->hidden.rows.Add(top, bottom);
+}
+
+void SimExcel::HideColumns(std::u16string_view sheet, std::int32_t left, std::int32_t right) {
+    RequireOnSheet(Area{1, std::min(left, right), 1, std::max(left, right)});
+    m_state->RequireSheet(sheet)->hidden.columns.Add(left, right);
+}
+
+void SimExcel::UnhideAll(std::u16string_view sheet) {
+    const auto model = m_state->RequireSheet(sheet);
+    model->hidden.rows.Clear();
+    model->hidden.columns.Clear();
+}
+
+bool SimExcel::IsHidden(std::u16string_view sheet, Cell cell) const {
+    return m_state->RequireSheet(sheet)->hidden.Hides(cell);
 }
 
 void SimExcel::Select(Area area) {
-    RequireOnSheet(area);
-    m_state->SelectRange(m_state->RequireActiveSheet(), area);
+    Select(Areas{area});
+}
+
+void SimExcel::Select(Areas areas) {
+    if (areas.empty())
+        throw host::Error(host::hr::InvalidArg, "A selection needs an area");
+    for (const Area& area : areas)
+        RequireOnSheet(area);
+    m_state->SelectRange(m_state->RequireActiveSheet(), areas);
 }
 
 void SimExcel::SelectChart() {
@@ -163,7 +224,7 @@ void SimExcel::SelectNothing() {
 
 void SimExcel::ActivateCell(Cell cell) {
     RequireOnSheet(cell);
-    m_state->ActivateRange(m_state->RequireActiveSheet(), AreaOf(cell));
+    m_state->ActivateRange(m_state->RequireActiveSheet(), {AreaOf(cell)});
 }
 
 Cell SimExcel::ActiveCell() const {
@@ -171,6 +232,11 @@ Cell SimExcel::ActiveCell() const {
 }
 
 std::optional<Area> SimExcel::SelectedArea() const {
+    const std::optional<Areas> areas = SelectedAreas();
+    return areas ? std::optional<Area>(areas->front()) : std::nullopt;
+}
+
+std::optional<Areas> SimExcel::SelectedAreas() const {
     const auto sheet = m_state->ActiveSheet();
     if (!sheet || sheet->selectionKind != detail::SelectionKind::Cells)
         return std::nullopt;
@@ -187,11 +253,11 @@ void SimExcel::ForEachInColumnImpl(std::int32_t column, void* context, ColumnVis
 void SimExcel::TypeInto(Cell cell, std::u16string text) {
     RequireOnSheet(cell);
     const auto sheet = m_state->RequireActiveSheet();
-    m_state->SelectRange(sheet, AreaOf(cell));
+    m_state->SelectRange(sheet, {AreaOf(cell)});
     sheet->cells.SetText(cell, text);
     // Enter moves the selection one row down; the last row stays where it is.
     const Cell next{std::min(cell.row + 1, kMaxRows), cell.column};
-    m_state->SelectRange(sheet, AreaOf(next));
+    m_state->SelectRange(sheet, {AreaOf(next)});
     m_state->Raise(events::SheetChange, {host::Variant(m_state->SheetObject(sheet)),
                                          host::Variant(m_state->NewRange(sheet, AreaOf(cell)))});
 }
@@ -199,16 +265,8 @@ void SimExcel::TypeInto(Cell cell, std::u16string text) {
 void SimExcel::Fill(Area area, std::u16string text) {
     RequireWritable(area);
     const auto sheet = m_state->RequireActiveSheet();
-    m_state->SelectRange(sheet, area);
-    if (text.empty()) {
-        for (const Cell cell : sheet->cells.NonEmptyCellList(area))
-            sheet->cells.SetText(cell, {});
-    } else {
-        for (std::int32_t row = area.top; row <= area.bottom; ++row) {
-            for (std::int32_t column = area.left; column <= area.right; ++column)
-                sheet->cells.SetText({row, column}, text);
-        }
-    }
+    m_state->SelectRange(sheet, {area});
+    WriteCells(sheet->cells, area, text);
     m_state->Raise(events::SheetChange, {host::Variant(m_state->SheetObject(sheet)),
                                          host::Variant(m_state->NewRange(sheet, area))});
 }
@@ -219,7 +277,7 @@ void SimExcel::Paste(Area area, std::vector<std::u16string> texts) {
         throw host::Error(host::hr::InvalidArg, "Paste needs exactly one text per cell");
     RequireWritable(area);
     const auto sheet = m_state->RequireActiveSheet();
-    m_state->SelectRange(sheet, area);
+    m_state->SelectRange(sheet, {area});
     std::size_t next = 0;
     for (std::int32_t row = area.top; row <= area.bottom; ++row) {
         for (std::int32_t column = area.left; column <= area.right; ++column)
@@ -232,7 +290,7 @@ void SimExcel::Paste(Area area, std::vector<std::u16string> texts) {
 void SimExcel::Clear(Area area) {
     RequireOnSheet(area);
     const auto sheet = m_state->RequireActiveSheet();
-    m_state->SelectRange(sheet, area);
+    m_state->SelectRange(sheet, {area});
     for (const Cell cell : sheet->cells.NonEmptyCellList(area))
         sheet->cells.SetText(cell, {});
     m_state->Raise(events::SheetChange, {host::Variant(m_state->SheetObject(sheet)),
@@ -258,6 +316,60 @@ void SimExcel::NewWorkbook() {
     const auto book = m_state->ActiveBook();
     m_state->Raise(events::NewWorkbook, {host::Variant(m_state->BookObject(book))});
     m_state->Raise(events::WorkbookActivate, {host::Variant(m_state->BookObject(book))});
+}
+
+void SimExcel::NewSheet(std::u16string name) {
+    const auto book = m_state->ActiveBook();
+    if (!book)
+        throw host::Error(host::hr::Unexpected, "No workbook is open in the simulated Excel");
+    const auto taken = [&](std::u16string_view candidate) {
+        return std::any_of(book->sheets.begin(), book->sheets.end(), [&](const auto& sheet) {
+            return TextsEqual(sheet->name, candidate, false);
+        });
+    };
+    if (name.empty()) {
+        // Excel numbers new sheets Sheet2, Sheet3...; a number whose name is taken is skipped.
+        do {
+            name = u"Sheet";
+            for (const char c : std::to_string(book->nextSheetNumber++))
+                name += static_cast<char16_t>(c);
+        } while (taken(name));
+    } else if (taken(name)) {
+        throw host::Error(host::hr::InvalidArg, "A sheet of that name is in the workbook");
+    }
+    const auto old = book->sheets[book->activeSheet];
+    auto sheet = std::make_shared<SheetModel>();
+    sheet->name = std::move(name);
+    sheet->book = book;
+    book->sheets.insert(book->sheets.begin() + static_cast<std::ptrdiff_t>(book->activeSheet) + 1,
+                        sheet);
+    m_state->ActivateSheet(sheet);
+    m_state->Raise(events::SheetDeactivate, {host::Variant(m_state->SheetObject(old))});
+    m_state->Raise(events::WorkbookNewSheet, {host::Variant(m_state->BookObject(book)),
+                                              host::Variant(m_state->SheetObject(sheet))});
+    m_state->Raise(events::SheetActivate, {host::Variant(m_state->SheetObject(sheet))});
+}
+
+void SimExcel::GoToSheet(std::u16string_view sheetName) {
+    const auto sheet = m_state->RequireSheet(sheetName);
+    const auto old = m_state->RequireActiveSheet();
+    if (sheet == old)
+        return;
+    m_state->ActivateSheet(sheet);
+    m_state->Raise(events::SheetDeactivate, {host::Variant(m_state->SheetObject(old))});
+    m_state->Raise(events::SheetActivate, {host::Variant(m_state->SheetObject(sheet))});
+}
+
+void SimExcel::Write(std::u16string_view sheetName, const Areas& areas, std::u16string text) {
+    if (areas.empty())
+        throw host::Error(host::hr::InvalidArg, "A write needs an area");
+    for (const Area& area : areas)
+        RequireWritable(area);
+    const auto sheet = m_state->RequireSheet(sheetName);
+    for (const Area& area : areas)
+        WriteCells(sheet->cells, area, text);
+    m_state->Raise(events::SheetChange, {host::Variant(m_state->SheetObject(sheet)),
+                                         host::Variant(m_state->NewRange(sheet, areas))});
 }
 
 bool SimExcel::CloseActiveWorkbook() {

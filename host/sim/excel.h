@@ -28,6 +28,12 @@ namespace tarvex::sim {
 /// Nothing when the text is not one of these.
 std::optional<Area> ParseA1Area(std::u16string_view text);
 
+/// Splits "Sheet2!B3" or "'My Sheet'!A1:A9" (a quote in a quoted name doubled) into the sheet
+/// name and the reference; a text without "!" has no sheet name. False for a quoted name
+/// that is not closed or not followed by "!".
+bool SplitSheetName(std::u16string_view text, std::optional<std::u16string>& sheetName,
+                    std::u16string_view& reference);
+
 /// "B7".
 std::u16string FormatA1(Cell cell);
 
@@ -83,16 +89,37 @@ public:
     void ActivateSheet(std::u16string_view sheetName);
     /// The active sheet's name, or "" when no workbook is open.
     std::u16string ActiveSheetName() const;
-    /// Sets a cell's displayed text on the active sheet; "" empties it.
+    /// The names of the active workbook's sheets, in tab order.
+    std::vector<std::u16string> SheetNames() const;
+
+    // Members that take a sheet name work on that sheet of the active workbook; "" (and the
+    // overloads without a name) stand for the active sheet. An unknown name is
+    // host::Error(E_INVALIDARG).
+
+    /// Sets a cell's displayed text; "" empties it.
     void SetText(Cell cell, std::u16string text);
-    /// A cell's displayed text on the active sheet ("" when empty).
+    void SetText(std::u16string_view sheet, Cell cell, std::u16string text);
+    /// A cell's displayed text ("" when empty).
     std::u16string Text(Cell cell) const;
-    /// The non-empty cells of `area` on the active sheet, along rows.
+    std::u16string Text(std::u16string_view sheet, Cell cell) const;
+    /// The non-empty cells of `area`, along rows.
     std::vector<std::pair<Cell, std::u16string>> NonEmptyCells(Area area) const;
-    /// The smallest area holding every non-empty cell of the active sheet.
+    std::vector<std::pair<Cell, std::u16string>> NonEmptyCells(std::u16string_view sheet,
+                                                               Area area) const;
+    /// The smallest area holding every non-empty cell.
     std::optional<Area> UsedArea() const;
+    std::optional<Area> UsedArea(std::u16string_view sheet) const;
+    /// Hides the rows top..bottom, or the columns left..right, of a sheet, as the user or a
+    /// filter does; they stay hidden until UnhideAll.
+    void HideRows(std::u16string_view sheet, std::int32_t top, std::int32_t bottom);
+    void HideColumns(std::u16string_view sheet, std::int32_t left, std::int32_t right);
+    void UnhideAll(std::u16string_view sheet);
+    bool IsHidden(std::u16string_view sheet, Cell cell) const;
     /// Selection = `area`, active cell = its top-left cell.
     void Select(Area area);
+    /// Selection = the areas (at least one: "A1:A10,C1:C10" selected with Ctrl), active
+    /// cell = the top-left cell of the first.
+    void Select(Areas areas);
     /// Selection = a chart object (not a Range); the active cell stays.
     void SelectChart();
     /// Nothing selected; the active cell stays.
@@ -100,8 +127,11 @@ public:
     /// As Range.Activate does.
     void ActivateCell(Cell cell);
     Cell ActiveCell() const;
-    /// The selected area; nothing when a chart or nothing is selected.
+    /// The selected area (the first, when several are selected); nothing when a chart or
+    /// nothing is selected.
     std::optional<Area> SelectedArea() const;
+    /// Every selected area, in selection order; nothing when a chart or nothing is selected.
+    std::optional<Areas> SelectedAreas() const;
 
     /// Calls visit(row, text) for each non-empty cell of `column` on the active sheet, top to
     /// bottom, with `text` a `const std::u16string&` valid during the call. The visitor must
@@ -133,6 +163,18 @@ public:
     /// Creates "Book<n>": WorkbookDeactivate(old) if a workbook was active, NewWorkbook(new),
     /// WorkbookActivate(new).
     void NewWorkbook();
+    /// Adds a worksheet to the active workbook after the active sheet, as the new-sheet button
+    /// does, and makes it the active sheet; then SheetDeactivate(old sheet),
+    /// WorkbookNewSheet(Wb, new sheet), SheetActivate(new sheet). It is named `name`, or
+    /// "Sheet<n>" with the workbook's next unused number.
+    void NewSheet(std::u16string name = {});
+    /// The user clicks a sheet's tab: it becomes the active sheet (with the selection it
+    /// had), then SheetDeactivate(old), SheetActivate(new). Nothing when it is active already.
+    void GoToSheet(std::u16string_view sheetName);
+    /// A program writes `text` into every cell of `areas` on a sheet of the active workbook
+    /// (a macro, another add-in, a link update): then SheetChange(Sh = that sheet, Target =
+    /// the areas). The active sheet, its selection and active cell stay as they are.
+    void Write(std::u16string_view sheet, const Areas& areas, std::u16string text);
     /// WorkbookBeforeClose(Wb, Cancel by reference); false when a sink cancelled (or no
     /// workbook is open). Otherwise WorkbookDeactivate(Wb), the workbook closes, and
     /// WorkbookActivate follows for the most recently active remaining one, if any.

@@ -70,10 +70,11 @@ Variant ConvertFormula(ExcelState& state, const CallArgs& args) {
     return Variant(*converted);
 }
 
+// The cells common to every given range: for ranges of several areas, each overlap of an
+// area of one with an area of the other. Ranges of different sheets are Excel's exception.
 Variant Intersect(ExcelState& state, const CallArgs& args) {
     std::shared_ptr<SheetModel> sheet;
-    std::optional<Area> common;
-    bool empty = false;
+    std::optional<Areas> common;
     for (std::uint32_t position = 0; position < kIntersectParams.size(); ++position) {
         if (!args.Given(position))
             continue;
@@ -84,21 +85,24 @@ Variant Intersect(ExcelState& state, const CallArgs& args) {
         if (sheet && rangeSheet != sheet)
             throw ExcelFailure{}; // ranges of different sheets
         sheet = rangeSheet;
-        const Area& area = range->GetArea();
         if (!common) {
-            common = area;
+            common = range->GetAreas();
             continue;
         }
-        common->top = std::max(common->top, area.top);
-        common->left = std::max(common->left, area.left);
-        common->bottom = std::min(common->bottom, area.bottom);
-        common->right = std::min(common->right, area.right);
-        if (common->top > common->bottom || common->left > common->right)
-            empty = true;
+        Areas overlaps;
+        for (const Area& a : *common) {
+            for (const Area& b : range->GetAreas()) {
+                const Area overlap{std::max(a.top, b.top), std::max(a.left, b.left),
+                                   std::min(a.bottom, b.bottom), std::min(a.right, b.right)};
+                if (overlap.top <= overlap.bottom && overlap.left <= overlap.right)
+                    overlaps.push_back(overlap);
+            }
+        }
+        common = std::move(overlaps);
     }
-    if (!sheet || empty)
+    if (!sheet || common->empty())
         return Variant::Nothing();
-    return Variant(state.NewRange(sheet, *common));
+    return Variant(state.NewRange(sheet, std::move(*common)));
 }
 } // namespace
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "excel.h"
+#include "hidden_lines.h"
 #include "host/object.h"
 #include "host/variant.h"
 #include "reference_notation.h"
@@ -33,13 +34,15 @@ class OfficeModel;
 /// What a sheet has selected: cells, a chart, or nothing.
 enum class SelectionKind { Cells, Chart, Nothing };
 
-/// One worksheet: its cells and its selection (each sheet keeps its own, as in Excel).
+/// One worksheet: its cells, its selection (each sheet keeps its own, as in Excel) and its
+/// hidden rows and columns.
 struct SheetModel {
     std::u16string name;
     SheetCells cells;
     SelectionKind selectionKind = SelectionKind::Cells;
-    Area selection{};
+    Areas selection{Area{}};
     Cell activeCell{};
+    HiddenLines hidden;
     std::weak_ptr<BookModel> book;
     host::Ref<host::Dispatch> object; // its Worksheet object, made on first use
 };
@@ -49,6 +52,7 @@ struct BookModel {
     std::u16string name;
     std::vector<std::shared_ptr<SheetModel>> sheets;
     std::size_t activeSheet = 0;
+    int nextSheetNumber = 0; // the number a new sheet's default name tries first
     bool open = true;
     host::Ref<host::Dispatch> object; // its Workbook object, made on first use
 };
@@ -84,21 +88,25 @@ public:
     std::shared_ptr<SheetModel> ActiveSheet() const;
     /// The active sheet; throws host::Error when no workbook is open.
     std::shared_ptr<SheetModel> RequireActiveSheet() const;
+    /// The sheet of the active workbook named `name` (letter case aside), the active sheet
+    /// for ""; throws host::Error when there is none.
+    std::shared_ptr<SheetModel> RequireSheet(std::u16string_view name) const;
     std::shared_ptr<BookModel> BookOf(const SheetModel& sheet) const;
 
     /// Makes `sheet` the active sheet of its workbook and that workbook the active one.
     void ActivateSheet(const std::shared_ptr<SheetModel>& sheet);
     /// Range.Activate: a single cell inside the selection becomes the active cell and the
     /// selection stays; anything else becomes the selection, its top-left cell active.
-    void ActivateRange(const std::shared_ptr<SheetModel>& sheet, const Area& area);
-    /// Range.Select: the area becomes the selection, its top-left cell active.
-    void SelectRange(const std::shared_ptr<SheetModel>& sheet, const Area& area);
+    void ActivateRange(const std::shared_ptr<SheetModel>& sheet, const Areas& areas);
+    /// Range.Select: the areas become the selection, the top-left cell of the first active.
+    void SelectRange(const std::shared_ptr<SheetModel>& sheet, const Areas& areas);
 
     /// The seam objects. Workbook and Worksheet objects are one per workbook and sheet, as
     /// in Excel; every Range is a new object.
     host::Ref<host::Dispatch> BookObject(const std::shared_ptr<BookModel>& book);
     host::Ref<host::Dispatch> SheetObject(const std::shared_ptr<SheetModel>& sheet);
     host::Ref<host::Dispatch> NewRange(const std::shared_ptr<SheetModel>& sheet, const Area& area);
+    host::Ref<host::Dispatch> NewRange(const std::shared_ptr<SheetModel>& sheet, Areas areas);
     host::Ref<host::Dispatch> NewChart();
 
     // The call log and failure injection.

@@ -212,14 +212,16 @@ private:
     std::weak_ptr<SheetModel> m_sheet;
 };
 
-/// A Range: one rectangular area of one sheet.
+/// A Range: one or more rectangular areas of one sheet.
 class RangeObject final : public PlainExcelObject {
 public:
-    RangeObject(std::weak_ptr<ExcelState> state, std::weak_ptr<SheetModel> sheet, Area area);
+    RangeObject(std::weak_ptr<ExcelState> state, std::weak_ptr<SheetModel> sheet, Areas areas);
 
     /// The sheet, or null when its workbook has closed.
     std::shared_ptr<SheetModel> Sheet() const;
-    const Area& GetArea() const noexcept { return m_area; }
+    /// The first area, the one that Row, Column and the like describe.
+    const Area& GetArea() const noexcept { return m_areas.front(); }
+    const Areas& GetAreas() const noexcept { return m_areas; }
 
 private:
     host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
@@ -234,7 +236,7 @@ private:
                           bool local);
 
     std::weak_ptr<SheetModel> m_sheet;
-    Area m_area;
+    Areas m_areas;
 };
 
 /// A chart: a selected object that is not a Range. It has no members of interest.

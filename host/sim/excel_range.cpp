@@ -76,17 +76,39 @@ std::u16string WhatText(const Variant& what) {
     }
 }
 
+// The first of `areas` that holds `cell`; areas.size() when none does.
+std::size_t AreaHolding(const Areas& areas, Cell cell) {
+    for (std::size_t i = 0; i < areas.size(); ++i) {
+        if (Contains(areas[i], cell))
+            return i;
+    }
+    return areas.size();
+}
+
 // After must be one cell of the searched range; without it the search starts after the
-// range's top-left cell.
+// range's top-left cell (of its first area).
 Cell ReadAfter(const CallArgs& args, std::uint32_t position, const SheetModel& sheet,
-               const Area& area) {
+               const Areas& areas) {
     const host::Ref<RangeObject> after = ReadRange(args, position);
     if (!after)
-        return TopLeft(area);
-    if (LiveSheet(*after).get() != &sheet || !IsSingleCell(after->GetArea()) ||
-        !Contains(area, TopLeft(after->GetArea())))
+        return TopLeft(areas.front());
+    if (LiveSheet(*after).get() != &sheet || after->GetAreas().size() != 1 ||
+        !IsSingleCell(after->GetArea()) ||
+        AreaHolding(areas, TopLeft(after->GetArea())) == areas.size())
         throw ExcelFailure{};
     return TopLeft(after->GetArea());
+}
+
+// The text all cells of `areas` display, or Null when they display different texts.
+Variant CommonTextOf(const SheetCells& cells, const Areas& areas) {
+    std::optional<std::u16string> shared;
+    for (const Area& area : areas) {
+        CommonText common = cells.TextOf(area);
+        if (common.mixed || (shared && *shared != common.text))
+            return Variant::Null();
+        shared = std::move(common.text);
+    }
+    return Variant(std::move(*shared));
 }
 
 bool NeedsQuotes(std::u16string_view name) {
@@ -119,10 +141,10 @@ std::u16string ExternalPrefix(const BookModel& book, const SheetModel& sheet) {
 } // namespace
 
 RangeObject::RangeObject(std::weak_ptr<ExcelState> state, std::weak_ptr<SheetModel> sheet,
-                         Area area)
+                         Areas areas)
     : PlainExcelObject(std::move(state), kClass, host::excel::iid::Range)
     , m_sheet(std::move(sheet))
-    , m_area(area) {}
+    , m_areas(std::move(areas)) {}
 
 std::shared_ptr<SheetModel> RangeObject::Sheet() const {
     std::shared_ptr<SheetModel> sheet = m_sheet.lock();
@@ -137,28 +159,34 @@ Variant RangeObject::Call(ExcelState& state, const MemberInfo& member, const Cal
     if (!sheet)
         throw host::Error(kDisconnected, "The range's workbook has been closed");
     switch (member.id) {
-    case rng::Text: {
-        if (IsSingleCell(m_area)) {
-            const std::u16string* text = sheet->cells.Text(TopLeft(m_area));
+    case rng::Text:
+        if (m_areas.size() == 1 && IsSingleCell(GetArea())) {
+            const std::u16string* text = sheet->cells.Text(TopLeft(GetArea()));
             return Variant(text ? *text : std::u16string());
         }
-        CommonText common = sheet->cells.TextOf(m_area);
-        return common.mixed ? Variant::Null() : Variant(std::move(common.text));
-    }
+        return CommonTextOf(sheet->cells, m_areas);
+    // Row and Column describe the first area; Count counts the cells of every area.
     case rng::Row:
-        return Variant(m_area.top);
+        return Variant(GetArea().top);
     case rng::Column:
-        return Variant(m_area.left);
+        return Variant(GetArea().left);
     case rng::Count: {
-        const std::uint64_t count = CellCount(m_area);
+        std::uint64_t count = 0;
+        for (const Area& area : m_areas)
+            count += CellCount(area);
         if (count > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
             throw host::Error(host::hr::DispOverflow, "Overflow");
         return Variant(static_cast<std::int32_t>(count));
     }
     case rng::EntireColumn:
-        return Variant(state.NewRange(sheet, {1, m_area.left, kMaxRows, m_area.right}));
-    case rng::EntireRow:
-        return Variant(state.NewRange(sheet, {m_area.top, 1, m_area.bottom, kMaxColumns}));
+    case rng::EntireRow: {
+        Areas whole;
+        for (const Area& area : m_areas)
+            whole.push_back(member.id == rng::EntireColumn
+                                ? Area{1, area.left, kMaxRows, area.right}
+                                : Area{area.top, 1, area.bottom, kMaxColumns});
+        return Variant(state.NewRange(sheet, std::move(whole)));
+    }
     case rng::Worksheet:
         return Variant(state.SheetObject(sheet));
     case rng::Find:
@@ -172,12 +200,12 @@ Variant RangeObject::Call(ExcelState& state, const MemberInfo& member, const Cal
     case rng::AddressLocal:
         return Address(state, *sheet, args, true);
     case rng::Activate:
-        state.ActivateRange(sheet, m_area);
+        state.ActivateRange(sheet, m_areas);
         if (state.activationObserver)
             state.activationObserver(sheet->activeCell);
         return Variant(true);
     case rng::Select:
-        state.SelectRange(sheet, m_area);
+        state.SelectRange(sheet, m_areas);
         return Variant(true);
     default:
         throw host::Error(host::hr::DispMemberNotFound, "No such member");
@@ -189,7 +217,10 @@ Variant RangeObject::Find(ExcelState& state, const std::shared_ptr<SheetModel>& 
     using namespace host::excel;
     FindSettings settings = state.find;
     settings.what = WhatText(*args.At(0));
-    const Cell after = ReadAfter(args, 1, *sheet, m_area);
+    // A longer text fails as one of the wrong type would.
+    if (settings.what.size() > host::excel::kMaxFindText)
+        throw ArgumentFailure{host::hr::DispTypeMismatch, args.ComIndex(0)};
+    const Cell after = ReadAfter(args, 1, *sheet, m_areas);
     // LookIn, LookAt, SearchOrder and MatchByte carry over from the last Find when omitted;
     // SearchDirection and MatchCase do not.
     settings.lookIn = ReadVariantInt(args, 2, settings.lookIn);
@@ -212,14 +243,19 @@ Variant RangeObject::Find(ExcelState& state, const std::shared_ptr<SheetModel>& 
 
 Variant RangeObject::FindAgain(ExcelState& state, const std::shared_ptr<SheetModel>& sheet,
                                const CallArgs& args, bool previous) {
-    const Cell after = ReadAfter(args, 0, *sheet, m_area);
+    const Cell after = ReadAfter(args, 0, *sheet, m_areas);
     if (!state.find.any)
         return Variant::Nothing(); // no Find has run: nothing to look for
     return Search(state, sheet, after, previous);
 }
 
 // Runs the last Find's search over this range. FindNext keeps the Find's direction and
-// FindPrevious reverses it.
+// FindPrevious reverses it. Values are what the cells display, so cells of hidden rows and
+// columns, which display nothing, never match them; formulas are found there too.
+//
+// A range of several areas is searched area by area in their order (in the search's
+// direction): the rest of After's area, the areas that follow it, round to those before it,
+// and last the part of After's own area up to After.
 Variant RangeObject::Search(ExcelState& state, const std::shared_ptr<SheetModel>& sheet, Cell after,
                             bool reverse) const {
     using namespace host::excel;
@@ -230,11 +266,23 @@ Variant RangeObject::Search(ExcelState& state, const std::shared_ptr<SheetModel>
         return Variant::Nothing();
     const FindPattern pattern(settings.what, settings.lookAt == xlWhole, settings.matchCase);
     FindRequest request;
-    request.area = m_area;
     request.after = after;
     request.byColumns = settings.searchOrder == xlByColumns;
     request.previous = (settings.searchDirection == xlPrevious) != reverse;
-    const std::optional<Cell> found = sheet->cells.Find(pattern, request);
+    request.passOver = settings.lookIn == xlValues ? &sheet->hidden : nullptr;
+
+    const std::size_t count = m_areas.size();
+    const std::size_t start = AreaHolding(m_areas, after);
+    const auto searchIn = [&](std::size_t index, FindPart part) {
+        request.area = m_areas[index];
+        return sheet->cells.Find(pattern, request, part);
+    };
+    std::optional<Cell> found = searchIn(start, count == 1 ? FindPart::Wrapping : FindPart::AfterStart);
+    for (std::size_t step = 1; !found && step < count; ++step)
+        found = searchIn(request.previous ? (start + count - step) % count : (start + step) % count,
+                         FindPart::Whole);
+    if (!found && count > 1)
+        found = searchIn(start, FindPart::UpToStart);
     return found ? Variant(state.NewRange(sheet, AreaOf(*found))) : Variant::Nothing();
 }
 
@@ -253,11 +301,19 @@ Variant RangeObject::Address(ExcelState& state, const SheetModel& sheet, const C
     }
     if (style != xlA1 && style != xlR1C1)
         throw ExcelFailure{};
-    const Reference reference = ReferenceFor(m_area, rowAbsolute, columnAbsolute);
-    std::u16string text =
-        style == xlA1
-            ? FormatA1Reference(reference)
-            : FormatR1C1Reference(reference, base, local ? state.localLetters : R1C1Letters{});
+    // Several areas are written as a reference list, the notation Range reads them in. How
+    // Excel prefixes such a list with its workbook and sheet is not known here: refused.
+    if (external && m_areas.size() > 1)
+        throw ExcelFailure{};
+    std::u16string text;
+    for (const Area& area : m_areas) {
+        const Reference reference = ReferenceFor(area, rowAbsolute, columnAbsolute);
+        if (!text.empty())
+            text += u',';
+        text += style == xlA1 ? FormatA1Reference(reference)
+                              : FormatR1C1Reference(reference, base,
+                                                    local ? state.localLetters : R1C1Letters{});
+    }
     if (external) {
         const std::shared_ptr<BookModel> book = state.BookOf(sheet);
         if (!book)

@@ -8,30 +8,8 @@
 #include "host/error.h"
 #include "host/excel/dispids.h"
 
-namespace tarvex::sim::detail {
+namespace tarvex::sim {
 
-namespace {
-using host::Variant;
-
-constexpr std::array<std::string_view, 2> kRangeParams{"Cell1", "Cell2"};
-
-constexpr std::array<MemberInfo, 1> kWorkbookMembers{{
-    {host::excel::workbook::Name, "Name", false, {}, 0},
-}};
-constexpr ClassInfo kWorkbookClass{"Workbook", kWorkbookMembers};
-
-constexpr std::array<MemberInfo, 4> kWorksheetMembers{{
-    {host::excel::worksheet::Name, "Name", false, {}, 0},
-    {host::excel::worksheet::Range, "Range", false, kRangeParams, 1},
-    {host::excel::worksheet::Activate, "Activate", true, {}, 0},
-    {host::excel::worksheet::UsedRange, "UsedRange", false, {}, 0},
-}};
-constexpr ClassInfo kWorksheetClass{"Worksheet", kWorksheetMembers};
-
-constexpr ClassInfo kChartClass{"Chart", {}};
-
-// Splits "Sheet1!A1" or "'My Sheet'!A1" into the sheet name and the reference. A text
-// without "!" has no sheet name.
 bool SplitSheetName(std::u16string_view text, std::optional<std::u16string>& sheetName,
                     std::u16string_view& reference) {
     sheetName.reset();
@@ -66,18 +44,43 @@ bool SplitSheetName(std::u16string_view text, std::optional<std::u16string>& she
     return true;
 }
 
+} // namespace tarvex::sim
+
+namespace tarvex::sim::detail {
+
+namespace {
+using host::Variant;
+
+constexpr std::array<std::string_view, 2> kRangeParams{"Cell1", "Cell2"};
+
+constexpr std::array<MemberInfo, 1> kWorkbookMembers{{
+    {host::excel::workbook::Name, "Name", false, {}, 0},
+}};
+constexpr ClassInfo kWorkbookClass{"Workbook", kWorkbookMembers};
+
+constexpr std::array<MemberInfo, 4> kWorksheetMembers{{
+    {host::excel::worksheet::Name, "Name", false, {}, 0},
+    {host::excel::worksheet::Range, "Range", false, kRangeParams, 1},
+    {host::excel::worksheet::Activate, "Activate", true, {}, 0},
+    {host::excel::worksheet::UsedRange, "UsedRange", false, {}, 0},
+}};
+constexpr ClassInfo kWorksheetClass{"Worksheet", kWorksheetMembers};
+
+constexpr ClassInfo kChartClass{"Chart", {}};
+
 // One end of a Range call: a Range object, or an A1 text on `sheet` or on the sheet that
-// the text names (in the same workbook).
-std::pair<std::shared_ptr<SheetModel>, Area> ResolveCell(ExcelState& state,
-                                                         const std::shared_ptr<SheetModel>& sheet,
-                                                         const CallArgs& args,
-                                                         std::uint32_t position) {
+// the text names (in the same workbook). The text may list several areas with the union
+// operator, a comma ("A1:A10,C1:C10").
+std::pair<std::shared_ptr<SheetModel>, Areas> ResolveCell(ExcelState& state,
+                                                          const std::shared_ptr<SheetModel>& sheet,
+                                                          const CallArgs& args,
+                                                          std::uint32_t position) {
     const Variant& arg = args.At(position)->Deref();
     if (arg.GetKind() == Variant::Kind::Object) {
         const host::Ref<RangeObject> range = ReadRange(args, position);
         if (!range)
             throw ExcelFailure{};
-        return {LiveSheet(*range), range->GetArea()};
+        return {LiveSheet(*range), range->GetAreas()};
     }
     if (arg.GetKind() != Variant::Kind::String)
         throw ExcelFailure{};
@@ -97,26 +100,37 @@ std::pair<std::shared_ptr<SheetModel>, Area> ResolveCell(ExcelState& state,
         if (!target)
             throw ExcelFailure{};
     }
-    const std::optional<Area> area = ParseA1Area(reference);
-    if (!area)
-        throw ExcelFailure{};
-    return {target, *area};
+    Areas areas;
+    for (;;) {
+        const std::size_t comma = reference.find(u',');
+        const std::optional<Area> area = ParseA1Area(reference.substr(0, comma));
+        if (!area)
+            throw ExcelFailure{};
+        areas.push_back(*area);
+        if (comma == std::u16string_view::npos)
+            break;
+        reference.remove_prefix(comma + 1);
+    }
+    return {target, std::move(areas)};
 }
 } // namespace
 
 Variant ResolveRange(ExcelState& state, const std::shared_ptr<SheetModel>& sheet,
                      const CallArgs& args, bool sheetMustMatch) {
-    auto [target, area] = ResolveCell(state, sheet, args, 0);
+    auto [target, areas] = ResolveCell(state, sheet, args, 0);
     if (args.Given(1)) {
-        const auto [otherSheet, other] = ResolveCell(state, sheet, args, 1);
-        if (otherSheet != target)
+        const auto [otherSheet, others] = ResolveCell(state, sheet, args, 1);
+        // The span of two ends of several areas each is not known here: refused.
+        if (otherSheet != target || areas.size() != 1 || others.size() != 1)
             throw ExcelFailure{};
+        Area& area = areas.front();
+        const Area& other = others.front();
         area = {std::min(area.top, other.top), std::min(area.left, other.left),
                 std::max(area.bottom, other.bottom), std::max(area.right, other.right)};
     }
     if (sheetMustMatch && target != sheet)
         throw ExcelFailure{};
-    return Variant(state.NewRange(target, area));
+    return Variant(state.NewRange(target, std::move(areas)));
 }
 
 WorkbookObject::WorkbookObject(std::weak_ptr<ExcelState> state, std::weak_ptr<BookModel> book)

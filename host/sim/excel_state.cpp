@@ -22,6 +22,17 @@ std::shared_ptr<SheetModel> ExcelState::RequireActiveSheet() const {
     return sheet;
 }
 
+std::shared_ptr<SheetModel> ExcelState::RequireSheet(std::u16string_view name) const {
+    std::shared_ptr<SheetModel> active = RequireActiveSheet();
+    if (name.empty())
+        return active;
+    for (const auto& sheet : ActiveBook()->sheets) {
+        if (TextsEqual(sheet->name, name, false))
+            return sheet;
+    }
+    throw host::Error(host::hr::InvalidArg, "The active workbook has no sheet of that name");
+}
+
 std::shared_ptr<BookModel> ExcelState::BookOf(const SheetModel& sheet) const {
     std::shared_ptr<BookModel> book = sheet.book.lock();
     return book && book->open ? book : nullptr;
@@ -40,21 +51,26 @@ void ExcelState::ActivateSheet(const std::shared_ptr<SheetModel>& sheet) {
         std::rotate(books.begin(), it, it + 1);
 }
 
-void ExcelState::ActivateRange(const std::shared_ptr<SheetModel>& sheet, const Area& area) {
+void ExcelState::ActivateRange(const std::shared_ptr<SheetModel>& sheet, const Areas& areas) {
     ActivateSheet(sheet);
-    if (sheet->selectionKind == SelectionKind::Cells && IsSingleCell(area) &&
-        Contains(sheet->selection, TopLeft(area))) {
-        sheet->activeCell = TopLeft(area);
-        return;
+    if (sheet->selectionKind == SelectionKind::Cells && areas.size() == 1 &&
+        IsSingleCell(areas.front())) {
+        const Cell cell = TopLeft(areas.front());
+        for (const Area& selected : sheet->selection) {
+            if (Contains(selected, cell)) {
+                sheet->activeCell = cell;
+                return;
+            }
+        }
     }
-    SelectRange(sheet, area);
+    SelectRange(sheet, areas);
 }
 
-void ExcelState::SelectRange(const std::shared_ptr<SheetModel>& sheet, const Area& area) {
+void ExcelState::SelectRange(const std::shared_ptr<SheetModel>& sheet, const Areas& areas) {
     ActivateSheet(sheet);
     sheet->selectionKind = SelectionKind::Cells;
-    sheet->selection = area;
-    sheet->activeCell = TopLeft(area);
+    sheet->selection = areas;
+    sheet->activeCell = TopLeft(areas.front());
 }
 
 host::Ref<host::Dispatch> ExcelState::BookObject(const std::shared_ptr<BookModel>& book) {
@@ -71,7 +87,12 @@ host::Ref<host::Dispatch> ExcelState::SheetObject(const std::shared_ptr<SheetMod
 
 host::Ref<host::Dispatch> ExcelState::NewRange(const std::shared_ptr<SheetModel>& sheet,
                                                const Area& area) {
-    return host::MakeRef<RangeObject>(weak_from_this(), sheet, area);
+    return NewRange(sheet, Areas{area});
+}
+
+host::Ref<host::Dispatch> ExcelState::NewRange(const std::shared_ptr<SheetModel>& sheet,
+                                               Areas areas) {
+    return host::MakeRef<RangeObject>(weak_from_this(), sheet, std::move(areas));
 }
 
 host::Ref<host::Dispatch> ExcelState::NewChart() {

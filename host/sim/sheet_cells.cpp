@@ -128,7 +128,30 @@ std::optional<std::uint64_t> SheetCells::Search(const FindPattern& pattern, Orde
     return result;
 }
 
-std::optional<Cell> SheetCells::Find(const FindPattern& pattern, const FindRequest& request) const {
+std::optional<std::uint64_t> SheetCells::SearchVisible(const FindPattern& pattern, Order order,
+                                                       const Band& band, std::uint64_t low,
+                                                       std::uint64_t high, bool backward,
+                                                       const HiddenLines* hidden) const {
+    if (!hidden || hidden->Empty())
+        return Search(pattern, order, band, low, high, backward);
+    while (low <= high) {
+        const std::optional<std::uint64_t> found = Search(pattern, order, band, low, high, backward);
+        if (!found || !hidden->Hides(CellFor(*found, order)))
+            return found;
+        if (!backward) {
+            low = hidden->KeyAfterRun(*found, order);
+        } else {
+            const std::optional<std::uint64_t> before = hidden->KeyBeforeRun(*found, order);
+            if (!before)
+                return std::nullopt;
+            high = *before;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Cell> SheetCells::Find(const FindPattern& pattern, const FindRequest& request,
+                                     FindPart part) const {
     if (pattern.MatchesNothing())
         return std::nullopt;
     const Area& area = request.area;
@@ -144,20 +167,27 @@ std::optional<Cell> SheetCells::Find(const FindPattern& pattern, const FindReque
     const std::uint64_t first = band.FirstKey();
     const std::uint64_t last = band.LastKey();
     const std::uint64_t start = KeyFor(request.after, order);
+    const auto search = [&](std::uint64_t low, std::uint64_t high) {
+        return SearchVisible(pattern, order, band, low, high, request.previous, request.passOver);
+    };
 
+    // Forward: after the start to the end of the area, then from its beginning up to the
+    // start itself, which is thus found last. Backward the same, mirrored.
     std::optional<std::uint64_t> found;
-    if (!request.previous) {
-        // After the start to the end of the area, then from its beginning up to the start
-        // itself, which is thus found last.
-        if (start < last)
-            found = Search(pattern, order, band, start + 1, last, false);
-        if (!found)
-            found = Search(pattern, order, band, first, start, false);
+    const bool afterStart = part == FindPart::AfterStart || part == FindPart::Wrapping;
+    const bool upToStart = part == FindPart::UpToStart || part == FindPart::Wrapping;
+    if (part == FindPart::Whole) {
+        found = search(first, last);
+    } else if (!request.previous) {
+        if (afterStart && start < last)
+            found = search(start + 1, last);
+        if (!found && upToStart)
+            found = search(first, start);
     } else {
-        if (start > first)
-            found = Search(pattern, order, band, first, start - 1, true);
-        if (!found)
-            found = Search(pattern, order, band, start, last, true);
+        if (afterStart && start > first)
+            found = search(first, start - 1);
+        if (!found && upToStart)
+            found = search(start, last);
     }
     if (!found)
         return std::nullopt;

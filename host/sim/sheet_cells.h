@@ -12,6 +12,7 @@
 
 #include "cell_order.h"
 #include "find_pattern.h"
+#include "hidden_lines.h"
 #include "text_table.h"
 
 namespace tarvex::sim::detail {
@@ -22,12 +23,18 @@ struct CommonText {
     std::u16string text;
 };
 
+/// Which cells of the area a Find visits, in its direction: those after the start cell to
+/// the end of the area, those from the beginning of the area up to the start cell itself,
+/// both (the wrap-around of one area), or the whole area.
+enum class FindPart { AfterStart, UpToStart, Wrapping, Whole };
+
 /// One Find over an area.
 struct FindRequest {
     Area area;
     Cell after; // a cell of `area`; the scan starts after it and wraps around
     bool byColumns = false;
     bool previous = false;
+    const HiddenLines* passOver = nullptr; // cells in these rows and columns never match
 };
 
 class SheetCells {
@@ -46,8 +53,10 @@ public:
     std::vector<Cell> NonEmptyCellList(const Area& area) const;
     CommonText TextOf(const Area& area) const;
 
-    /// The first cell after `request.after` (wrapping around) that matches, or nothing.
-    std::optional<Cell> Find(const FindPattern& pattern, const FindRequest& request) const;
+    /// The first cell of `part` that matches, or nothing; by default the first after
+    /// `request.after`, wrapping around.
+    std::optional<Cell> Find(const FindPattern& pattern, const FindRequest& request,
+                             FindPart part = FindPart::Wrapping) const;
 
     /// Calls visit(row, text) for each non-empty cell of `column`, top to bottom.
     template <class Visit>
@@ -68,6 +77,11 @@ private:
 
     std::optional<std::uint64_t> Search(const FindPattern& pattern, Order order, const Band& band,
                                         std::uint64_t low, std::uint64_t high, bool backward) const;
+    /// As Search, passing over the cells of hidden rows and columns a run at a time.
+    std::optional<std::uint64_t> SearchVisible(const FindPattern& pattern, Order order,
+                                               const Band& band, std::uint64_t low,
+                                               std::uint64_t high, bool backward,
+                                               const HiddenLines* hidden) const;
 
     ChunkedSequence<Stored> m_byRows;    // keys in row order
     ChunkedSequence<Stored> m_byColumns; // keys in column order

@@ -466,18 +466,72 @@ ComPtr<IConnectionPoint> MakeServerPoint(IConnectionPointContainer* container,
 // ---------------------------------------------------------------------------------------
 // Client side: COM objects seen as seam objects.
 
+host::HResult QueryComObject(IUnknown* object, host::Unknown* self, const host::Guid& iid,
+                             void** answer);
+
+class ClientIdentity;
+std::unordered_map<IUnknown*, ClientIdentity*>& ClientIdentities() {
+    static std::unordered_map<IUnknown*, ClientIdentity*> identities;
+    return identities;
+}
+
+// What the client adapters of one real COM object answer for IUnknown: one seam object per
+// COM identity while it lives, so that two adapters of the same object (the sheet of an
+// event and the active sheet, say) answer the same pointer, as COM's own objects do.
+class ClientIdentity final : public host::RefCounted<host::Unknown> {
+public:
+    explicit ClientIdentity(IUnknown* identity) : m_identity(identity) {
+        ClientIdentities().emplace(identity, this);
+    }
+    ~ClientIdentity() override { ClientIdentities().erase(m_identity.Get()); }
+    ClientIdentity(const ClientIdentity&) = delete;
+    ClientIdentity& operator=(const ClientIdentity&) = delete;
+
+    host::HResult QueryInterface(const host::Guid& iid, void** answer) override {
+        try {
+            return QueryComObject(m_identity.Get(), this, iid, answer);
+        } catch (...) {
+            return ResultOf(std::current_exception());
+        }
+    }
+
+private:
+    ComPtr<IUnknown> m_identity;
+};
+
+// The seam identity of a real COM object: its IUnknown, asked afresh as COM requires.
+host::HResult QueryIdentity(IUnknown* object, void** answer) {
+    ComPtr<IUnknown> identity;
+    const HRESULT result = object->QueryInterface(IID_IUnknown, identity.PutVoid());
+    if (FAILED(result))
+        return result;
+    if (!identity)
+        return host::hr::NoInterface;
+    ClientIdentity* known = nullptr;
+    if (const auto it = ClientIdentities().find(identity.Get()); it != ClientIdentities().end())
+        known = it->second;
+    host::Ref<ClientIdentity> answered =
+        known ? host::Ref<ClientIdentity>(known) : host::MakeRef<ClientIdentity>(identity.Get());
+    *answer = static_cast<host::Unknown*>(answered.Detach());
+    return host::hr::Ok;
+}
+
 // Answers the seam's QueryInterface for a real COM object by the seam's rule: IUnknown is
-// the adapter itself, connection points get their adapters, and every other interface is an
-// automation interface, wrapped (or unwrapped) as a Dispatch.
+// the object's identity (see ClientIdentity), connection points get their adapters, and every
+// other interface is an automation interface, wrapped (or unwrapped) as a Dispatch. `self`
+// is the identity object itself when it asks.
 host::HResult QueryComObject(IUnknown* object, host::Unknown* self, const host::Guid& iid,
                              void** answer) {
     if (!answer)
         return host::hr::Pointer;
     *answer = nullptr;
     if (iid == host::iid::Unknown) {
-        self->AddRef();
-        *answer = self;
-        return host::hr::Ok;
+        if (dynamic_cast<ClientIdentity*>(self)) {
+            self->AddRef();
+            *answer = self;
+            return host::hr::Ok;
+        }
+        return QueryIdentity(object, answer);
     }
     ComPtr<IUnknown> found;
     const HRESULT result = object->QueryInterface(ToGuid(iid), found.PutVoid());

@@ -496,6 +496,26 @@ TEST_F(OfficeHost, StartsFromItsRegistrationAndGuardsTheRoadOfOneEntry) {
     ShutDown();
 }
 
+TEST_F(OfficeHost, OnlyTheSheetInFrontOfTheUserIsChecked) {
+    ASSERT_TRUE(StartTracking());
+    // A second sheet: its events reach the add-in's sink by their ids and change nothing.
+    excel.NewSheet();
+    excel.GoToSheet(u"Sheet1");
+    excel.SetText({3, 2}, u"abc");
+    excel.SetText(u"Sheet2", {3, 2}, u"abc");
+
+    // A macro writing Sheet2 raises no prompt; the user's entry on Sheet1 does, which needs
+    // the changed sheet and the active sheet known as one object through real COM.
+    AnswerEvery prompts(L"Information", L"No");
+    excel.Write(u"Sheet2", {{7, 2, 7, 2}}, u"abc");
+    excel.TypeInto({7, 2}, u"abc");
+    prompts.Finish();
+    EXPECT_FALSE(prompts.Forced());
+    EXPECT_EQ(prompts.texts,
+              std::vector<std::wstring>{L"Entered value is duplicate of cell B3. Go to cell B3?"});
+    ShutDown();
+}
+
 TEST_F(OfficeHost, OnExcel2003TheBarsTrackButtonSwitchesTrackingThroughItsClickEvent) {
     ASSERT_NO_FATAL_FAILURE(ConnectToExcel2003());
     ASSERT_EQ(extensibility->OnStartupComplete(nullptr), S_OK);

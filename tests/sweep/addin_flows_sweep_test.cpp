@@ -99,6 +99,7 @@ TEST(FaultSweep, StartUpOnTheCommandBar) {
 TEST(FaultSweep, DuplicateEntryAnsweredYes) {
     SweepFlow<AddinWorld> flow = AddinFlow("duplicate entry");
     struct Entry {
+        host::Ref<host::Dispatch> sheet;
         host::Ref<host::Dispatch> target;
     };
     auto entry = std::make_shared<Entry>();
@@ -107,16 +108,16 @@ TEST(FaultSweep, DuplicateEntryAnsweredYes) {
         world.excel.SetText({3, 2}, u"abc");
         world.Click(world.GroupControl(0));
         world.desktop.SetModalHandler([](host::Form&) { return host::modal_result::Yes; });
-        entry->target = host::excel::Application(world.excel.Application())
-                            .GetRange(host::Variant(u"B7"))
-                            .Object();
+        const host::excel::Application excel(world.excel.Application());
+        entry->sheet = excel.ActiveSheet();
+        entry->target = excel.GetRange(host::Variant(u"B7")).Object();
     };
     flow.run = [entry](AddinWorld& world) {
         const auto scope = world.Enter(kSheetChangePhase);
         world.excel.SetText({7, 2}, u"abc");
         // As Excel raises SheetChange(Sh, Target): COM order, last argument first.
         std::vector<host::Variant> arguments{host::Variant(entry->target),
-                                             host::Variant::Nothing()};
+                                             host::Variant(entry->sheet)};
         for (const host::Ref<host::Dispatch>& sink : world.excel.AdvisedSinks()) {
             const host::DispParams params{arguments.data(), nullptr, 2, 0};
             host::Variant result;

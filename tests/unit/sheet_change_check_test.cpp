@@ -122,8 +122,10 @@ TEST_F(SheetChangeCheck, RoadOfOneEntry) {
     for (const auto& call : excel.Calls())
         members.push_back(call.member);
     const std::vector<std::string> expected = {
-        // the guards and the changed range's text, column and row
-        "Application.ActiveWorkbook", "Range.Text", "Range.Text", "Range.Column", "Range.Row",
+        // the guards (the change is on the sheet in front of the user) and the changed
+        // range's text, column and row
+        "Application.ActiveWorkbook", "Application.ActiveSheet", "Range.Text", "Range.Text",
+        "Range.Column", "Range.Row",
         // the column search: found B3 in another row
         "Application.ActiveCell", "Application.ConvertFormula", "Application.Range",
         "Range.EntireColumn", "Range.Find", "Range.Row", "Range.Address",
@@ -272,6 +274,77 @@ TEST_F(SheetChangeCheck, ChangeOutsideTheStoredRangeMakesNoFind) {
 
     excel.SetText(At(u"B3"), u"abc");
     Type(u"B7", u"abc");
+    EXPECT_EQ(prompts, std::vector<std::u16string>{PromptFor(u"B3")});
+}
+
+TEST_F(SheetChangeCheck, OnlyTheSheetInFrontOfTheUserIsChecked) {
+    excel.NewSheet(); // Sheet2, then back to Sheet1
+    excel.GoToSheet(u"Sheet1");
+    TrackOn();
+    excel.SetText(At(u"B3"), u"abc");
+    excel.SetText(u"Sheet2", At(u"B4"), u"abc");
+
+    // A macro writing Sheet2 while Sheet1 is in front: nothing is searched or shown.
+    excel.ClearCalls();
+    excel.Write(u"Sheet2", {Span(u"B7")}, u"abc");
+    EXPECT_EQ(Finds(), 0u);
+    EXPECT_TRUE(prompts.empty());
+    EXPECT_EQ(excel.ActiveSheetName(), u"Sheet1");
+
+    // Writing the sheet in front of the user is checked as typing is; on Sheet2 its own
+    // cells are the ones searched.
+    excel.Write(u"", {Span(u"B8")}, u"abc");
+    excel.GoToSheet(u"Sheet2");
+    Type(u"B9", u"abc");
+    EXPECT_EQ(prompts, (std::vector<std::u16string>{PromptFor(u"B3"), PromptFor(u"B4")}));
+}
+
+TEST_F(SheetChangeCheck, AStoredRangeOnAnotherSheetOverlapsNothingThere) {
+    settings::TOptions options(registry);
+    options.SetActiveColumn(false);
+    options.SetColumnSelectedRange(true);
+    excel.Select(Span(u"B1:B20")); // on Sheet1
+    TrackOn();
+    excel.NewSheet();
+    excel.SetText(At(u"B3"), u"abc");
+    excel.SetText(At(u"D7"), u"abc");
+    Type(u"B7", u"abc");
+    EXPECT_EQ(excel.CallCount("Application.Intersect"), 0u);
+    EXPECT_EQ(prompts, std::vector<std::u16string>{PromptFor(u"D7")}) << "the row still counts";
+}
+
+TEST_F(SheetChangeCheck, TextsTooLongForFindAreNotSearched) {
+    TrackOn();
+    const std::u16string longest(255, u'a');
+    excel.SetText(At(u"B3"), longest);
+    excel.SetText(At(u"B4"), longest + u'a');
+    Type(u"B7", longest);
+    EXPECT_EQ(prompts, std::vector<std::u16string>{PromptFor(u"B3")});
+
+    Type(u"B8", longest + u'a');
+    EXPECT_EQ(Finds(), 0u);
+    Type(u"B9", std::u16string(128, u'*')); // 256 characters once escaped
+    EXPECT_EQ(Finds(), 0u);
+    EXPECT_EQ(prompts.size(), 1u);
+}
+
+TEST_F(SheetChangeCheck, HiddenRowsAndSeveralAreas) {
+    TrackOn();
+    excel.SetText(At(u"B3"), u"abc");
+    excel.HideRows({}, 2, 4); // a filter hides the earlier entry
+    Type(u"B7", u"abc");
+    EXPECT_TRUE(prompts.empty());
+
+    // A stored range of two areas: an entry in the second meets one in the first.
+    settings::TOptions options(registry);
+    options.SetActiveColumn(false);
+    options.SetColumnSelectedRange(true);
+    options.SetTrackRows(false);
+    excel.UnhideAll({});
+    excel.Select({Span(u"B1:B5"), Span(u"D1:D9")});
+    module->TrackClick(*module); // off, and on again with the new range
+    TrackOn();
+    Type(u"D8", u"abc");
     EXPECT_EQ(prompts, std::vector<std::u16string>{PromptFor(u"B3")});
 }
 

@@ -167,6 +167,63 @@ TEST(SimEvents, NewWorkbookDeactivatesTheOldOneFirst) {
     EXPECT_EQ(excel.ActiveSheetName(), u"Sheet1");
 }
 
+TEST(SimEvents, NewSheetsAndSheetTabsRaiseTheSheetEvents) {
+    SimExcel excel;
+    excel.AddWorkbook(u"Book1", {u"Sheet1", u"Data"});
+    auto sink = host::MakeRef<EventSink>();
+    testing::Advise(excel, sink.Get());
+    const auto sheetName = [](const Variant& sheet) {
+        return testing::Get(sheet.ToObject(), worksheet::Name).ToString();
+    };
+
+    // A new sheet goes after the active one and takes the next free number.
+    excel.NewSheet();
+    excel.NewSheet(u"My Sheet");
+    EXPECT_EQ(excel.SheetNames(),
+              (std::vector<std::u16string>{u"Sheet1", u"Sheet3", u"My Sheet", u"Data"}));
+    EXPECT_EQ(excel.ActiveSheetName(), u"My Sheet");
+    ASSERT_EQ(Ids(*sink), (std::vector<host::DispId>{
+                              events::SheetDeactivate, events::WorkbookNewSheet,
+                              events::SheetActivate, events::SheetDeactivate,
+                              events::WorkbookNewSheet, events::SheetActivate}));
+    EXPECT_EQ(sheetName(sink->events[0].comOrderValues[0]), u"Sheet1");
+    // WorkbookNewSheet(Wb, Sh) arrives last argument first.
+    EXPECT_EQ(sheetName(sink->events[1].comOrderValues[0]), u"Sheet3");
+    EXPECT_EQ(NameOf(sink->events[1].comOrderValues[1]), u"Book1");
+    EXPECT_EQ(sheetName(sink->events[5].comOrderValues[0]), u"My Sheet");
+    EXPECT_EQ(testing::CodeOf([&] { excel.NewSheet(u"data"); }), host::hr::InvalidArg);
+
+    // A tab click: the old sheet first; no event for the sheet already in front, and no
+    // workbook event at all.
+    sink->events.clear();
+    excel.GoToSheet(u"data");
+    excel.GoToSheet(u"Data");
+    ASSERT_EQ(Ids(*sink), (std::vector<host::DispId>{events::SheetDeactivate, events::SheetActivate}));
+    EXPECT_EQ(sheetName(sink->events[0].comOrderValues[0]), u"My Sheet");
+    EXPECT_EQ(sheetName(sink->events[1].comOrderValues[0]), u"Data");
+    EXPECT_EQ(testing::CodeOf([&] { excel.GoToSheet(u"Nowhere"); }), host::hr::InvalidArg);
+}
+
+TEST(SimEvents, AProgramWritingCellsRaisesTheirSheetsChangeAndMovesNothing) {
+    SimExcel excel;
+    excel.AddWorkbook(u"Book1", {u"Sheet1", u"Sheet2"});
+    excel.Select({3, 3, 4, 4});
+    auto sink = host::MakeRef<EventSink>();
+    testing::Advise(excel, sink.Get());
+
+    excel.Write(u"Sheet2", {{7, 2, 7, 2}, {1, 5, 2, 5}}, u"abc");
+    ASSERT_EQ(Ids(*sink), std::vector<host::DispId>{events::SheetChange});
+    const Range target(sink->events[0].comOrderValues[0].ToObject());
+    EXPECT_EQ(target.Address(xlA1), u"$B$7,$E$1:$E$2");
+    EXPECT_EQ(testing::Get(sink->events[0].comOrderValues[1].ToObject(), worksheet::Name).ToString(),
+              u"Sheet2");
+    EXPECT_EQ(excel.Text(u"Sheet2", {2, 5}), u"abc");
+    EXPECT_EQ(excel.Text({7, 2}), u"") << "the active sheet is not written";
+    EXPECT_EQ(excel.ActiveSheetName(), u"Sheet1");
+    EXPECT_EQ(excel.SelectedArea(), (Area{3, 3, 4, 4}));
+    EXPECT_EQ(excel.ActiveCell(), (Cell{3, 3}));
+}
+
 TEST(SimEvents, ASinkThatUnadvisesDuringAnEventGetsNoMore) {
     SimExcel excel;
     excel.AddWorkbook(u"Book1");

@@ -229,6 +229,51 @@ TEST_F(SimFind, BadArgumentsFailAsExcelDoes) {
                                   Variant::Missing(), Variant::Missing(), Variant(u"down")});
     EXPECT_EQ(outcome.code, host::hr::DispTypeMismatch);
     EXPECT_EQ(outcome.argErr, 0u); // the last argument passed is first in COM's order
+
+    // What longer than Excel takes fails at What, after escaping as given.
+    Put(u"B3", std::u16string(255, u'x'));
+    EXPECT_EQ(Find(u"B:B", std::u16string(255, u'x'), u"B2"), u"$B$3");
+    outcome = testing::InvokeRaw(*column.Object(), host::excel::range::Find, host::invoke::Method,
+                                 {Variant(std::u16string(256, u'x')), Variant::Missing()});
+    EXPECT_EQ(outcome.code, host::hr::DispTypeMismatch);
+    EXPECT_EQ(outcome.argErr, 1u);
+}
+
+TEST_F(SimFind, ValuesPassOverHiddenRowsAndColumnsFormulasDoNot) {
+    for (const auto* cell : {u"B2", u"B4", u"B5", u"B9", u"D9", u"F9"})
+        Put(cell, u"x");
+    excel.HideRows({}, 3, 5);
+    excel.HideRows({}, 7, 7);
+    excel.HideColumns({}, 4, 5);
+    EXPECT_EQ(Find(u"B:B", u"x", u"B2"), u"$B$9");
+    EXPECT_EQ(FindNext(u"B:B", u"B9"), u"$B$2");
+    EXPECT_EQ(Find(u"B:B", u"x", u"B9", xlWhole, xlByRows, false, xlPrevious), u"$B$2");
+    EXPECT_EQ(Find(u"B:B", u"*", u"B2"), u"$B$9"); // scanned as well as looked up
+    EXPECT_EQ(Find(u"9:9", u"x", u"B9", xlWhole, xlByColumns), u"$F$9");
+    EXPECT_EQ(Find(u"A1:F9", u"x", u"F9"), u"$B$2");
+    const auto formulas = RangeAt(excel, u"B:B").Find(Variant(u"x"), RangeAt(excel, u"B2"),
+                                                      xlFormulas, xlWhole, xlByRows, xlNext,
+                                                      false, false);
+    EXPECT_EQ(AddressOf(formulas), u"$B$4");
+    excel.UnhideAll({});
+    EXPECT_EQ(Find(u"B:B", u"x", u"B2"), u"$B$4");
+}
+
+TEST_F(SimFind, SeveralAreasAreSearchedInTheirOrderAndWrapAround) {
+    for (const auto* cell : {u"A2", u"C3", u"C9", u"E1"})
+        Put(cell, u"x");
+    const std::u16string_view areas = u"C1:C10,A1:A5,E1";
+    EXPECT_EQ(Find(areas, u"x", u"C3"), u"$C$9");
+    EXPECT_EQ(FindNext(areas, u"C9"), u"$A$2");
+    EXPECT_EQ(FindNext(areas, u"A2"), u"$E$1");
+    EXPECT_EQ(FindNext(areas, u"E1"), u"$C$3");
+    EXPECT_EQ(Find(areas, u"x", u"A2", xlWhole, xlByRows, false, xlPrevious), u"$C$9");
+    EXPECT_EQ(Find(areas, u"x", u"C3", xlWhole, xlByRows, false, xlPrevious), u"$E$1");
+    // Without After the search starts after the first area's top-left cell.
+    EXPECT_EQ(AddressOf(RangeAt(excel, areas).Find(Variant(u"x"), Range(), xlValues, xlWhole,
+                                                   xlByRows, xlNext, false, false)),
+              u"$C$3");
+    EXPECT_EQ(Find(u"C1:C2,A1", u"x", u"C1"), u""); // only its areas are searched
 }
 
 } // namespace

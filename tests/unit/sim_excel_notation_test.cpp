@@ -123,7 +123,9 @@ TEST_F(SimNotation, ApplicationRangeTakesA1Texts) {
     EXPECT_EQ(testing::Get(sheet.ToObject(), worksheet::Name).ToString(), u"My Sheet");
 
     const auto excelError = host::MakeHResult(0x800A03EC);
-    for (const auto* bad : {u"A0", u"XFE1", u"A1:B", u"A1,B2", u"Nowhere!A1", u"R7C3"})
+    // The union operator lists areas.
+    EXPECT_EQ(RangeAt(excel, u"A1,B2:C3").Address(xlA1), u"$A$1,$B$2:$C$3");
+    for (const auto* bad : {u"A0", u"XFE1", u"A1:B", u"A1,", u",B2", u"Nowhere!A1", u"R7C3"})
         EXPECT_EQ(testing::CodeOf([&] { RangeAt(excel, bad); }), excelError);
 }
 

@@ -124,6 +124,9 @@ TEST(SimObjects, TextIsTheCommonTextOrNull) {
     EXPECT_TRUE(RangeAt(excel, u"A1:C1").Text().IsNull()); // an empty cell displays ""
     EXPECT_EQ(RangeAt(excel, u"D:D").Text(), Variant(u""));
     EXPECT_TRUE(RangeAt(excel, u"A:A").Text().IsNull());
+    // Several areas: the text every cell of every area shows.
+    EXPECT_EQ(RangeAt(excel, u"A1,B1:B1,A2").Text(), Variant(u"x"));
+    EXPECT_TRUE(RangeAt(excel, u"A1,B2").Text().IsNull());
 }
 
 TEST(SimObjects, IntersectGivesTheOverlapOrNothing) {
@@ -140,6 +143,16 @@ TEST(SimObjects, IntersectGivesTheOverlapOrNothing) {
     EXPECT_EQ(testing::CodeOf([&] { app.Intersect(RangeAt(excel, u"B2"), Range()); }), excelError);
     const Range other = RangeAt(excel, u"Sheet2!B2");
     EXPECT_EQ(testing::CodeOf([&] { app.Intersect(RangeAt(excel, u"B2"), other); }), excelError);
+
+    // Several areas: the overlaps of each area with each, as one range of several areas.
+    const Range areas = RangeAt(excel, u"A1:A10,C1:C10");
+    EXPECT_EQ(app.Intersect(areas, RangeAt(excel, u"C7")).Address(xlA1), u"$C$7");
+    EXPECT_FALSE(app.Intersect(areas, RangeAt(excel, u"B7")));
+    EXPECT_EQ(app.Intersect(areas, RangeAt(excel, u"5:6,9:9")).Address(xlA1),
+              u"$A$5:$A$6,$A$9,$C$5:$C$6,$C$9");
+    EXPECT_EQ(areas.Row(), 1);
+    EXPECT_EQ(RangeAt(excel, u"C3:C4,A1").Column(), 3) << "the first area's";
+    EXPECT_EQ(Get(areas.Object(), host::excel::range::Count).ToInt32(), 20);
 }
 
 TEST(SimObjects, ApplicationAnswersWhatIsActive) {
@@ -160,6 +173,10 @@ TEST(SimObjects, ApplicationAnswersWhatIsActive) {
     excel.Select({2, 2, 4, 3});
     EXPECT_EQ(app.ActiveCell().Address(xlA1), u"$B$2");
     EXPECT_EQ(Range(app.Selection()).Address(xlA1), u"$B$2:$C$4");
+    excel.Select({{1, 1, 10, 1}, {1, 3, 10, 3}});
+    EXPECT_EQ(app.ActiveCell().Address(xlA1), u"$A$1");
+    EXPECT_EQ(Range(app.Selection()).Address(xlA1), u"$A$1:$A$10,$C$1:$C$10");
+    EXPECT_EQ(Range(app.Selection()).Address(xlR1C1), u"R1C1:R10C1,R1C3:R10C3");
     excel.SelectNothing();
     EXPECT_FALSE(app.Selection());
     EXPECT_FALSE(excel.SelectedArea());

@@ -148,6 +148,40 @@ sim::Area ParseRangeRef(std::u16string_view text) {
     throw fail();
 }
 
+namespace {
+// Splits off the sheet name; a malformed quoted name is a ScriptError.
+std::u16string_view SheetAndReference(std::u16string_view text, std::u16string& sheet) {
+    std::optional<std::u16string> name;
+    std::u16string_view reference;
+    if (!sim::SplitSheetName(text, name, reference) || (name && name->empty()))
+        throw ScriptError("'" + host::Utf16ToUtf8(text) +
+                          "' names no sheet (write it like Sheet2!B3 or 'My Sheet'!B3)");
+    sheet = name.value_or(std::u16string());
+    return reference;
+}
+} // namespace
+
+SheetCell ParseSheetCell(std::u16string_view text) {
+    SheetCell result;
+    result.cell = ParseCellRef(SheetAndReference(text, result.sheet));
+    return result;
+}
+
+SheetRange ParseSheetRange(std::u16string_view text, bool severalAreas) {
+    SheetRange result;
+    std::u16string_view reference = SheetAndReference(text, result.sheet);
+    for (;;) {
+        const std::size_t comma = reference.find(u',');
+        if (comma != std::u16string_view::npos && !severalAreas)
+            throw ScriptError("'" + host::Utf16ToUtf8(text) +
+                              "': this command takes one range, not several");
+        result.areas.push_back(ParseRangeRef(reference.substr(0, comma)));
+        if (comma == std::u16string_view::npos)
+            return result;
+        reference.remove_prefix(comma + 1);
+    }
+}
+
 std::string Quoted(std::u16string_view text) {
     std::string quoted = "\"";
     for (char c : host::Utf16ToUtf8(text)) {

@@ -171,14 +171,20 @@ void Session::Report(std::string_view call, const framework::TadxCallOutcome& ou
 }
 
 std::string Session::HelpText() {
-    return "Commands (REF is a cell like B7; RANGE is A1:C10, B:B, 7:7 or a cell):\n"
+    return "Commands (REF is a cell like B7; RANGE is A1:C10, B:B, 7:7 or a cell; either may\n"
+           "name a sheet, Sheet2!B7 or 'My Sheet'!A1:A9, else it is on the active sheet):\n"
            "  put REF TEXT        set a cell, no event\n"
            "  type REF TEXT       type into REF and press Enter (the add-in checks it)\n"
            "  fill RANGE TEXT     one text into every cell of RANGE at once\n"
            "  paste RANGE TEXT... one text per cell, row by row\n"
            "  clear RANGE         empty RANGE\n"
-           "  select RANGE        select RANGE      select chart   select a chart\n"
+           "  write RANGE TEXT    a program (a macro, a link) writes TEXT into every cell\n"
+           "  select RANGE[,RANGE...]  select RANGE (several areas with commas)\n"
+           "  select chart        select a chart\n"
            "  activate REF        make REF the active cell\n"
+           "  hide ROWS|COLUMNS   hide rows (3:5) or columns (B:C)    unhide   show them all\n"
+           "  new-sheet [NAME]    add a worksheet after the active one and go to it\n"
+           "  sheet NAME          go to the worksheet NAME\n"
            "  new-workbook        open a new workbook\n"
            "  close-workbook      close the active workbook\n"
            "  track               the Track command: tracking on or off (click Track)\n"
@@ -220,8 +226,28 @@ bool Session::Run(std::string_view line) {
         PasteCommand(words);
     } else if (command == "clear") {
         ClearCommand(words);
+    } else if (command == "write") {
+        WriteCommand(words);
     } else if (command == "select") {
         SelectCommand(words);
+    } else if (command == "hide") {
+        HideCommand(words);
+    } else if (command == "unhide") {
+        ExpectCount(words, 1, "unhide");
+        RequireWorkbook();
+        m_excel.UnhideAll({});
+    } else if (command == "new-sheet") {
+        if (words.size() > 2)
+            Malformed("usage: new-sheet [NAME]");
+        RequireWorkbook();
+        if (words.size() == 2 && SheetExists(words[1]))
+            throw ScriptError("new-sheet: the workbook has a sheet '" + Utf8(words[1]) + "'");
+        m_excel.NewSheet(words.size() == 2 ? words[1] : std::u16string());
+        m_out << "sheet: " << Utf8(m_excel.ActiveSheetName()) << '\n';
+    } else if (command == "sheet") {
+        ExpectCount(words, 2, "sheet NAME");
+        GoToSheet(words[1]);
+        m_out << "sheet: " << Utf8(m_excel.ActiveSheetName()) << '\n';
     } else if (command == "activate") {
         ActivateCommand(words);
     } else if (command == "new-workbook") {
@@ -259,44 +285,71 @@ void Session::RequireWorkbook() const {
         throw ScriptError("no workbook is open (try new-workbook)");
 }
 
+bool Session::SheetExists(std::u16string_view name) const {
+    for (const std::u16string& sheet : m_excel.SheetNames()) {
+        if (sim::TextsEqual(sheet, name, false))
+            return true;
+    }
+    return false;
+}
+
+void Session::RequireSheet(std::u16string_view name) const {
+    RequireWorkbook();
+    if (!name.empty() && !SheetExists(name))
+        throw ScriptError("the workbook has no sheet '" + Utf8(name) + "'");
+}
+
+void Session::GoToSheet(std::u16string_view name) {
+    RequireSheet(name);
+    if (!name.empty())
+        m_excel.GoToSheet(name);
+}
+
 void Session::Put(const std::vector<std::u16string>& words) {
     ExpectCount(words, 3, "put REF TEXT");
-    const sim::Cell cell = ParseCellRef(words[1]);
-    RequireWorkbook();
-    m_excel.SetText(cell, words[2]);
+    const SheetCell where = ParseSheetCell(words[1]);
+    RequireSheet(where.sheet);
+    m_excel.SetText(where.sheet, where.cell, words[2]);
 }
 
 void Session::TypeCommand(const std::vector<std::u16string>& words) {
     ExpectCount(words, 3, "type REF TEXT");
-    const sim::Cell cell = ParseCellRef(words[1]);
-    RequireWorkbook();
-    m_excel.TypeInto(cell, words[2]);
+    const SheetCell where = ParseSheetCell(words[1]);
+    GoToSheet(where.sheet);
+    m_excel.TypeInto(where.cell, words[2]);
 }
 
 void Session::FillCommand(const std::vector<std::u16string>& words) {
     ExpectCount(words, 3, "fill RANGE TEXT");
-    const sim::Area area = ParseRangeRef(words[1]);
-    RequireWorkbook();
-    m_excel.Fill(area, words[2]);
+    const SheetRange where = ParseSheetRange(words[1]);
+    GoToSheet(where.sheet);
+    m_excel.Fill(where.areas.front(), words[2]);
 }
 
 void Session::PasteCommand(const std::vector<std::u16string>& words) {
     if (words.size() < 3)
         Malformed("usage: paste RANGE TEXT...");
-    const sim::Area area = ParseRangeRef(words[1]);
-    const std::size_t cells = CellCount(area);
+    const SheetRange where = ParseSheetRange(words[1]);
+    const std::size_t cells = CellCount(where.areas.front());
     if (words.size() - 2 != cells)
         Malformed("paste " + Utf8(words[1]) + " needs " + std::to_string(cells) +
                   " texts, one per cell; got " + std::to_string(words.size() - 2));
-    RequireWorkbook();
-    m_excel.Paste(area, std::vector<std::u16string>(words.begin() + 2, words.end()));
+    GoToSheet(where.sheet);
+    m_excel.Paste(where.areas.front(), std::vector<std::u16string>(words.begin() + 2, words.end()));
 }
 
 void Session::ClearCommand(const std::vector<std::u16string>& words) {
     ExpectCount(words, 2, "clear RANGE");
-    const sim::Area area = ParseRangeRef(words[1]);
-    RequireWorkbook();
-    m_excel.Clear(area);
+    const SheetRange where = ParseSheetRange(words[1]);
+    GoToSheet(where.sheet);
+    m_excel.Clear(where.areas.front());
+}
+
+void Session::WriteCommand(const std::vector<std::u16string>& words) {
+    ExpectCount(words, 3, "write RANGE TEXT");
+    const SheetRange where = ParseSheetRange(words[1], true);
+    RequireSheet(where.sheet);
+    m_excel.Write(where.sheet, where.areas, words[2]);
 }
 
 void Session::SelectCommand(const std::vector<std::u16string>& words) {
@@ -306,16 +359,32 @@ void Session::SelectCommand(const std::vector<std::u16string>& words) {
         m_excel.SelectChart();
         return;
     }
-    const sim::Area area = ParseRangeRef(words[1]);
-    RequireWorkbook();
-    m_excel.Select(area);
+    const SheetRange where = ParseSheetRange(words[1], true);
+    GoToSheet(where.sheet);
+    m_excel.Select(where.areas);
+}
+
+void Session::HideCommand(const std::vector<std::u16string>& words) {
+    ExpectCount(words, 2, "hide ROWS|COLUMNS (3:5 or B:C)");
+    const SheetRange where = ParseSheetRange(words[1]);
+    const sim::Area& area = where.areas.front();
+    const bool rows = area.left == 1 && area.right == host::excel::kMaxColumns;
+    const bool columns = area.top == 1 && area.bottom == host::excel::kMaxRows;
+    if (rows == columns)
+        Malformed("hide takes whole rows (3:5) or whole columns (B:C), not '" + Utf8(words[1]) +
+                  "'");
+    RequireSheet(where.sheet);
+    if (rows)
+        m_excel.HideRows(where.sheet, area.top, area.bottom);
+    else
+        m_excel.HideColumns(where.sheet, area.left, area.right);
 }
 
 void Session::ActivateCommand(const std::vector<std::u16string>& words) {
     ExpectCount(words, 2, "activate REF");
-    const sim::Cell cell = ParseCellRef(words[1]);
-    RequireWorkbook();
-    m_excel.ActivateCell(cell);
+    const SheetCell where = ParseSheetCell(words[1]);
+    GoToSheet(where.sheet);
+    m_excel.ActivateCell(where.cell);
 }
 
 void Session::TrackCommand() {
@@ -547,8 +616,8 @@ int Session::AnswerOptions(host::Form& form) {
 void Session::LoadCommand(const std::vector<std::u16string>& words) {
     if (words.size() != 2 && words.size() != 3)
         Malformed("usage: load FILE [REF]");
-    const sim::Cell origin = words.size() == 3 ? ParseCellRef(words[2]) : sim::Cell{1, 1};
-    RequireWorkbook();
+    const SheetCell origin = words.size() == 3 ? ParseSheetCell(words[2]) : SheetCell{};
+    RequireSheet(origin.sheet);
     const std::filesystem::path path(Utf8(words[1]));
     std::ifstream file(path, std::ios::binary);
     if (!file)
@@ -561,8 +630,8 @@ void Session::LoadCommand(const std::vector<std::u16string>& words) {
     }
     for (std::size_t r = 0; r < records.size(); ++r) {
         for (std::size_t c = 0; c < records[r].size(); ++c) {
-            const std::int64_t row = origin.row + static_cast<std::int64_t>(r);
-            const std::int64_t column = origin.column + static_cast<std::int64_t>(c);
+            const std::int64_t row = origin.cell.row + static_cast<std::int64_t>(r);
+            const std::int64_t column = origin.cell.column + static_cast<std::int64_t>(c);
             if (row > host::excel::kMaxRows || column > host::excel::kMaxColumns)
                 throw ScriptError(path.string() + ": line " + std::to_string(r + 1) +
                                   " reaches past the edge of the sheet");
@@ -570,8 +639,9 @@ void Session::LoadCommand(const std::vector<std::u16string>& words) {
     }
     for (std::size_t r = 0; r < records.size(); ++r) {
         for (std::size_t c = 0; c < records[r].size(); ++c)
-            m_excel.SetText({origin.row + static_cast<std::int32_t>(r),
-                             origin.column + static_cast<std::int32_t>(c)},
+            m_excel.SetText(origin.sheet,
+                            {origin.cell.row + static_cast<std::int32_t>(r),
+                             origin.cell.column + static_cast<std::int32_t>(c)},
                             records[r][c]);
     }
 }
@@ -579,12 +649,15 @@ void Session::LoadCommand(const std::vector<std::u16string>& words) {
 void Session::ShowCommand(const std::vector<std::u16string>& words) {
     if (words.size() > 2)
         Malformed("usage: show [RANGE]");
-    RequireWorkbook();
-    std::optional<sim::Area> area =
-        words.size() == 2 ? std::optional<sim::Area>(ParseRangeRef(words[1])) : m_excel.UsedArea();
+    const SheetRange where =
+        words.size() == 2 ? ParseSheetRange(words[1]) : SheetRange{};
+    RequireSheet(where.sheet);
+    const std::optional<sim::Area> area =
+        words.size() == 2 ? std::optional<sim::Area>(where.areas.front())
+                          : m_excel.UsedArea(where.sheet);
     if (!area)
         return;
-    for (const auto& [cell, text] : m_excel.NonEmptyCells(*area))
+    for (const auto& [cell, text] : m_excel.NonEmptyCells(where.sheet, *area))
         m_out << Utf8(sim::FormatA1(cell)) << ": " << Quoted(text) << '\n';
 }
 

@@ -65,7 +65,15 @@ private:
     void FillCommand(const std::vector<std::u16string>& words);
     void PasteCommand(const std::vector<std::u16string>& words);
     void ClearCommand(const std::vector<std::u16string>& words);
+    void WriteCommand(const std::vector<std::u16string>& words);
     void SelectCommand(const std::vector<std::u16string>& words);
+    void HideCommand(const std::vector<std::u16string>& words);
+    bool SheetExists(std::u16string_view name) const;
+    /// A ScriptError unless a workbook is open and `name` ("" for the active sheet) is one
+    /// of its sheets.
+    void RequireSheet(std::u16string_view name) const;
+    /// Goes to the sheet as the user does (its tab); "" stays on the active sheet.
+    void GoToSheet(std::u16string_view name);
     void ActivateCommand(const std::vector<std::u16string>& words);
     void TrackCommand();
     void AnswerCommand(const std::vector<std::u16string>& words);
