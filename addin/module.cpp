@@ -6,6 +6,7 @@
 
 #include "framework/command_bar.h"
 #include "framework/command_bar_button.h"
+#include "framework/command_bar_records.h"
 #include "framework/factory.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
@@ -305,8 +306,15 @@ void TAddInModule::adxCOMAddInModuleAddInInitialize(framework::TComponent& /*sen
         return;
     const std::string controls = addinKey + "\\Controls";
     const host::HResult deleted = Registry().DeleteTree(host::RegistryRoot::CurrentUser, controls);
-    if (deleted != host::hr::FileNotFound)
-        host::ThrowIfFailed(deleted, "Deleting " + controls);
+    if (host::Succeeded(deleted) || deleted == host::hr::FileNotFound)
+        return;
+    // A key that cannot even be read (access denied) holds no record this start could
+    // reuse, as the command bars' own start-up takes it: only records that stay within
+    // reach are worth a message at every start of Excel.
+    std::vector<std::u16string> records;
+    if (host::Failed(framework::ListRecordNames(*this, framework::record_key::Controls, records)))
+        return;
+    host::ThrowIfFailed(deleted, "Deleting " + controls);
 }
 
 void TAddInModule::adxCOMAddInModuleAddInFinalize(framework::TComponent& /*sender*/) {

@@ -234,11 +234,13 @@ void TadxCommandBar::ApplyBarProperties() {
 
 void TadxCommandBar::DeleteOrphanControls() {
     TadxCOMAddInModule& module = Module();
-    const std::optional<std::vector<std::u16string>> names =
-        RecordNames(module, record_key::Controls);
-    if (!names)
+    // A key that cannot be opened or listed (access denied) holds no record that start-up
+    // could act on, and telling the user at every start of Excel helps nobody; unregistration
+    // still fails on it (RecordNames).
+    std::vector<std::u16string> names;
+    if (host::Failed(ListRecordNames(module, record_key::Controls, names)))
         return;
-    for (const std::u16string& tag : *names) {
+    for (const std::u16string& tag : names) {
         bool defined = false;
         for (TComponent* component : module.CommandBarList()) {
             const auto* bar = dynamic_cast<const TadxCommandBar*>(component);

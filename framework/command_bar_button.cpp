@@ -220,7 +220,7 @@ void TadxCommandBarButton::ApplyGlyph() {
         }
     }
     try {
-        PaintFaceByClipboard(module.Desktop(), m_link, glyph);
+        PaintFaceByClipboard(module.Desktop(), module.ClipboardWindow(), m_link, glyph);
     } catch (const std::exception& error) {
         Report(error);
     }

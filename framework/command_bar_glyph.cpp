@@ -15,7 +15,7 @@ constexpr auto kPasteRetryDelay = std::chrono::milliseconds(10);
 
 void TSaveClipboard::Save() {
     m_saved.clear();
-    const std::unique_ptr<host::ClipboardSession> session = m_desktop->OpenClipboard();
+    const std::unique_ptr<host::ClipboardSession> session = m_desktop->OpenClipboard(m_owner);
     if (!session)
         return;
     for (const std::uint32_t format : session->Formats()) {
@@ -35,7 +35,7 @@ void TSaveClipboard::Save() {
 void TSaveClipboard::Restore() {
     if (m_saved.empty())
         return;
-    const std::unique_ptr<host::ClipboardSession> session = m_desktop->OpenClipboard();
+    const std::unique_ptr<host::ClipboardSession> session = m_desktop->OpenClipboard(m_owner);
     if (!session)
         return;
     session->Empty();
@@ -72,13 +72,14 @@ void PaintFaceByPicture(host::Desktop& desktop, const host::office::CommandBarCo
     button.SetMask(mask);
 }
 
-void PaintFaceByClipboard(host::Desktop& desktop, const host::office::CommandBarControl& button,
+void PaintFaceByClipboard(host::Desktop& desktop, host::WindowHandle owner,
+                          const host::office::CommandBarControl& button,
                           const host::Bitmap& glyph) {
-    TSaveClipboard saved(desktop);
+    TSaveClipboard saved(desktop, owner);
     saved.Save();
     try {
         bool placed = false;
-        if (const std::unique_ptr<host::ClipboardSession> session = desktop.OpenClipboard()) {
+        if (const std::unique_ptr<host::ClipboardSession> session = desktop.OpenClipboard(owner)) {
             session->Empty();
             session->SetBitmap(FaceOnBackground(glyph, desktop.ButtonFaceColor()));
             placed = true;

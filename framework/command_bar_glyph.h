@@ -20,8 +20,10 @@ namespace tarvex::framework {
 /// private GDI range) are not kept: their data are handles, not memory.
 class TSaveClipboard {
 public:
-    explicit TSaveClipboard(host::Desktop& desktop) noexcept
-        : m_desktop(&desktop) {}
+    /// Opens the clipboard for `owner`, the window that owns it again after Restore.
+    TSaveClipboard(host::Desktop& desktop, host::WindowHandle owner) noexcept
+        : m_desktop(&desktop)
+        , m_owner(owner) {}
 
     /// Copies every memory format on the clipboard; gives up silently while another program
     /// keeps the clipboard open. A format whose data cannot be read is left out.
@@ -36,6 +38,7 @@ public:
 
 private:
     host::Desktop* m_desktop;
+    host::WindowHandle m_owner;
     std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> m_saved;
 };
 
@@ -51,9 +54,10 @@ void PaintFaceByPicture(host::Desktop& desktop, const host::office::CommandBarCo
 
 /// The clipboard way: saves the clipboard, puts `glyph` on the button-face background on it
 /// and calls PasteFace (up to 11 attempts 10 ms apart), then restores the clipboard in every
-/// case. A clipboard that stays busy leaves the face unchanged. Throws Error when PasteFace
-/// keeps failing or the clipboard refuses the bitmap (after the restore).
-void PaintFaceByClipboard(host::Desktop& desktop, const host::office::CommandBarControl& button,
-                          const host::Bitmap& glyph);
+/// case; `owner` is the window that owns the clipboard throughout, without which the system
+/// takes no data. A clipboard that stays busy leaves the face unchanged. Throws Error when
+/// PasteFace keeps failing or the clipboard refuses the bitmap (after the restore).
+void PaintFaceByClipboard(host::Desktop& desktop, host::WindowHandle owner,
+                          const host::office::CommandBarControl& button, const host::Bitmap& glyph);
 
 } // namespace tarvex::framework

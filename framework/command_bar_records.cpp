@@ -57,29 +57,40 @@ void WriteRecord(const TadxCOMAddInModule& module, std::string_view subkey,
         "Recording " + host::Utf16ToUtf8(name));
 }
 
-std::optional<std::vector<std::u16string>> RecordNames(const TadxCOMAddInModule& module,
-                                                       std::string_view subkey) {
+host::HResult ListRecordNames(const TadxCOMAddInModule& module, std::string_view subkey,
+                              std::vector<std::u16string>& names) {
+    names.clear();
     const std::string path = SubkeyPath(module, subkey);
     if (path.empty())
-        return std::nullopt;
-    // Only a subkey that is not there means no records. One that cannot be opened still
-    // holds them: answering none would let unregistration report success, delete the
-    // records with the add-in key and leave their bars and controls in the host for good.
+        return host::hr::FileNotFound;
     std::unique_ptr<host::RegistryKey> key;
     const host::HResult opened = module.Registry().OpenKey(host::RegistryRoot::CurrentUser, path,
                                                            host::RegistryAccess::Read, key);
-    if (opened == host::hr::FileNotFound)
-        return std::nullopt;
-    host::ThrowIfFailed(opened, "Opening the add-in's records " + path);
+    if (host::Failed(opened))
+        return opened;
     if (!key)
-        throw host::Error(host::hr::Fail, "Opening the add-in's records " + path);
-    std::vector<std::string> names;
-    host::ThrowIfFailed(key->ValueNames(names), "Listing the add-in's records");
-    std::vector<std::u16string> result;
-    result.reserve(names.size());
-    for (const std::string& name : names)
-        result.push_back(host::Utf8ToUtf16(name));
-    return result;
+        return host::hr::Fail;
+    std::vector<std::string> values;
+    const host::HResult listed = key->ValueNames(values);
+    if (host::Failed(listed))
+        return listed;
+    names.reserve(values.size());
+    for (const std::string& name : values)
+        names.push_back(host::Utf8ToUtf16(name));
+    return host::hr::Ok;
+}
+
+std::optional<std::vector<std::u16string>> RecordNames(const TadxCOMAddInModule& module,
+                                                       std::string_view subkey) {
+    // Only a subkey that is not there means no records. One that cannot be opened still
+    // holds them: answering none would let unregistration report success, delete the
+    // records with the add-in key and leave their bars and controls in the host for good.
+    std::vector<std::u16string> names;
+    const host::HResult listed = ListRecordNames(module, subkey, names);
+    if (listed == host::hr::FileNotFound)
+        return std::nullopt;
+    host::ThrowIfFailed(listed, "Reading the add-in's records " + SubkeyPath(module, subkey));
+    return names;
 }
 
 void DeleteRecord(const TadxCOMAddInModule& module, std::string_view subkey,

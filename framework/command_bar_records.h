@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/result.h"
+
 namespace tarvex::framework {
 
 class TadxCOMAddInModule;
@@ -30,6 +32,11 @@ std::optional<std::int32_t> ReadRecord(const TadxCOMAddInModule& module, std::st
 /// when the registry refuses.
 void WriteRecord(const TadxCOMAddInModule& module, std::string_view subkey,
                  std::u16string_view name, std::int32_t counter);
+
+/// Lists the names recorded below `subkey` into `names`: hr::Ok; hr::FileNotFound when the
+/// key does not exist; the registry's failure when it is there but cannot be opened or listed.
+host::HResult ListRecordNames(const TadxCOMAddInModule& module, std::string_view subkey,
+                              std::vector<std::u16string>& names);
 
 /// The names recorded below `subkey`; nothing when the key does not exist. Throws Error when
 /// the key is there but cannot be opened or listed.

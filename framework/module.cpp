@@ -196,6 +196,14 @@ void TadxCOMAddInModule::CreateColorWindow() {
     m_colorWindow = std::make_unique<TadxNativeColorWindow>(*this);
 }
 
+host::WindowHandle TadxCOMAddInModule::ClipboardWindow() {
+    // A clipboard opened for no window has no owner once emptied, and Windows then refuses
+    // the face (and the user's data put back).
+    if (!m_clipboardWindow)
+        m_clipboardWindow = m_services.desktop.CreateMessageWindow(u"TadxClipboardWindow", u"", {});
+    return m_clipboardWindow->Handle();
+}
+
 void TadxCOMAddInModule::ReleaseHost() noexcept {
     if (m_hostEvents)
         m_hostEvents->Disconnect();

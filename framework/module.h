@@ -223,6 +223,9 @@ public:
     /// when its window class cannot be registered.
     void CreateColorWindow();
     TadxNativeColorWindow* ColorWindow() const noexcept { return m_colorWindow.get(); }
+    /// The hidden window that owns the clipboard while a button face goes through it: made on
+    /// first use and destroyed with the module. Throws Error when it cannot be made.
+    host::WindowHandle ClipboardWindow();
 
 protected:
     /// The run-time objects without the design.
@@ -270,6 +273,7 @@ private:
     std::vector<TadxEventSink*> m_eventSinks;
     std::vector<std::pair<std::string, TComponent*>> m_controlIdMap;
     std::unique_ptr<TadxNativeColorWindow> m_colorWindow;
+    std::unique_ptr<host::MessageWindow> m_clipboardWindow;
 };
 
 /// "<name> error: the add-in has fired an exception.\r\n<message>".

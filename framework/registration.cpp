@@ -271,8 +271,23 @@ void DeleteRecordedBars(TadxCOMAddInModule& module, const Records& records) {
     }
 }
 
-// Takes the add-in's bars and controls out of one host, which is started for the purpose
-// when it does not run; a host started here is told to quit again.
+// Whether a host started now would hold anything of the add-in's: temporary bars and
+// controls went when it last closed, so only what the records name and the module's bars
+// that are not temporary can still be there.
+bool OutlivesTheHost(const TadxCOMAddInModule& module, TadxOfficeHostApp host,
+                     const Records& records) {
+    if (!records.bars.empty() || !records.controls.empty())
+        return true;
+    for (std::size_t i = 0; i < module.ComponentCount(); ++i) {
+        const auto* bar = dynamic_cast<const TadxCommandBar*>(&module.Component(i));
+        if (bar && bar->SupportedApps().Contains(host) && !bar->Temporary())
+            return true;
+    }
+    return false;
+}
+
+// Takes the add-in's bars and controls out of one host. A host that does not run is started
+// for the purpose, and told to quit again, only when it would hold something to delete.
 void RemoveHostUserInterface(TadxCOMAddInModule& module, RegistrationHost& hosts,
                              TadxOfficeHostApp host, RegistrationScope scope) {
     const std::string path = AddinKeyOf(module, host);
@@ -287,8 +302,13 @@ void RemoveHostUserInterface(TadxCOMAddInModule& module, RegistrationHost& hosts
     const std::string_view progId = HostProgId(host);
     host::Ref<host::Dispatch> application = hosts.GetRunning(progId);
     const bool started = !application;
-    if (started)
+    if (started) {
+        // Starting the host costs seconds, loads every other add-in, may stop at one of its
+        // own start-up dialogs or fail outright: not for nothing to delete.
+        if (!OutlivesTheHost(module, host, records))
+            return;
         application = hosts.Start(progId);
+    }
     if (!application)
         throw Error(host::hr::Pointer, "The host application could not be reached");
     const host::ScopeExit release([&]() noexcept {

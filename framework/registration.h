@@ -93,9 +93,10 @@ std::u16string RunningHostsText(TadxHostAppSet running);
 /// Throws Error with one of the messages above; steps already done stay done.
 void RegisterAddin(const RegistrationContext& context);
 
-/// Removes the add-in's command bars and controls from every supported, installed host,
-/// then its add-in keys with their subkeys, then the COM class entries. Throws Error with
-/// one of the messages above; steps already done stay done.
+/// Removes the add-in's command bars and controls from every supported, installed host
+/// (one that does not run is started only when its records or the module's persistent bars
+/// say it holds any), then its add-in keys with their subkeys, then the COM class entries.
+/// Throws Error with one of the messages above; steps already done stay done.
 void UnregisterAddin(const RegistrationContext& context);
 
 } // namespace tarvex::framework

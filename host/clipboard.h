@@ -59,13 +59,15 @@ public:
     /// A copy of the global memory block that holds `format`; nothing when the format is
     /// not there, holds no memory (see IsGdiClipboardFormat) or its block is empty.
     virtual std::optional<std::vector<std::uint8_t>> Data(std::uint32_t format) = 0;
-    /// Empties the clipboard and makes this program its owner.
+    /// Empties the clipboard and makes the session's window its owner; a session opened for
+    /// no window leaves the clipboard without an owner.
     virtual void Empty() = 0;
     /// Puts a new movable, shareable memory block with `bytes` on the clipboard as `format`
-    /// (which must not be a GDI format).
+    /// (which must not be a GDI format). Only the owner's session can: the system refuses
+    /// data while the clipboard has another owner or none.
     virtual void SetData(std::uint32_t format, const std::vector<std::uint8_t>& bytes) = 0;
     /// Puts `bitmap` on the clipboard as a device-dependent bitmap (format 2), without its
-    /// transparency.
+    /// transparency; refused as SetData is.
     virtual void SetBitmap(const Bitmap& bitmap) = 0;
 };
 

@@ -101,9 +101,11 @@ public:
     virtual Ref<Dispatch> CreateMaskPicture(const Bitmap& bitmap) = 0;
     /// The system colour of button faces (COLOR_BTNFACE), as 0xRRGGBB.
     virtual std::uint32_t ButtonFaceColor() const = 0;
-    /// Opens the clipboard, trying up to 101 times 10 ms apart while another program holds
-    /// it open; null when it stays busy. The clipboard is closed when the session ends.
-    virtual std::unique_ptr<ClipboardSession> OpenClipboard() = 0;
+    /// Opens the clipboard for `owner`, trying up to 101 times 10 ms apart while another
+    /// program holds it open; null when it stays busy. The clipboard is closed when the
+    /// session ends. `owner` becomes the clipboard's owner when the session empties it; a
+    /// clipboard opened for no window (0) and emptied has no owner and takes no data.
+    virtual std::unique_ptr<ClipboardSession> OpenClipboard(WindowHandle owner) = 0;
 
     // Ribbon images: OLE pictures with per-pixel alpha, and icons.
 

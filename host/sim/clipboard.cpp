@@ -8,6 +8,7 @@ namespace tarvex::sim {
 
 void SimClipboard::Clear() {
     m_entries.clear();
+    m_owner = kOtherProgram;
 }
 
 void SimClipboard::Put(std::uint32_t format, Data data) {
@@ -19,11 +20,16 @@ void SimClipboard::Put(std::uint32_t format, Data data) {
         m_entries.push_back({format, std::move(data)});
 }
 
+void SimClipboard::PutByOtherProgram(std::uint32_t format, Data data) {
+    m_owner = kOtherProgram;
+    Put(format, std::move(data));
+}
+
 void SimClipboard::PutMemory(std::uint32_t format, std::vector<std::uint8_t> bytes) {
     if (host::IsGdiClipboardFormat(format))
         throw host::Error(host::hr::InvalidArg,
                           "Clipboard format " + std::to_string(format) + " holds a GDI object");
-    Put(format, std::move(bytes));
+    PutByOtherProgram(format, std::move(bytes));
 }
 
 void SimClipboard::PutText(std::u16string_view text) {
@@ -34,18 +40,18 @@ void SimClipboard::PutText(std::u16string_view text) {
     }
     bytes.push_back(0);
     bytes.push_back(0);
-    Put(host::clipboard_format::UnicodeText, std::move(bytes));
+    PutByOtherProgram(host::clipboard_format::UnicodeText, std::move(bytes));
 }
 
 void SimClipboard::PutBitmap(host::Bitmap bitmap) {
-    Put(host::clipboard_format::Bitmap, std::move(bitmap));
+    PutByOtherProgram(host::clipboard_format::Bitmap, std::move(bitmap));
 }
 
 void SimClipboard::PutGdiHandle(std::uint32_t format, std::uint32_t handle) {
     if (!host::IsGdiClipboardFormat(format))
         throw host::Error(host::hr::InvalidArg,
                           "Clipboard format " + std::to_string(format) + " holds memory");
-    Put(format, GdiHandle{handle});
+    PutByOtherProgram(format, GdiHandle{handle});
 }
 
 std::vector<std::uint32_t> SimClipboard::Formats() const {
@@ -70,7 +76,7 @@ std::optional<host::Bitmap> SimClipboard::GetBitmap() const {
     return std::get<host::Bitmap>(*data);
 }
 
-bool SimClipboard::TryOpen() noexcept {
+bool SimClipboard::TryOpen(host::WindowHandle window) noexcept {
     ++m_attempts;
     if (m_heldElsewhere > 0) {
         --m_heldElsewhere;
@@ -79,7 +85,29 @@ bool SimClipboard::TryOpen() noexcept {
     if (m_open)
         return false;
     m_open = true;
+    m_openedFor = window;
     return true;
+}
+
+void SimClipboard::EmptyAsOpener() {
+    if (!m_open)
+        throw host::Error(host::hr::AccessDenied, "The clipboard is not open");
+    m_entries.clear();
+    m_owner = m_openedFor;
+}
+
+void SimClipboard::PutAsOpener(std::uint32_t format, Data data) {
+    // Windows takes data only from the owner's window: a clipboard emptied while it was open
+    // for no window has no owner, and SetClipboardData fails.
+    if (!m_open || m_owner == 0 || m_owner != m_openedFor)
+        throw host::Error(host::hr::AccessDenied,
+                          "SetClipboardData: the clipboard is not owned by the window that "
+                          "opened it");
+    if (std::holds_alternative<std::vector<std::uint8_t>>(data) &&
+        host::IsGdiClipboardFormat(format))
+        throw host::Error(host::hr::InvalidArg,
+                          "Clipboard format " + std::to_string(format) + " holds a GDI object");
+    Put(format, std::move(data));
 }
 
 std::optional<std::vector<std::uint8_t>> SimClipboard::ReadMemory(std::uint32_t format) {

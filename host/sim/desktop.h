@@ -121,9 +121,9 @@ public:
     /// 0xF0F0F0 until set.
     std::uint32_t ButtonFaceColor() const override { return m_buttonFace; }
     void SetButtonFaceColor(std::uint32_t color) noexcept { m_buttonFace = color & 0xFFFFFF; }
-    /// Up to 101 attempts at the desktop's clipboard (no time passes between them); null
-    /// when every one finds it held.
-    std::unique_ptr<host::ClipboardSession> OpenClipboard() override;
+    /// Up to 101 attempts at the desktop's clipboard for `owner` (no time passes between
+    /// them); null when every one finds it held.
+    std::unique_ptr<host::ClipboardSession> OpenClipboard(host::WindowHandle owner) override;
     /// The desktop's clipboard, shared with whoever is given SharedClipboard().
     SimClipboard& Clipboard() noexcept { return *m_clipboard; }
     const std::shared_ptr<SimClipboard>& SharedClipboard() const noexcept { return m_clipboard; }

@@ -25,9 +25,9 @@ public:
     std::optional<std::vector<std::uint8_t>> Data(std::uint32_t format) override {
         return m_clipboard->ReadMemory(format);
     }
-    void Empty() override { m_clipboard->Clear(); }
+    void Empty() override { m_clipboard->EmptyAsOpener(); }
     void SetData(std::uint32_t format, const std::vector<std::uint8_t>& bytes) override {
-        m_clipboard->PutMemory(format, bytes);
+        m_clipboard->PutAsOpener(format, bytes);
     }
     void SetBitmap(const host::Bitmap& bitmap) override {
         if (bitmap.Empty())
@@ -36,7 +36,7 @@ public:
         opaque.transparentColor.reset();
         for (std::uint32_t& pixel : opaque.pixels)
             pixel &= 0x00FFFFFF;
-        m_clipboard->PutBitmap(std::move(opaque));
+        m_clipboard->PutAsOpener(host::clipboard_format::Bitmap, std::move(opaque));
     }
 
 private:
@@ -63,9 +63,9 @@ host::Ref<host::Dispatch> SimDesktop::CreateMaskPicture(const host::Bitmap& bitm
     return host::MakeRef<SimPicture>(MaskOf(bitmap), m_nextPicture++);
 }
 
-std::unique_ptr<host::ClipboardSession> SimDesktop::OpenClipboard() {
+std::unique_ptr<host::ClipboardSession> SimDesktop::OpenClipboard(host::WindowHandle owner) {
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-        if (m_clipboard->TryOpen())
+        if (m_clipboard->TryOpen(owner))
             return std::make_unique<SimClipboardSession>(m_clipboard);
     }
     return nullptr;

@@ -9,6 +9,7 @@
 #include "host/form.h"
 #include "host/text.h"
 #include "host/win/form_dialog.h"
+#include "host/win/handles.h"
 #include "host/win/visual_styles.h"
 
 namespace tarvex::win {
@@ -91,25 +92,25 @@ class HiddenWindow final : public host::MessageWindow {
 public:
     explicit HiddenWindow(host::MessageWindowHandler handler) : m_handler(std::move(handler)) {}
     ~HiddenWindow() override {
-        if (m_window) {
-            ::SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
-            ::DestroyWindow(m_window);
-        }
+        // Messages sent while the window is destroyed find no handler of a gone object.
+        if (m_window)
+            ::SetWindowLongPtrW(m_window.Get(), GWLP_USERDATA, 0);
     }
     HiddenWindow(const HiddenWindow&) = delete;
     HiddenWindow& operator=(const HiddenWindow&) = delete;
 
     host::WindowHandle Handle() const noexcept override {
-        return reinterpret_cast<host::WindowHandle>(m_window);
+        return reinterpret_cast<host::WindowHandle>(m_window.Get());
     }
 
     void Create(const std::wstring& className, const std::wstring& caption) {
-        m_window = ::CreateWindowExW(WS_EX_TOOLWINDOW, className.c_str(), caption.c_str(), WS_POPUP,
-                                     0, 0, 0, 0, nullptr, nullptr, CurrentModule(), nullptr);
+        m_window.Reset(::CreateWindowExW(WS_EX_TOOLWINDOW, className.c_str(), caption.c_str(),
+                                         WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, CurrentModule(),
+                                         nullptr));
         if (!m_window)
             throw host::Error(host::FromWin32(::GetLastError()), "Error creating window");
-        ::SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        ::SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure));
+        ::SetWindowLongPtrW(m_window.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        ::SetWindowLongPtrW(m_window.Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure));
     }
 
 private:
@@ -129,7 +130,7 @@ private:
     }
 
     host::MessageWindowHandler m_handler;
-    HWND m_window = nullptr;
+    UniqueHwnd m_window;
 };
 } // namespace
 

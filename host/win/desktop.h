@@ -54,8 +54,8 @@ public:
 
     /// GetSysColor(COLOR_BTNFACE).
     std::uint32_t ButtonFaceColor() const override;
-    /// OpenClipboard without an owner window, 101 attempts 10 ms apart.
-    std::unique_ptr<host::ClipboardSession> OpenClipboard() override;
+    /// OpenClipboard for `owner`, 101 attempts 10 ms apart.
+    std::unique_ptr<host::ClipboardSession> OpenClipboard(host::WindowHandle owner) override;
 
     /// GetSystemDirectoryW, whatever its length. Throws Error when it fails.
     std::u16string SystemDirectory() const override;

@@ -67,9 +67,9 @@ public:
     Win32ClipboardSession(const Win32ClipboardSession&) = delete;
     Win32ClipboardSession& operator=(const Win32ClipboardSession&) = delete;
 
-    /// One attempt to open the clipboard for this session.
-    bool TryOpen() noexcept {
-        m_open = ::OpenClipboard(nullptr) != FALSE;
+    /// One attempt to open the clipboard for this session, associated with `owner`.
+    bool TryOpen(HWND owner) noexcept {
+        m_open = ::OpenClipboard(owner) != FALSE;
         return m_open;
     }
 
@@ -155,14 +155,14 @@ std::uint32_t Win32Desktop::ButtonFaceColor() const {
            (static_cast<std::uint32_t>(GetGValue(color)) << 8) | GetBValue(color);
 }
 
-std::unique_ptr<host::ClipboardSession> Win32Desktop::OpenClipboard() {
+std::unique_ptr<host::ClipboardSession> Win32Desktop::OpenClipboard(host::WindowHandle owner) {
     // The session exists before the clipboard opens, so nothing can fail between opening it
     // and handing over the duty to close it.
     auto session = std::make_unique<Win32ClipboardSession>();
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
         if (attempt > 0)
             ::Sleep(kOpenRetryMilliseconds);
-        if (session->TryOpen())
+        if (session->TryOpen(reinterpret_cast<HWND>(owner)))
             return session;
     }
     return nullptr;

@@ -159,6 +159,17 @@ TEST_F(AddinLifecycle, FirstStartOnExcel2003ShowsTheBarWithTrackUpAndEnabled) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(AddinLifecycle, AControlsKeyThatCannotBeReadIsNoErrorAtStartUp) {
+    registry.PutValue(host::RegistryRoot::CurrentUser,
+                      "Software\\Microsoft\\Office\\Excel\\AddIns\\qorvel.Tarvex\\Controls",
+                      "{OLD}", host::RegistryValue::FromDWord(1));
+    registry.FailEvery(sim::RegistryOperation::DeleteTree);
+    registry.FailEvery(sim::RegistryOperation::ValueNames);
+    Start(u"11.0");
+    EXPECT_EQ(messages, std::vector<std::u16string>{});
+    EXPECT_EQ(BarControls().size(), 10u);
+}
+
 TEST_F(AddinLifecycle, FirstStartOnTheRibbonHidesTheBarAndLeavesTrackEnabledAndUnpressed) {
     Start(u"16.0");
     const auto bar = Office().FindBar(u"Tarvex");

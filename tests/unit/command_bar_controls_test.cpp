@@ -163,6 +163,8 @@ TEST_F(ButtonFaces, Office2000TakesTheFaceFromTheClipboardAndTheUsersClipboardCo
     EXPECT_EQ(excel.Office().ShownFace(handle, 0), SeenOn(glyph, 0xC0C0C0))
         << "transparent pixels in the button-face colour";
     ExpectUserClipboardBack();
+    button.SetGlyph(glyph);
+    EXPECT_EQ(desktop.MessageWindowCaptions().size(), 1u) << "one window for every face";
 }
 
 TEST_F(ButtonFaces, ABusyClipboardLeavesFaceAndClipboardAlone) {
@@ -221,7 +223,8 @@ TEST(SaveClipboard, KeepsMemoryFormatsOnlyAndRestoresNothingWhenNothingWasSaved)
     clipboard.PutGdiHandle(cf::EnhancedMetafile, 3);
     clipboard.PutGdiHandle(cf::DisplayEnhancedMetafile, 4);
     clipboard.PutGdiHandle(cf::GdiObjectLast, 5);
-    TSaveClipboard saved(desktop);
+    const auto window = desktop.CreateMessageWindow(u"Owner", u"", {});
+    TSaveClipboard saved(desktop, window->Handle());
     saved.Save();
     EXPECT_TRUE(saved.Saved().empty());
     EXPECT_TRUE(clipboard.GdiReadsAsMemory().empty());
@@ -248,7 +251,7 @@ TEST(SaveClipboard, TheSimulatedClipboardCatchesGdiDataReadAsMemory) {
     // nothing and records it, which is what the tests above rely on.
     sim::SimDesktop desktop;
     desktop.Clipboard().PutGdiHandle(cf::Palette, 0x77);
-    const auto session = desktop.OpenClipboard();
+    const auto session = desktop.OpenClipboard(0);
     ASSERT_TRUE(session);
     EXPECT_FALSE(session->Data(cf::Palette));
     EXPECT_EQ(desktop.Clipboard().GdiReadsAsMemory(), std::vector<std::uint32_t>{cf::Palette});

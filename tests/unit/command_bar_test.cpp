@@ -269,6 +269,17 @@ TEST_F(PersistentItems, OrphanedControlsOfAnEarlierVersionAreDeletedWithTheirRec
         << "a defined control keeps its record";
 }
 
+TEST_F(PersistentItems, AControlsKeyThatCannotBeOpenedIsLeftAloneAndStartUpSaysNothing) {
+    Session(3);
+    WriteRecord(*module, record_key::Controls, u"{OLD-BUTTON}", 1);
+    excel.Office().Restart();
+    registry.FailEvery(sim::RegistryOperation::OpenKey);
+    Session(3);
+    registry.ClearFailures();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(ReadRecord(*module, record_key::Controls, u"{OLD-BUTTON}"), 1);
+}
+
 TEST_F(CommandBarModel, RemovalLeavesBuiltInBarsAndBarsHoldingOtherControls) {
     Connect();
     auto& standard = AddBar(u"Standard");

@@ -355,6 +355,25 @@ TEST_F(Unregistration, StartsExcelWhenNoneRunsAndQuitsItAfterwards) {
     EXPECT_FALSE(excel.Office().FindBar(u"Tarvex"));
 }
 
+TEST_F(Unregistration, StartsExcelOnlyForRecordsOrABarThatOutliveIt) {
+    hosts.running = false;
+    for (const std::string kept : {"", "\\CommandBars", "\\Controls", "bar"}) {
+        SCOPED_TRACE(kept);
+        customise = [kept](TadxCOMAddInModule& module) {
+            dynamic_cast<TadxCommandBar&>(module.Component(0)).SetTemporary(kept != "bar");
+        };
+        static_cast<void>(registry.DeleteTree(RegistryRoot::CurrentUser, kAddinKey));
+        RegisterAddin(Context());
+        if (kept.starts_with('\\'))
+            registry.PutValue(RegistryRoot::CurrentUser, kAddinKey + kept, "Old",
+                              RegistryValue::FromDWord(1));
+        hosts.failStart = kept.empty(); // a start would fail it
+        const int starts = hosts.starts;
+        UnregisterAddin(Context());
+        EXPECT_EQ(hosts.starts, starts + (kept.empty() ? 0 : 1));
+    }
+}
+
 TEST_F(Unregistration, HostCleanUpFailureLeavesTheKeysAndReportsIt) {
     hosts.running = false;
     hosts.failStart = true;

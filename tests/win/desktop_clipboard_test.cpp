@@ -107,12 +107,14 @@ protected:
     UniqueKernelHandle lock;
     bool locked = false;
     Win32Desktop desktop;
+    const std::unique_ptr<host::MessageWindow> ownWindow =
+        desktop.CreateMessageWindow(u"TarvexClipboardTest", u"", {});
     UINT privateFormat = 0;
 };
 
 TEST_F(RealClipboard, SavingKeepsMemoryFormatsOnlyAndRestoringPutsThemBack) {
     FillAsTheUser();
-    framework::TSaveClipboard saved(desktop);
+    framework::TSaveClipboard saved(desktop, ownWindow->Handle());
     saved.Save();
     std::vector<std::uint32_t> formats;
     for (const auto& entry : saved.Saved())
@@ -123,7 +125,7 @@ TEST_F(RealClipboard, SavingKeepsMemoryFormatsOnlyAndRestoringPutsThemBack) {
         EXPECT_FALSE(host::IsGdiClipboardFormat(format)) << format;
 
     {
-        const auto session = desktop.OpenClipboard();
+        const auto session = desktop.OpenClipboard(ownWindow->Handle());
         ASSERT_TRUE(session);
         session->Empty();
         session->SetBitmap(TestGlyph(0x112233));
@@ -136,7 +138,7 @@ TEST_F(RealClipboard, SavingKeepsMemoryFormatsOnlyAndRestoringPutsThemBack) {
 TEST_F(RealClipboard, ASessionPutsABitmapWithTheGlyphsColours) {
     const host::Bitmap glyph = TestGlyph(0x445566);
     {
-        const auto session = desktop.OpenClipboard();
+        const auto session = desktop.OpenClipboard(ownWindow->Handle());
         ASSERT_TRUE(session);
         session->Empty();
         session->SetBitmap(glyph);
@@ -168,12 +170,12 @@ TEST_F(RealClipboard, OpeningWaitsForAnotherHolderAndGivesUpWhenItStays) {
     });
     while (!opened)
         ::Sleep(1);
-    EXPECT_FALSE(desktop.OpenClipboard()) << "held all through the attempts";
+    EXPECT_FALSE(desktop.OpenClipboard(0)) << "held all through the attempts";
     std::thread releaser([&] {
         ::Sleep(50);
         release = true;
     });
-    EXPECT_TRUE(desktop.OpenClipboard()) << "a later attempt finds it free";
+    EXPECT_TRUE(desktop.OpenClipboard(0)) << "a later attempt finds it free";
     releaser.join();
     holder.join();
 }
@@ -190,7 +192,9 @@ TEST_F(RealClipboard, Office2000sFaceComesThroughTheClipboardAndTheUsersDataSurv
     sim::SimExcel excel;
     excel.SetVersion(u"9.0");
     // The simulated Office 2000 pastes what the real clipboard holds.
-    excel.Office().ReadClipboardThrough([]() -> std::optional<sim::SimBitmap> {
+    HWND owner = nullptr;
+    excel.Office().ReadClipboardThrough([&owner]() -> std::optional<sim::SimBitmap> {
+        owner = ::GetClipboardOwner();
         if (!::OpenClipboard(nullptr))
             throw host::Error(host::hr::AccessDenied, "The clipboard is held open");
         const host::Bitmap pixels = PixelsOf(static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP)));
@@ -229,6 +233,10 @@ TEST_F(RealClipboard, Office2000sFaceComesThroughTheClipboardAndTheUsersDataSurv
         ASSERT_EQ(face.pasted->pixels[i],
                   glyph.pixels[i] == 0xFF00FF ? background : glyph.pixels[i])
             << i;
+    ExpectTheUsersDataBack();
+    EXPECT_EQ(owner, reinterpret_cast<HWND>(module->ClipboardWindow())) << "not emptied ownerless";
+    module.reset();
+    EXPECT_FALSE(::IsWindow(owner)) << "the window goes with the module";
     ExpectTheUsersDataBack();
 }
 
