@@ -21,7 +21,6 @@
 
 namespace tarvex::addin {
 
-using host::Variant;
 namespace excel = host::excel;
 
 namespace {
@@ -379,10 +378,12 @@ void TAddInModule::ExcelAppEventsSheetChange(framework::TComponent& /*sender*/,
         if (!IsActiveSheet(sh))
             return;
 
-        // Excel gives Null for a range whose cells display different texts.
+        // Excel gives Null for a range whose cells display different texts. The text is
+        // read a second time once it is known not to be Null: a change costs a fixed count
+        // of host calls, which callers and measurements rely on.
         std::u16string text;
-        if (target && !target.Text().IsNull())
-            text = target.Text().ToString();
+        if (target && target.Text())
+            text = target.Text().value_or(std::u16string());
         if (Trimmed(text).empty())
             return;
 
@@ -418,11 +419,7 @@ bool TAddInModule::FindDuplicate(Axis axis, std::int32_t row, std::int32_t colum
     if (what.size() > excel::kMaxFindText)
         return false;
     const excel::Application& excel = Excel();
-    const excel::Range relativeTo = excel.ActiveCell();
-    const Variant a1 =
-        excel.ConvertFormula(Variant(host::Utf8ToUtf16(MakeR1C1Address(row, column))),
-                             excel::xlR1C1, excel::xlA1, relativeTo);
-    const excel::Range cell = excel.GetRange(Variant(a1.ToString()));
+    const excel::Range cell = RangeOfR1C1(MakeR1C1Address(row, column));
 
     const bool inStoredRange = axis == Axis::Column ? FColumnSelectedRange : FRowSelectedRange;
     // A stored range on another sheet holds none of this sheet's cells (Excel's Intersect
@@ -440,7 +437,7 @@ bool TAddInModule::FindDuplicate(Axis axis, std::int32_t row, std::int32_t colum
         return axis == Axis::Column ? found.Row() == row : found.Column() == column;
     };
     excel::Range found =
-        area.Find(Variant(what), cell, excel::xlValues, excel::xlWhole,
+        area.Find(what, cell, excel::xlValues, excel::xlWhole,
                   axis == Axis::Column ? excel::xlByRows : excel::xlByColumns, excel::xlNext,
                   FCaseSensitive, true);
     if (!found)
@@ -456,12 +453,17 @@ bool TAddInModule::FindDuplicate(Axis axis, std::int32_t row, std::int32_t colum
     return true;
 }
 
-void TAddInModule::ReportDuplicate(const excel::Range& target, const std::string& address) {
+excel::Range TAddInModule::RangeOfR1C1(const std::string& address) const {
+    // Application.Range reads A1 references only: the address goes through ConvertFormula,
+    // relative to the active cell, first.
     const excel::Application& excel = Excel();
     const excel::Range relativeTo = excel.ActiveCell();
-    const Variant a1 = excel.ConvertFormula(Variant(host::Utf8ToUtf16(address)), excel::xlR1C1,
-                                            excel::xlA1, relativeTo);
-    const excel::Range found = excel.GetRange(Variant(a1.ToString()));
+    return excel.GetRange(excel.ConvertFormula(host::Utf8ToUtf16(address), excel::xlR1C1,
+                                               excel::xlA1, relativeTo));
+}
+
+void TAddInModule::ReportDuplicate(const excel::Range& target, const std::string& address) {
+    const excel::Range found = RangeOfR1C1(address);
     std::u16string shown = found.Address(excel::xlA1);
     std::erase(shown, u'$');
     const std::u16string message =

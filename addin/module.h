@@ -197,6 +197,8 @@ private:
     /// Hands "<folder>qorvel.chm::/<topic>" to the help engine, if there is one.
     void OpenHelpText(const std::string& fileAndTopic) const noexcept;
     void ReportDuplicate(const host::excel::Range& target, const std::string& address);
+    /// The cell or range at an R1C1 address of the active sheet.
+    host::excel::Range RangeOfR1C1(const std::string& address) const;
     bool FindDuplicateInColumn(std::int32_t row, std::int32_t column, std::string& address,
                                const std::u16string& text);
     bool FindDuplicateInRow(std::int32_t row, std::int32_t column, std::string& address,

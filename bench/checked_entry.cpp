@@ -20,7 +20,7 @@ CheckedEntry::CheckedEntry(FilledSheet& filled, Line tracked, bool tracking)
         module->TrackClick(*module);
     const host::excel::Application app(sheet.excel.Application());
     changedSheet = app.ActiveSheet();
-    target = app.GetRange(host::Variant(sim::FormatA1(sheet.entry))).Object();
+    target = app.GetRange(sim::FormatA1(sheet.entry)).Object();
 }
 
 void CheckedEntry::Check() {

@@ -41,18 +41,14 @@ TadxCallOutcome GuardAddinCall(std::string_view progId,
     try {
         body();
         return outcome;
-    } catch (const host::Error& error) {
-        outcome.code = error.Code() < 0 ? error.Code() : host::hr::Unexpected;
-        outcome.description = host::Utf8ToUtf16(error.Message());
-    } catch (const std::exception& error) {
-        outcome.code = host::hr::Unexpected;
+    } catch (...) {
+        const host::CaughtFailure failure = host::CatchCurrentFailure(host::hr::Unexpected);
+        outcome.code = failure.code;
         try {
-            outcome.description = host::Utf8ToUtf16(error.what());
+            outcome.description = host::Utf8ToUtf16(failure.message);
         } catch (...) {
             // A message that cannot be converted is left out; the code still tells.
         }
-    } catch (...) {
-        outcome.code = host::hr::Unexpected;
     }
     try {
         outcome.source = host::Utf8ToUtf16(progId);
@@ -111,7 +107,6 @@ void TadxAddin::Connect(const host::Ref<host::Dispatch>& application) {
     if (!m_module)
         throw host::Error(host::hr::Unexpected, "The add-in module could not be created.");
     m_module->SetHostApplication(host::Variant(application));
-    m_module->SetAddinObject(this);
     m_module->SetFactory(&m_factory);
 }
 
@@ -138,7 +133,7 @@ void TadxAddin::StartUp() {
     AdoptMainWindow();
 
     // The add-in key stays open for the whole connection.
-    module.AddinRegistry() = CreateAddinKey(module.Registry(), module.GetAddinKey());
+    module.SetAddinRegistry(CreateAddinKey(module.Registry(), module.GetAddinKey()));
     ReadStartMode();
     module.ReadColorScheme();
     module.SetHostCommandBars(module.GetHostCommandBars());
@@ -209,11 +204,7 @@ void TadxAddin::WriteFirstStartDone() {
 
 void TadxAddin::RaiseGuarded(const std::function<void(TadxCOMAddInModule&)>& raise) {
     TadxCOMAddInModule& module = RequireModule();
-    try {
-        raise(module);
-    } catch (const std::exception& error) {
-        module.HandleError(error);
-    }
+    module.Guard([&] { raise(module); });
 }
 
 TadxCallOutcome TadxAddin::OnBeginShutdown() noexcept {
@@ -270,7 +261,7 @@ TadxCallOutcome TadxAddin::CTPFactoryAvailable(const host::Ref<host::Dispatch>& 
 void TadxAddin::DestroyModule() noexcept {
     if (!m_module)
         return;
-    m_module->AddinRegistry().reset();
+    m_module->SetAddinRegistry(nullptr);
     m_module.reset();
 }
 

@@ -1,11 +1,10 @@
 #include "framework/app_events.h"
 
-#include <optional>
-#include <vector>
+#include <tuple>
 
 #include "framework/errors.h"
 #include "framework/module.h"
-#include "framework/server_objects.h"
+#include "host/automation.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
 
@@ -24,11 +23,7 @@ TadxHostInterfaceRecord& ExcelHostInterface() noexcept {
 // TadxEventDispatch
 
 TadxEventDispatch::TadxEventDispatch(TadxCustomEvents* component, const host::Guid& eventsIid) noexcept
-    : m_component(component), m_eventsIid(eventsIid) {
-    ServerObjectCreated();
-}
-
-TadxEventDispatch::~TadxEventDispatch() { ServerObjectDestroyed(); }
+    : m_component(component), m_eventsIid(eventsIid) {}
 
 host::HResult TadxEventDispatch::QueryInterface(const host::Guid& iid, void** object) {
     // The event interface is answered with the same IDispatch: Excel calls it by DISPID.
@@ -36,33 +31,6 @@ host::HResult TadxEventDispatch::QueryInterface(const host::Guid& iid, void** ob
                              {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
                               host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
                               host::InterfaceOffer::Of<host::Dispatch>(m_eventsIid, this)});
-}
-
-std::uint32_t TadxEventDispatch::AddRef() {
-    if (m_component)
-        ++m_component->m_comRefCount;
-    return ++m_refCount;
-}
-
-std::uint32_t TadxEventDispatch::Release() {
-    if (m_component)
-        --m_component->m_comRefCount;
-    const std::uint32_t left = --m_refCount;
-    // While the component lives it frees this object; an orphan frees itself.
-    if (left == 0 && !m_component)
-        delete this;
-    return left;
-}
-
-bool TadxEventDispatch::Orphan() noexcept {
-    m_component = nullptr;
-    // The component's own reference goes now.
-    const std::uint32_t left = --m_refCount;
-    if (left == 0) {
-        delete this;
-        return true;
-    }
-    return false;
 }
 
 host::HResult TadxEventDispatch::GetTypeInfoCount(std::uint32_t& count) {
@@ -79,64 +47,15 @@ host::HResult TadxEventDispatch::GetIDsOfNames(const host::Guid&, std::span<cons
     return host::hr::NotImpl;
 }
 
-namespace {
-// The arguments of an event in declaration order: positional ones reversed (COM lists the
-// last first), named ones at the position their id gives. Nothing when a named id falls
-// outside the argument list or two arguments claim one position.
-std::optional<std::vector<Variant>> DeclarationOrder(const host::DispParams& params) {
-    const std::uint32_t count = params.argCount;
-    if (count > 0 && !params.args)
-        return std::nullopt;
-    const std::uint32_t named = params.namedCount;
-    if (named > count || (named > 0 && !params.namedIds))
-        return std::nullopt;
-    std::vector<Variant> args(count);
-    std::vector<bool> taken(count, false);
-    const std::uint32_t positional = count - named;
-    for (std::uint32_t i = 0; i < positional; ++i) {
-        args[i] = params.args[count - 1 - i];
-        taken[i] = true;
-    }
-    for (std::uint32_t i = 0; i < named; ++i) {
-        const host::DispId position = params.namedIds[i];
-        if (position < 0 || static_cast<std::uint32_t>(position) >= count || taken[position])
-            return std::nullopt;
-        args[position] = params.args[i];
-        taken[position] = true;
-    }
-    return args;
-}
-} // namespace
-
 host::HResult TadxEventDispatch::Invoke(host::DispId member, const host::Guid&, std::uint32_t,
                                         host::InvokeFlags, const host::DispParams& params,
                                         Variant*, host::ExcepInfo*, std::uint32_t*) {
-    if (!m_component)
-        return host::hr::Ok;
-    std::optional<std::vector<Variant>> args = DeclarationOrder(params);
-    if (!args)
+    // A call whose arguments are not laid out as COM lays them out delivers nothing.
+    const host::DispArgs args(params);
+    if (!m_component || !args.WellFormed())
         return host::hr::Ok;
     TadxCustomEvents& component = *m_component;
-    try {
-        component.DeliverEvent(member, *args);
-    } catch (const std::exception& error) {
-        component.Module().HandleError(error);
-    } catch (...) {
-        component.Module().HandleError(host::Error(host::hr::Unexpected, "Unknown exception"));
-    }
-    // A by-reference argument that the handler replaced (rather than wrote through) is
-    // copied back into Excel's own argument.
-    for (std::uint32_t i = 0; i < params.argCount; ++i) {
-        const Variant& original = params.args[i];
-        if (!original.Is(Variant::Kind::ByRef))
-            continue;
-        const std::uint32_t position = i < params.namedCount
-                                           ? static_cast<std::uint32_t>(params.namedIds[i])
-                                           : params.argCount - 1 - i;
-        Variant& delivered = (*args)[position];
-        if (!delivered.Is(Variant::Kind::ByRef))
-            original.Target() = delivered;
-    }
+    component.Module().Guard([&] { component.DeliverEvent(member, args); });
     return host::hr::Ok;
 }
 
@@ -145,12 +64,12 @@ host::HResult TadxEventDispatch::Invoke(host::DispId member, const host::Guid&, 
 
 TadxCustomEvents::TadxCustomEvents(TComponent* owner, TadxHostInterfaceRecord& hostInterface,
                                    std::string className)
-    : TComponent(owner), m_hostInterface(hostInterface), m_module(nullptr), m_dispatch(nullptr) {
+    : TComponent(owner), m_hostInterface(hostInterface), m_module(nullptr) {
     m_module = dynamic_cast<TadxCOMAddInModule*>(owner);
     if (!m_module)
         throw WrongOwnerError(className, owner ? owner->ClassName() : "nil");
     ++m_hostInterface.instanceCount;
-    m_dispatch = new TadxEventDispatch(this, m_hostInterface.eventsIid);
+    m_dispatch = host::MakeRef<TadxEventDispatch>(this, m_hostInterface.eventsIid);
 }
 
 TadxCustomEvents::~TadxCustomEvents() {
@@ -160,7 +79,7 @@ TadxCustomEvents::~TadxCustomEvents() {
     --m_hostInterface.instanceCount;
 }
 
-void TadxCustomEvents::DeliverEvent(host::DispId, std::span<Variant>) {}
+void TadxCustomEvents::DeliverEvent(host::DispId, const host::DispArgs&) {}
 
 host::Ref<host::ConnectionPoint>
 TadxCustomEvents::FindEventPoint(host::Dispatch& application) const noexcept {
@@ -182,7 +101,7 @@ void TadxCustomEvents::Advise(host::Dispatch& application) noexcept {
     try {
         const host::Ref<host::ConnectionPoint> point = FindEventPoint(application);
         std::uint32_t cookie = 0;
-        if (point && host::Succeeded(point->Advise(m_dispatch, cookie)))
+        if (point && host::Succeeded(point->Advise(m_dispatch.Get(), cookie)))
             m_cookie = cookie;
     } catch (...) {
         // A failed advise leaves the component unconnected, silently.
@@ -206,29 +125,124 @@ void TadxCustomEvents::Unadvise(host::Dispatch& application) noexcept {
 
 namespace {
 using Object = TadxExcelAppEvents::Object;
+using host::DispArgs;
 
-// An object argument asked for `iid`; nothing stays nothing.
-Object As(const Variant& arg, const host::Guid& iid) {
-    const Object object = arg.ToObject();
-    if (!object)
-        return nullptr;
-    Object converted = host::QueryAs<host::Dispatch>(object.Get(), iid);
+// How one declared argument of an event reaches its handler. Arguments are read only when a
+// handler is assigned, in declaration order.
+struct ObjectArg {
+    std::uint32_t position;
+    const host::Guid* iid; // the interface the event declares; null passes the object on
+};
+struct BoolArg {
+    std::uint32_t position;
+};
+struct IntArg {
+    std::uint32_t position;
+};
+struct TextArg {
+    std::uint32_t position;
+};
+/// Excel's by-reference Cancel: what the handler stores in it is what Excel sees.
+struct CancelArg {
+    std::uint32_t position;
+};
+
+constexpr ObjectArg Wb(std::uint32_t position) { return {position, &excel::iid::Workbook}; }
+constexpr ObjectArg Wn(std::uint32_t position) { return {position, &excel::iid::Window}; }
+constexpr ObjectArg Target(std::uint32_t position) { return {position, &excel::iid::Range}; }
+constexpr ObjectArg Plain(std::uint32_t position) { return {position, nullptr}; }
+
+// An object argument asked for its interface ("Interface not supported" when it does not
+// answer it); nothing stays nothing.
+Object Read(const DispArgs& args, ObjectArg arg) {
+    const Object object = args.At(arg.position)->ToObject();
+    if (!object || !arg.iid)
+        return object;
+    Object converted = host::QueryAs<host::Dispatch>(object.Get(), *arg.iid);
     if (!converted)
         throw host::Error(host::hr::NoInterface, "Interface not supported");
     return converted;
 }
-
-// An object argument passed on as it came.
-Object Plain(const Variant& arg) { return arg.ToObject(); }
-
-// Runs `handler` with a Boolean that is Excel's by-reference argument `arg`: what the
-// handler stores there is what Excel sees.
-template <class Handler>
-void WithCancel(Variant& arg, Handler&& handler) {
-    bool cancel = arg.ToBool();
-    handler(cancel);
-    arg.Deref() = Variant(cancel);
+bool Read(const DispArgs& args, BoolArg arg) { return args.At(arg.position)->ToBool(); }
+std::int32_t Read(const DispArgs& args, IntArg arg) { return args.At(arg.position)->ToInt32(); }
+std::u16string Read(const DispArgs& args, TextArg arg) {
+    return args.At(arg.position)->ToString();
 }
+
+struct CancelValue {
+    const Variant& argument;
+    bool value;
+};
+CancelValue Read(const DispArgs& args, CancelArg arg) {
+    const Variant& argument = *args.At(arg.position);
+    return {argument, argument.ToBool()};
+}
+
+template <class T>
+T& Pass(T& value) {
+    return value;
+}
+bool& Pass(CancelValue& cancel) { return cancel.value; }
+
+template <class T>
+void HandBack(const T&) {}
+void HandBack(const CancelValue& cancel) { host::WriteBack(cancel.argument, Variant(cancel.value)); }
+
+// Calls `handler`, when one is assigned, with the component and the arguments `readers`
+// read, then hands a by-reference Cancel back to Excel.
+template <class Handler, class... Readers>
+void Fire(const Handler& handler, TComponent& sender, const DispArgs& args, Readers... readers) {
+    if (!handler)
+        return;
+    std::tuple values{Read(args, readers)...};
+    std::apply([&](auto&... value) { handler(sender, Pass(value)...); }, values);
+    std::apply([](const auto&... value) { (HandBack(value), ...); }, values);
+}
+
+using Events = TadxExcelAppEvents;
+
+// One row per event of Excel's AppEvents: its id, how many arguments it declares, and the
+// call of its handler.
+struct EventRow {
+    host::DispId id;
+    std::uint32_t arguments;
+    void (*deliver)(Events& events, const DispArgs& args);
+};
+
+namespace ev = excel::events;
+constexpr EventRow kEvents[] = {
+    {ev::WindowResize, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWindowResize, e, a, Wb(0), Wn(1)); }},
+    {ev::WindowActivate, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWindowActivate, e, a, Wb(0), Wn(1)); }},
+    {ev::WindowDeactivate, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWindowDeactivate, e, a, Wb(0), Wn(1)); }},
+    {ev::SheetSelectionChange, 2, [](Events& e, const DispArgs& a) { Fire(e.OnSheetSelectionChange, e, a, Plain(0), Target(1)); }},
+    {ev::SheetBeforeDoubleClick, 3, [](Events& e, const DispArgs& a) { Fire(e.OnSheetBeforeDoubleClick, e, a, Plain(0), Target(1), CancelArg{2}); }},
+    {ev::SheetBeforeRightClick, 3, [](Events& e, const DispArgs& a) { Fire(e.OnSheetBeforeRightClick, e, a, Plain(0), Target(1), CancelArg{2}); }},
+    {ev::SheetActivate, 1, [](Events& e, const DispArgs& a) { Fire(e.OnSheetActivate, e, a, Plain(0)); }},
+    {ev::SheetDeactivate, 1, [](Events& e, const DispArgs& a) { Fire(e.OnSheetDeactivate, e, a, Plain(0)); }},
+    {ev::SheetCalculate, 1, [](Events& e, const DispArgs& a) { Fire(e.OnSheetCalculate, e, a, Plain(0)); }},
+    {ev::SheetChange, 2, [](Events& e, const DispArgs& a) { Fire(e.OnSheetChange, e, a, Plain(0), Target(1)); }},
+    {ev::NewWorkbook, 1, [](Events& e, const DispArgs& a) { Fire(e.OnNewWorkbook, e, a, Wb(0)); }},
+    {ev::WorkbookOpen, 1, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookOpen, e, a, Wb(0)); }},
+    {ev::WorkbookActivate, 1, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookActivate, e, a, Wb(0)); }},
+    {ev::WorkbookDeactivate, 1, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookDeactivate, e, a, Wb(0)); }},
+    {ev::WorkbookBeforeClose, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookBeforeClose, e, a, Wb(0), CancelArg{1}); }},
+    {ev::WorkbookBeforeSave, 3, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookBeforeSave, e, a, Wb(0), BoolArg{1}, CancelArg{2}); }},
+    {ev::WorkbookBeforePrint, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookBeforePrint, e, a, Wb(0), CancelArg{1}); }},
+    {ev::WorkbookNewSheet, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookNewSheet, e, a, Wb(0), Plain(1)); }},
+    {ev::WorkbookAddinInstall, 1, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookAddinInstall, e, a, Wb(0)); }},
+    {ev::WorkbookAddinUninstall, 1, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookAddinUninstall, e, a, Wb(0)); }},
+    {ev::SheetFollowHyperlink, 2, [](Events& e, const DispArgs& a) { Fire(e.OnSheetFollowHyperlink, e, a, Plain(0), ObjectArg{1, &excel::iid::Hyperlink}); }},
+    {ev::SheetPivotTableUpdate, 2, [](Events& e, const DispArgs& a) { Fire(e.OnSheetPivotTableUpdate, e, a, Plain(0), ObjectArg{1, &excel::iid::PivotTable}); }},
+    {ev::WorkbookPivotTableCloseConnection, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookPivotTableCloseConnection, e, a, Wb(0), ObjectArg{1, &excel::iid::PivotTable}); }},
+    {ev::WorkbookPivotTableOpenConnection, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookPivotTableOpenConnection, e, a, Wb(0), ObjectArg{1, &excel::iid::PivotTable}); }},
+    {ev::WorkbookSync, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookSync, e, a, Wb(0), IntArg{1}); }},
+    {ev::WorkbookBeforeXmlImport, 5, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookBeforeXmlImport, e, a, Wb(0), Plain(1), TextArg{2}, BoolArg{3}, CancelArg{4}); }},
+    {ev::WorkbookAfterXmlImport, 4, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookAfterXmlImport, e, a, Wb(0), Plain(1), BoolArg{2}, IntArg{3}); }},
+    {ev::WorkbookBeforeXmlExport, 4, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookBeforeXmlExport, e, a, Wb(0), Plain(1), TextArg{2}, CancelArg{3}); }},
+    {ev::WorkbookAfterXmlExport, 4, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookAfterXmlExport, e, a, Wb(0), Plain(1), TextArg{2}, IntArg{3}); }},
+    {ev::WorkbookRowsetComplete, 4, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookRowsetComplete, e, a, Wb(0), TextArg{1}, TextArg{2}, BoolArg{3}); }},
+    {ev::AfterCalculate, 0, [](Events& e, const DispArgs& a) { Fire(e.OnAfterCalculate, e, a); }},
+};
 } // namespace
 
 TadxExcelAppEvents::TadxExcelAppEvents(TComponent* owner, std::string name)
@@ -264,180 +278,15 @@ void TadxExcelAppEvents::Disconnect() noexcept {
     m_application = nullptr;
 }
 
-void TadxExcelAppEvents::DeliverEvent(host::DispId dispid, std::span<Variant> args) {
-    namespace ev = excel::events;
-    // Each event reads only the arguments it declares, and only when Excel passed them all.
-    const auto has = [&](std::size_t count) { return args.size() >= count; };
-    TComponent& sender = *this;
-    switch (dispid) {
-    case ev::WindowResize:
-        if (OnWindowResize && has(2))
-            OnWindowResize(sender, As(args[0], excel::iid::Workbook), As(args[1], excel::iid::Window));
-        break;
-    case ev::WindowActivate:
-        if (OnWindowActivate && has(2))
-            OnWindowActivate(sender, As(args[0], excel::iid::Workbook),
-                             As(args[1], excel::iid::Window));
-        break;
-    case ev::WindowDeactivate:
-        if (OnWindowDeactivate && has(2))
-            OnWindowDeactivate(sender, As(args[0], excel::iid::Workbook),
-                               As(args[1], excel::iid::Window));
-        break;
-    case ev::SheetSelectionChange:
-        if (OnSheetSelectionChange && has(2))
-            OnSheetSelectionChange(sender, Plain(args[0]), As(args[1], excel::iid::Range));
-        break;
-    case ev::SheetBeforeDoubleClick:
-        if (OnSheetBeforeDoubleClick && has(3)) {
-            const Object sh = Plain(args[0]);
-            const Object target = As(args[1], excel::iid::Range);
-            WithCancel(args[2], [&](bool& cancel) {
-                OnSheetBeforeDoubleClick(sender, sh, target, cancel);
-            });
+void TadxExcelAppEvents::DeliverEvent(host::DispId dispid, const host::DispArgs& args) {
+    // Each event reads only the arguments it declares, and only when Excel passed them all;
+    // an id outside the table (0x613, 0x61E, later additions) is ignored.
+    for (const EventRow& row : kEvents) {
+        if (row.id == dispid) {
+            if (args.Count() >= row.arguments)
+                row.deliver(*this, args);
+            return;
         }
-        break;
-    case ev::SheetBeforeRightClick:
-        if (OnSheetBeforeRightClick && has(3)) {
-            const Object sh = Plain(args[0]);
-            const Object target = As(args[1], excel::iid::Range);
-            WithCancel(args[2], [&](bool& cancel) {
-                OnSheetBeforeRightClick(sender, sh, target, cancel);
-            });
-        }
-        break;
-    case ev::SheetActivate:
-        if (OnSheetActivate && has(1))
-            OnSheetActivate(sender, Plain(args[0]));
-        break;
-    case ev::SheetDeactivate:
-        if (OnSheetDeactivate && has(1))
-            OnSheetDeactivate(sender, Plain(args[0]));
-        break;
-    case ev::SheetCalculate:
-        if (OnSheetCalculate && has(1))
-            OnSheetCalculate(sender, Plain(args[0]));
-        break;
-    case ev::SheetChange:
-        if (OnSheetChange && has(2)) {
-            const Object target = As(args[1], excel::iid::Range);
-            OnSheetChange(sender, Plain(args[0]), target);
-        }
-        break;
-    case ev::NewWorkbook:
-        if (OnNewWorkbook && has(1))
-            OnNewWorkbook(sender, As(args[0], excel::iid::Workbook));
-        break;
-    case ev::WorkbookOpen:
-        if (OnWorkbookOpen && has(1))
-            OnWorkbookOpen(sender, As(args[0], excel::iid::Workbook));
-        break;
-    case ev::WorkbookActivate:
-        if (OnWorkbookActivate && has(1))
-            OnWorkbookActivate(sender, As(args[0], excel::iid::Workbook));
-        break;
-    case ev::WorkbookDeactivate:
-        if (OnWorkbookDeactivate && has(1))
-            OnWorkbookDeactivate(sender, As(args[0], excel::iid::Workbook));
-        break;
-    case ev::WorkbookBeforeClose:
-        if (OnWorkbookBeforeClose && has(2)) {
-            const Object wb = As(args[0], excel::iid::Workbook);
-            WithCancel(args[1], [&](bool& cancel) { OnWorkbookBeforeClose(sender, wb, cancel); });
-        }
-        break;
-    case ev::WorkbookBeforeSave:
-        if (OnWorkbookBeforeSave && has(3)) {
-            const Object wb = As(args[0], excel::iid::Workbook);
-            const bool saveAsUI = args[1].ToBool();
-            WithCancel(args[2], [&](bool& cancel) {
-                OnWorkbookBeforeSave(sender, wb, saveAsUI, cancel);
-            });
-        }
-        break;
-    case ev::WorkbookBeforePrint:
-        if (OnWorkbookBeforePrint && has(2)) {
-            const Object wb = As(args[0], excel::iid::Workbook);
-            WithCancel(args[1], [&](bool& cancel) { OnWorkbookBeforePrint(sender, wb, cancel); });
-        }
-        break;
-    case ev::WorkbookNewSheet:
-        if (OnWorkbookNewSheet && has(2))
-            OnWorkbookNewSheet(sender, As(args[0], excel::iid::Workbook), Plain(args[1]));
-        break;
-    case ev::WorkbookAddinInstall:
-        if (OnWorkbookAddinInstall && has(1))
-            OnWorkbookAddinInstall(sender, As(args[0], excel::iid::Workbook));
-        break;
-    case ev::WorkbookAddinUninstall:
-        if (OnWorkbookAddinUninstall && has(1))
-            OnWorkbookAddinUninstall(sender, As(args[0], excel::iid::Workbook));
-        break;
-    case ev::SheetFollowHyperlink:
-        if (OnSheetFollowHyperlink && has(2))
-            OnSheetFollowHyperlink(sender, Plain(args[0]), As(args[1], excel::iid::Hyperlink));
-        break;
-    case ev::SheetPivotTableUpdate:
-        if (OnSheetPivotTableUpdate && has(2))
-            OnSheetPivotTableUpdate(sender, Plain(args[0]), As(args[1], excel::iid::PivotTable));
-        break;
-    case ev::WorkbookPivotTableCloseConnection:
-        if (OnWorkbookPivotTableCloseConnection && has(2))
-            OnWorkbookPivotTableCloseConnection(sender, As(args[0], excel::iid::Workbook),
-                                                As(args[1], excel::iid::PivotTable));
-        break;
-    case ev::WorkbookPivotTableOpenConnection:
-        if (OnWorkbookPivotTableOpenConnection && has(2))
-            OnWorkbookPivotTableOpenConnection(sender, As(args[0], excel::iid::Workbook),
-                                               As(args[1], excel::iid::PivotTable));
-        break;
-    case ev::WorkbookSync:
-        if (OnWorkbookSync && has(2))
-            OnWorkbookSync(sender, As(args[0], excel::iid::Workbook), args[1].ToInt32());
-        break;
-    case ev::WorkbookBeforeXmlImport:
-        if (OnWorkbookBeforeXmlImport && has(5)) {
-            const Object wb = As(args[0], excel::iid::Workbook);
-            const Object map = Plain(args[1]);
-            const std::u16string url = args[2].ToString();
-            const bool isRefresh = args[3].ToBool();
-            WithCancel(args[4], [&](bool& cancel) {
-                OnWorkbookBeforeXmlImport(sender, wb, map, url, isRefresh, cancel);
-            });
-        }
-        break;
-    case ev::WorkbookAfterXmlImport:
-        if (OnWorkbookAfterXmlImport && has(4))
-            OnWorkbookAfterXmlImport(sender, As(args[0], excel::iid::Workbook), Plain(args[1]),
-                                     args[2].ToBool(), args[3].ToInt32());
-        break;
-    case ev::WorkbookBeforeXmlExport:
-        if (OnWorkbookBeforeXmlExport && has(4)) {
-            const Object wb = As(args[0], excel::iid::Workbook);
-            const Object map = Plain(args[1]);
-            const std::u16string url = args[2].ToString();
-            WithCancel(args[3], [&](bool& cancel) {
-                OnWorkbookBeforeXmlExport(sender, wb, map, url, cancel);
-            });
-        }
-        break;
-    case ev::WorkbookAfterXmlExport:
-        if (OnWorkbookAfterXmlExport && has(4))
-            OnWorkbookAfterXmlExport(sender, As(args[0], excel::iid::Workbook), Plain(args[1]),
-                                     args[2].ToString(), args[3].ToInt32());
-        break;
-    case ev::WorkbookRowsetComplete:
-        if (OnWorkbookRowsetComplete && has(4))
-            OnWorkbookRowsetComplete(sender, As(args[0], excel::iid::Workbook), args[1].ToString(),
-                                     args[2].ToString(), args[3].ToBool());
-        break;
-    case ev::AfterCalculate:
-        if (OnAfterCalculate)
-            OnAfterCalculate(sender);
-        break;
-    default:
-        // Not an event of the table (0x613, 0x61E, later additions): ignored.
-        break;
     }
 }
 

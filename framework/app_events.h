@@ -13,7 +13,9 @@
 #include <string>
 
 #include "framework/component.h"
+#include "host/automation.h"
 #include "host/guid.h"
+#include "host/module_lock.h"
 #include "host/object.h"
 #include "host/variant.h"
 
@@ -36,16 +38,14 @@ struct TadxHostInterfaceRecord {
 TadxHostInterfaceRecord& ExcelHostInterface() noexcept;
 
 /// The object Excel holds as the event sink. It answers IUnknown, IDispatch and the host's
-/// event interface. Its own count moves the component's COM count in step; the component
-/// frees it. When the component goes first, the object is orphaned: it ignores every call
-/// and frees itself when Excel releases it.
-class TadxEventDispatch final : public host::Dispatch {
+/// event interface. The component holds one reference, Excel the others; when the component
+/// goes first, the object is orphaned: it ignores every call and goes with Excel's last
+/// reference. While it lives it keeps the module loaded.
+class TadxEventDispatch final : public host::RefCounted<host::Dispatch> {
 public:
     TadxEventDispatch(TadxCustomEvents* component, const host::Guid& eventsIid) noexcept;
 
     host::HResult QueryInterface(const host::Guid& iid, void** object) override;
-    std::uint32_t AddRef() override;
-    std::uint32_t Release() override;
     host::HResult GetTypeInfoCount(std::uint32_t& count) override;
     host::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override;
     host::HResult GetIDsOfNames(const host::Guid& iid, std::span<const std::u16string> names,
@@ -56,19 +56,13 @@ public:
                          host::Variant* result, host::ExcepInfo* excepInfo,
                          std::uint32_t* argErr) override;
 
-    /// The component lets go of the object (it is being destroyed): from now on the object
-    /// does nothing and frees itself at its last Release. Returns whether it was freed.
-    bool Orphan() noexcept;
-
-    /// The object's own reference count.
-    std::uint32_t RefCount() const noexcept { return m_refCount; }
+    /// The component is being destroyed: from now on the object does nothing.
+    void Orphan() noexcept { m_component = nullptr; }
 
 private:
-    ~TadxEventDispatch();
-
     TadxCustomEvents* m_component;
     host::Guid m_eventsIid;
-    std::uint32_t m_refCount = 1;
+    host::ModuleLock m_moduleLock;
 };
 
 /// The generic application event component, owned by an add-in module.
@@ -78,9 +72,9 @@ public:
 
     std::string ClassName() const override { return "TadxCustomEvents"; }
 
-    /// Runs the handler for event `dispid`; `args` are in declaration order. Does nothing
-    /// here.
-    virtual void DeliverEvent(host::DispId dispid, std::span<host::Variant> args);
+    /// Runs the handler for event `dispid` with the call's arguments (well formed). Does
+    /// nothing here.
+    virtual void DeliverEvent(host::DispId dispid, const host::DispArgs& args);
 
     /// Connects to `application`'s events (disconnecting first).
     virtual void ConnectTo(const host::Ref<host::Dispatch>& application) = 0;
@@ -91,7 +85,10 @@ public:
 
     /// The object that Excel holds and calls.
     host::Dispatch& DispatchObject() const noexcept { return *m_dispatch; }
-    std::int32_t ComRefCount() const noexcept { return m_comRefCount; }
+    /// The references to it that others (Excel) hold.
+    std::int32_t ComRefCount() const noexcept {
+        return static_cast<std::int32_t>(m_dispatch->References()) - 1;
+    }
     std::uint32_t Cookie() const noexcept { return m_cookie; }
     const TadxHostInterfaceRecord& HostInterface() const noexcept { return m_hostInterface; }
 
@@ -112,15 +109,12 @@ protected:
     void Unadvise(host::Dispatch& application) noexcept;
 
 private:
-    friend class TadxEventDispatch;
-
     /// The application's connection point for the host's events, or null.
     host::Ref<host::ConnectionPoint> FindEventPoint(host::Dispatch& application) const noexcept;
 
     TadxHostInterfaceRecord& m_hostInterface;
     TadxCOMAddInModule* m_module;
-    TadxEventDispatch* m_dispatch;
-    std::int32_t m_comRefCount = 0;
+    host::Ref<TadxEventDispatch> m_dispatch;
     std::uint32_t m_cookie = 0;
 };
 
@@ -168,7 +162,7 @@ public:
 
     std::string ClassName() const override { return "TadxExcelAppEvents"; }
 
-    void DeliverEvent(host::DispId dispid, std::span<host::Variant> args) override;
+    void DeliverEvent(host::DispId dispid, const host::DispArgs& args) override;
     void ConnectTo(const host::Ref<host::Dispatch>& application) override;
     void ConnectToVersion(const host::Ref<host::Dispatch>& application,
                           const std::u16string& versionText) override;

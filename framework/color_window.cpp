@@ -40,12 +40,10 @@ std::optional<std::intptr_t> TadxNativeColorWindow::OnMessage(std::uint32_t mess
         if (const std::optional<std::uint8_t> theme = ReadOfficeTheme(m_module.Registry()))
             m_module.SetColorScheme(*theme);
         if (m_module.OnOfficeColorSchemeChanged) {
-            try {
+            m_module.Guard([this] {
                 m_module.OnOfficeColorSchemeChanged(
                     m_module, static_cast<TadxOfficeColorScheme>(m_module.ColorScheme()));
-            } catch (const std::exception& error) {
-                m_module.HandleError(error);
-            }
+            });
         }
     }
     return std::nullopt;

@@ -40,11 +40,11 @@ TadxMsoBarProtection FromOfficeProtection(std::int32_t office) noexcept {
 TadxCommandBar::TadxCommandBar(TComponent* owner, std::string name)
     : TComponent(owner, std::move(name))
     , m_supportedApps(RequireModule(owner).SupportedApps()) {
-    Module().CommandBarList().push_back(this);
+    Module().Enlist(TadxCOMAddInModule::ComponentList::CommandBars, this);
 }
 
 TadxCommandBar::~TadxCommandBar() {
-    std::erase(Module().CommandBarList(), this);
+    Module().Delist(TadxCOMAddInModule::ComponentList::CommandBars, this);
 }
 
 TadxCOMAddInModule& TadxCommandBar::Module() const noexcept {
@@ -59,12 +59,10 @@ template <auto Get, auto Set, class T>
 void TadxCommandBar::PushLive(const T& value) const noexcept {
     if (!m_link)
         return;
-    try {
+    Module().Guard([&] {
         if ((m_link.*Get)() != value)
             (m_link.*Set)(value);
-    } catch (const std::exception& error) {
-        Report(error);
-    }
+    });
 }
 
 template <auto Get, class T>
@@ -187,27 +185,16 @@ void TadxCommandBar::CreateCommandBar() {
         return;
     if (module.IsRibbonHost() && !m_useForRibbon)
         return;
-    try {
+    module.Guard([this] {
         FindOrAdd();
         if (m_link && !m_link.BuiltIn())
             ApplyBarProperties();
-    } catch (const std::exception& error) {
-        Report(error);
-    }
-    try {
-        DeleteOrphanControls();
-    } catch (const std::exception& error) {
-        Report(error);
-    }
+    });
+    module.Guard([this] { DeleteOrphanControls(); });
     if (!m_link)
         return;
-    for (std::size_t i = 0; i < m_controls.Count(); ++i) {
-        try {
-            m_controls[i].CreateOrFindControl();
-        } catch (const std::exception& error) {
-            Report(error);
-        }
-    }
+    for (std::size_t i = 0; i < m_controls.Count(); ++i)
+        module.Guard([&] { m_controls[i].CreateOrFindControl(); });
 }
 
 void TadxCommandBar::ApplyBarProperties() {
@@ -279,15 +266,13 @@ void TadxCommandBar::RemoveCommandBar() {
     const office::CommandBars bars(module.HostCommandBars());
     for (std::size_t i = m_controls.Count(); i-- > 0;) {
         TadxCommandBarControl& control = m_controls[i];
-        try {
+        module.Guard([&] {
             office::CommandBarControl found = control.FindForRemoval(m_link, bars);
             if (!found)
-                continue;
+                return;
             control.LinkForRemoval(std::move(found));
             control.DeleteControl(false);
-        } catch (const std::exception& error) {
-            Report(error);
-        }
+        });
     }
     // A built-in bar stays, and so does a custom one that still holds controls of others.
     if (m_link && !m_link.BuiltIn() && m_link.Controls().Count() == 0)
@@ -299,11 +284,7 @@ void RemoveCommandBars(TadxCOMAddInModule& module) {
         auto* bar = dynamic_cast<TadxCommandBar*>(&module.Component(i));
         if (!bar)
             continue;
-        try {
-            bar->RemoveCommandBar();
-        } catch (const std::exception& error) {
-            module.HandleError(error);
-        }
+        module.Guard([bar] { bar->RemoveCommandBar(); });
     }
     DeleteRecords(module);
 }

@@ -170,13 +170,7 @@ void TadxCommandBarButton::DoClick() {
         return;
     m_clicking = true;
     const host::ScopeExit idle([this] { m_clicking = false; });
-    try {
-        OnClick(*this);
-    } catch (const std::exception& error) {
-        Report(error);
-    } catch (...) {
-        Report(host::Error(host::hr::Unexpected, "Unknown exception"));
-    }
+    Module().Guard([this] { OnClick(*this); });
 }
 
 // Applying.
@@ -219,11 +213,8 @@ void TadxCommandBarButton::ApplyGlyph() {
             // Buttons without pictures take the face from the clipboard.
         }
     }
-    try {
-        PaintFaceByClipboard(module.Desktop(), module.ClipboardWindow(), m_link, glyph);
-    } catch (const std::exception& error) {
-        Report(error);
-    }
+    module.Guard(
+        [&] { PaintFaceByClipboard(module.Desktop(), module.ClipboardWindow(), m_link, glyph); });
 }
 
 } // namespace tarvex::framework

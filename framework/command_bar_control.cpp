@@ -53,6 +53,10 @@ void TadxCommandBarControl::Report(const std::exception& error) const noexcept {
     Module().HandleError(error);
 }
 
+void TadxCommandBarControl::Guard(const std::function<void()>& step) const noexcept {
+    Module().Guard(step);
+}
+
 // Properties.
 
 bool TadxCommandBarControl::BeginGroup() const {
@@ -282,11 +286,7 @@ bool TadxCommandBarControl::ApplyControlProperties() {
     if (!PropertiesDue())
         return false;
     if (m_link && !m_temporary && Module().StartMode() != start_mode::FirstStart) {
-        try {
-            MoveToPlace();
-        } catch (const std::exception& error) {
-            Report(error);
-        }
+        Guard([this] { MoveToPlace(); });
     }
     ApplyCommonProperties();
     return true;

@@ -7,6 +7,7 @@
 // differ from what Office shows.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -170,6 +171,8 @@ protected:
                                                 std::optional<std::int32_t> id) const;
     /// Reports `error` to the module's error handler.
     void Report(const std::exception& error) const noexcept;
+    /// Runs `step` under the module's handler guard (TadxCOMAddInModule::Guard).
+    void Guard(const std::function<void()>& step) const noexcept;
 
     /// Writes `value` through Set when linked and Office's Get answers another value;
     /// failures go to the error handler.
@@ -177,12 +180,10 @@ protected:
     void PushLive(const T& value) const noexcept {
         if (!m_link)
             return;
-        try {
+        Guard([&] {
             if ((m_link.*Get)() != value)
                 (m_link.*Set)(value);
-        } catch (const std::exception& error) {
-            Report(error);
-        }
+        });
     }
     /// Office's value through Get while linked, else (or when Office fails) `stored`.
     template <auto Get, class T>

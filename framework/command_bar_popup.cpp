@@ -40,13 +40,8 @@ void TadxCommandBarPopup::CreateOrFindControl() {
     LinkTo(std::move(found));
     if (OfficeID() == 1)
         ApplyControlProperties();
-    for (std::size_t i = 0; i < m_controls.Count(); ++i) {
-        try {
-            m_controls[i].CreateOrFindControl();
-        } catch (const std::exception& error) {
-            Report(error);
-        }
-    }
+    for (std::size_t i = 0; i < m_controls.Count(); ++i)
+        Module().Guard([&] { m_controls[i].CreateOrFindControl(); });
 }
 
 bool TadxCommandBarPopup::ApplyControlProperties() {
@@ -62,7 +57,7 @@ void TadxCommandBarPopup::DeleteControl(bool temporary) {
     const office::CommandBars bars(Module().HostCommandBars());
     for (std::size_t i = m_controls.Count(); i-- > 0;) {
         TadxCommandBarControl& child = m_controls[i];
-        try {
+        Module().Guard([&] {
             if (!child.IsLinked()) {
                 Control found;
                 if (bar)
@@ -72,13 +67,11 @@ void TadxCommandBarPopup::DeleteControl(bool temporary) {
                     found = bars.FindControl(child.SearchType(), std::nullopt, child.OfficeTag(),
                                              std::nullopt);
                 if (!found)
-                    continue;
+                    return;
                 child.LinkForRemoval(std::move(found));
             }
             child.DeleteControl(temporary);
-        } catch (const std::exception& error) {
-            Report(error);
-        }
+        });
     }
     const Control link = m_link;
     Unlink();

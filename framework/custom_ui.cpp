@@ -29,11 +29,7 @@ template <class Handler, class... Args>
 void RunGuarded(TadxCOMAddInModule& module, const Handler& handler, Args&&... args) {
     if (!handler)
         return;
-    try {
-        handler(std::forward<Args>(args)...);
-    } catch (const std::exception& error) {
-        module.HandleError(error);
-    }
+    module.Guard([&] { handler(std::forward<Args>(args)...); });
 }
 
 /// The namespace declarations of a document root: customUI's own, and with the module's
@@ -50,13 +46,8 @@ void AddNamespaces(TadxXMLHelper& xml, const TadxCOMAddInModule& module) {
 /// Fires OnCreate of the menu registered under `component`'s id, when there is one.
 void FireMenuCreate(TadxRibbonComponent& component) {
     const std::u16string& id = component.IdMso().empty() ? component.Id() : component.IdMso();
-    for (const auto& [key, registered] : component.Module().ControlIdMap()) {
-        if (host::FoldedEqual(host::Utf8ToUtf16(key), id)) {
-            if (auto* menu = dynamic_cast<TadxRibbonMenu*>(registered))
-                menu->FireOnCreate();
-            return;
-        }
-    }
+    if (auto* menu = dynamic_cast<TadxRibbonMenu*>(component.Module().FindControlById(id)))
+        menu->FireOnCreate();
 }
 
 void WriteControlXml(TadxXMLHelper& xml, TadxRibbonComponent& component,
@@ -130,10 +121,8 @@ std::u16string BuildCustomUIXml(TadxCOMAddInModule& module, std::u16string_view 
     const std::u16string id(ribbonId);
     RunGuarded(module, module.OnRibbonBeforeCreate, module, id);
 
-    auto& map = module.ControlIdMap();
-    for (std::size_t i = map.size(); i-- > 0;)
-        if (!BelongsToRibbon(map[i].second, ribbonId, outlook))
-            map.erase(map.begin() + static_cast<std::ptrdiff_t>(i));
+    module.PruneControlIds(
+        [&](TComponent* component) { return BelongsToRibbon(component, ribbonId, outlook); });
 
     TadxXMLHelper xml;
     xml.OpenElement(u"customUI");

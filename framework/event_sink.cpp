@@ -26,14 +26,14 @@ TadxEventSink::TadxEventSink(TadxCOMAddInModule& module, TadxClickTarget& target
 
 TadxEventSink::~TadxEventSink() {
     if (m_module)
-        std::erase(m_module->EventSinks(), this);
+        m_module->RemoveEventSink(this);
 }
 
 host::Ref<TadxEventSink> TadxEventSink::Connect(TadxCOMAddInModule& module, TadxClickTarget& target,
                                                 const host::Ref<host::Dispatch>& officeControl) {
     const std::int32_t type = office::CommandBarControl(officeControl).Type();
     host::Ref<TadxEventSink> sink(new TadxEventSink(module, target, type));
-    module.EventSinks().push_back(sink.Get());
+    module.AddEventSink(sink.Get());
     auto container = host::QueryAs<host::ConnectionPointContainer>(
         officeControl.Get(), host::iid::ConnectionPointContainer);
     if (!container)
@@ -64,7 +64,7 @@ void TadxEventSink::Disconnect() noexcept {
     m_cookie = 0;
     m_officeControl = nullptr;
     if (m_module)
-        std::erase(m_module->EventSinks(), this);
+        m_module->RemoveEventSink(this);
     m_module = nullptr;
     m_target = nullptr;
 }
@@ -120,14 +120,7 @@ host::HResult TadxEventSink::Invoke(host::DispId member, const host::Guid&, std:
         return host::hr::Ok;
     // A relink during the click may drop this connection: it stays alive until the end.
     const host::Ref<TadxEventSink> keepAlive(this);
-    TadxCOMAddInModule& module = *m_module;
-    try {
-        HandleClick(*control);
-    } catch (const std::exception& error) {
-        module.HandleError(error);
-    } catch (...) {
-        module.HandleError(host::Error(host::hr::Unexpected, "Unknown exception"));
-    }
+    m_module->Guard([&] { HandleClick(*control); });
     return host::hr::Ok;
 }
 

@@ -25,7 +25,7 @@ struct HostInterface {
 };
 constexpr std::array<HostInterface, kHostAppCount> kHostInterfaces{{
     {host::Guid::Parse("{00020970-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaWord},
-    {host::Guid::Parse("{000208D5-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaExcel},
+    {host::excel::iid::Application, TadxOfficeHostApp::ohaExcel},
     {host::Guid::Parse("{00063001-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaOutlook},
     {host::Guid::Parse("{68CCE6C0-6129-101B-AF4E-00AA003F0F07}"), TadxOfficeHostApp::ohaAccess},
     {host::Guid::Parse("{00020AFF-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaProject},
@@ -64,7 +64,6 @@ TadxCOMAddInModule::~TadxCOMAddInModule() {
     m_ribbonUI = nullptr;
     m_ctpFactory = nullptr;
     m_hostCommandBars = nullptr;
-    m_addinObject = nullptr;
     m_factory = nullptr;
     m_addInInstance = nullptr;
     m_hostApplication = host::Variant();
@@ -76,11 +75,57 @@ TadxCOMAddInModule::~TadxCOMAddInModule() {
 
 void TadxCOMAddInModule::ClearConnectionReferences() noexcept {
     m_hostCommandBars = nullptr;
-    m_addinObject = nullptr;
     m_factory = nullptr;
     m_addInInstance = nullptr;
     m_ribbonUI = nullptr;
     m_ctpFactory = nullptr;
+}
+
+std::vector<TComponent*>& TadxCOMAddInModule::ListOf(ComponentList list) noexcept {
+    switch (list) {
+    case ComponentList::CommandBars:
+        return m_commandBarList;
+    case ComponentList::RibbonCommands:
+        return m_ribbonCommandList;
+    case ComponentList::RibbonTabs:
+        return m_ribbonTabList;
+    case ComponentList::ContextualTabs:
+        break;
+    }
+    return m_contextualTabList;
+}
+
+void TadxCOMAddInModule::Enlist(ComponentList list, TComponent* component) {
+    ListOf(list).push_back(component);
+}
+
+void TadxCOMAddInModule::Delist(ComponentList list, const TComponent* component) noexcept {
+    std::erase(ListOf(list), component);
+}
+
+void TadxCOMAddInModule::MapControlId(std::string key, TComponent* component) {
+    m_controlIdMap.emplace_back(std::move(key), component);
+}
+
+void TadxCOMAddInModule::RekeyControlId(const TComponent* component, const std::string& key) {
+    for (auto& entry : m_controlIdMap)
+        if (entry.second == component)
+            entry.first = key;
+}
+
+void TadxCOMAddInModule::UnmapControlId(const TComponent* component) noexcept {
+    std::erase_if(m_controlIdMap, [component](const auto& entry) { return entry.second == component; });
+}
+
+void TadxCOMAddInModule::PruneControlIds(const std::function<bool(TComponent*)>& keep) {
+    std::erase_if(m_controlIdMap, [&keep](const auto& entry) { return !keep(entry.second); });
+}
+
+TComponent* TadxCOMAddInModule::FindControlById(std::u16string_view id) const {
+    for (const auto& [key, component] : m_controlIdMap)
+        if (host::FoldedEqual(host::Utf8ToUtf16(key), id))
+            return component;
+    return nullptr;
 }
 
 void TadxCOMAddInModule::SetAddInName(std::u16string name) {
@@ -93,6 +138,14 @@ void TadxCOMAddInModule::SetSupportedApps(TadxHostAppSet apps) {
     if (apps.Empty())
         throw EmptyPropertyError("SupportedApps");
     m_supportedApps = apps;
+}
+
+void TadxCOMAddInModule::HandleUnknownError() noexcept {
+    try {
+        HandleError(host::Error(host::hr::Unexpected, "Unknown exception"));
+    } catch (...) {
+        // Not even the report could be made.
+    }
 }
 
 void TadxCOMAddInModule::HandleError(const std::exception& error) noexcept {
@@ -168,11 +221,7 @@ void TadxCOMAddInModule::CreateCommandBars() {
         auto* bar = dynamic_cast<TadxCommandBar*>(&Component(i));
         if (!bar || !bar->SupportedApps().Contains(m_hostType))
             continue;
-        try {
-            bar->CreateCommandBar();
-        } catch (const std::exception& error) {
-            HandleError(error);
-        }
+        Guard([bar] { bar->CreateCommandBar(); });
     }
 }
 

@@ -140,9 +140,6 @@ public:
     void SetAddInInstance(host::Ref<host::Dispatch> instance) {
         m_addInInstance = std::move(instance);
     }
-    /// The add-in object that created the module (a plain back reference).
-    void* AddinObject() const noexcept { return m_addinObject; }
-    void SetAddinObject(void* object) noexcept { m_addinObject = object; }
     const TadxFactory* Factory() const noexcept { return m_factory; }
     void SetFactory(const TadxFactory* factory) noexcept { m_factory = factory; }
     std::uint8_t StartMode() const noexcept { return m_startMode; }
@@ -170,19 +167,45 @@ public:
     std::uint8_t ColorScheme() const noexcept { return m_colorScheme; }
     void SetColorScheme(std::uint8_t scheme) noexcept { m_colorScheme = scheme; }
 
-    /// The registry key held open on the add-in key between start-up and disconnection.
-    std::unique_ptr<host::RegistryKey>& AddinRegistry() noexcept { return m_addinRegistry; }
-
-    /// The command bar event sinks the module keeps (the module does not own them).
-    std::vector<TadxEventSink*>& EventSinks() noexcept { return m_eventSinks; }
-    /// Ribbon control id to component, in registration order.
-    std::vector<std::pair<std::string, TComponent*>>& ControlIdMap() noexcept {
-        return m_controlIdMap;
+    /// The registry key held open on the add-in key between start-up and disconnection, or
+    /// null while none is open.
+    host::RegistryKey* AddinRegistry() const noexcept { return m_addinRegistry.get(); }
+    /// Holds `key` open as the add-in key (null closes it).
+    void SetAddinRegistry(std::unique_ptr<host::RegistryKey> key) noexcept {
+        m_addinRegistry = std::move(key);
     }
-    std::vector<TComponent*>& CommandBarList() noexcept { return m_commandBarList; }
-    std::vector<TComponent*>& RibbonCommandList() noexcept { return m_ribbonCommandList; }
-    std::vector<TComponent*>& RibbonTabList() noexcept { return m_ribbonTabList; }
-    std::vector<TComponent*>& ContextualTabList() noexcept { return m_contextualTabList; }
+
+    // The components that register themselves with the module while they live (the module
+    // owns none of them), in registration order.
+
+    enum class ComponentList : std::uint8_t { CommandBars, RibbonCommands, RibbonTabs, ContextualTabs };
+    void Enlist(ComponentList list, TComponent* component);
+    void Delist(ComponentList list, const TComponent* component) noexcept;
+    const std::vector<TComponent*>& CommandBarList() const noexcept { return m_commandBarList; }
+    const std::vector<TComponent*>& RibbonCommandList() const noexcept {
+        return m_ribbonCommandList;
+    }
+    const std::vector<TComponent*>& RibbonTabList() const noexcept { return m_ribbonTabList; }
+    const std::vector<TComponent*>& ContextualTabList() const noexcept {
+        return m_contextualTabList;
+    }
+
+    /// The command bar event sinks alive.
+    const std::vector<TadxEventSink*>& EventSinks() const noexcept { return m_eventSinks; }
+    void AddEventSink(TadxEventSink* sink) { m_eventSinks.push_back(sink); }
+    void RemoveEventSink(const TadxEventSink* sink) noexcept { std::erase(m_eventSinks, sink); }
+
+    /// Ribbon control id to component, in registration order.
+    using ControlIdEntry = std::pair<std::string, TComponent*>;
+    const std::vector<ControlIdEntry>& ControlIdMap() const noexcept { return m_controlIdMap; }
+    void MapControlId(std::string key, TComponent* component);
+    /// Gives the entries of `component` the key `key`.
+    void RekeyControlId(const TComponent* component, const std::string& key);
+    void UnmapControlId(const TComponent* component) noexcept;
+    /// Drops the entries whose component `keep` refuses.
+    void PruneControlIds(const std::function<bool(TComponent*)>& keep);
+    /// The first component whose key equals `id` without regard to case, or null.
+    TComponent* FindControlById(std::u16string_view id) const;
 
     host::Desktop& Desktop() const noexcept { return m_services.desktop; }
     host::Registry& Registry() const noexcept { return m_services.registry; }
@@ -192,6 +215,20 @@ public:
     /// Reports an exception from a handler or a UI step: OnError may handle it; otherwise
     /// a message box "<AddInName> error: the add-in has fired an exception.\r\n<message>".
     void HandleError(const std::exception& error) noexcept;
+    void HandleUnknownError() noexcept;
+
+    /// Runs a handler or a UI building step: what it throws goes to HandleError (an exception
+    /// of no known type as "Unknown exception"), and the sequence that ran it goes on.
+    template <class Step>
+    void Guard(Step&& step) noexcept {
+        try {
+            std::forward<Step>(step)();
+        } catch (const std::exception& error) {
+            HandleError(error);
+        } catch (...) {
+            HandleUnknownError();
+        }
+    }
 
     /// Identifies the host from HostApplication, attaches its wrapper, reads its version and
     /// connects the module's Excel events component.
@@ -237,6 +274,7 @@ protected:
 
 private:
     void ClearConnectionReferences() noexcept;
+    std::vector<TComponent*>& ListOf(ComponentList list) noexcept;
 
     ModuleServices m_services;
     std::u16string m_addInName;
@@ -253,7 +291,6 @@ private:
     TadxOfficeHostApp m_hostType = TadxOfficeHostApp::ohaExcel;
     host::Variant m_hostApplication;
     host::Ref<host::Dispatch> m_addInInstance;
-    void* m_addinObject = nullptr;
     const TadxFactory* m_factory = nullptr;
     std::uint8_t m_startMode = start_mode::FirstStart;
     host::Ref<host::Dispatch> m_hostCommandBars;
@@ -271,7 +308,7 @@ private:
     std::vector<TComponent*> m_ribbonTabList;
     std::vector<TComponent*> m_contextualTabList;
     std::vector<TadxEventSink*> m_eventSinks;
-    std::vector<std::pair<std::string, TComponent*>> m_controlIdMap;
+    std::vector<ControlIdEntry> m_controlIdMap;
     std::unique_ptr<TadxNativeColorWindow> m_colorWindow;
     std::unique_ptr<host::MessageWindow> m_clipboardWindow;
 };

@@ -187,19 +187,16 @@ void RunRegistrationHandler(TadxCOMAddInModule& module,
     if (!handler)
         return;
     const std::string path = AddinKeyOf(module, host);
-    std::unique_ptr<host::RegistryKey>& key = module.AddinRegistry();
-    key.reset();
+    module.SetAddinRegistry(nullptr);
+    std::unique_ptr<host::RegistryKey> key;
     if (create)
         static_cast<void>(module.Registry().CreateKey(RegistryRoot::CurrentUser, path, key));
     else
         static_cast<void>(module.Registry().OpenKey(RegistryRoot::CurrentUser, path,
                                                     host::RegistryAccess::All, key));
-    const host::ScopeExit closeKey([&module]() noexcept { module.AddinRegistry().reset(); });
-    try {
-        handler(module);
-    } catch (const std::exception& error) {
-        module.HandleError(error);
-    }
+    module.SetAddinRegistry(std::move(key));
+    const host::ScopeExit closeKey([&module]() noexcept { module.SetAddinRegistry(nullptr); });
+    module.Guard([&] { handler(module); });
 }
 
 // What the add-in recorded in a host before unregistration: its persistent bars by name,
@@ -377,16 +374,8 @@ ClassesLocation ClassesLocationOf(RegistrationScope scope) noexcept {
 std::optional<RegistrationScope> InstallScopeOf(std::u16string_view commandLine) noexcept {
     // Command-line words compare without regard to letter case, as Windows tools take them;
     // anything around the word (blanks, quotes) makes it another word.
-    constexpr std::u16string_view user = u"user";
-    if (commandLine.size() != user.size())
+    if (!host::EqualsAsciiIgnoringCase(commandLine, u"user"))
         return std::nullopt;
-    for (std::size_t i = 0; i < user.size(); ++i) {
-        const char16_t c = commandLine[i];
-        const char16_t lower =
-            c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
-        if (lower != user[i])
-            return std::nullopt;
-    }
     return RegistrationScope::CurrentUser;
 }
 

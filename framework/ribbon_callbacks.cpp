@@ -9,6 +9,7 @@
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_picture.h"
+#include "host/automation.h"
 #include "host/case_folding.h"
 #include "host/error.h"
 #include "host/office/dispids.h"
@@ -19,43 +20,6 @@ namespace tarvex::framework {
 
 using namespace ribbon_callback;
 
-const std::array<RibbonCallbackName, 34> kRibbonCallbackNames{{
-    {"RibbonLoaded_Callback", RibbonLoaded},
-    {"GetImages_Callback", GetImages},
-    {"GetVisible_Callback", GetVisible},
-    {"GetKeyTip_Callback", GetKeyTip},
-    {"GetLabel_Callback", GetLabel},
-    {"GetEnabled_Callback", GetEnabled},
-    {"GetPressed_Callback", GetPressed},
-    {"GetImage_Callback", GetImage},
-    {"GetSuperTip_Callback", GetSuperTip},
-    {"GetScreenTip_Callback", GetScreenTip},
-    {"GetSize_Callback", GetSize},
-    {"GetShowLabel_Callback", GetShowLabel},
-    {"GetShowImage_Callback", GetShowImage},
-    {"GetDescription_Callback", GetDescription},
-    {"GetText_Callback", GetText},
-    {"GetItemCount_Callback", GetItemCount},
-    {"GetItemID_Callback", GetItemId},
-    {"GetItemImage_Callback", GetItemImage},
-    {"GetItemLabel_Callback", GetItemLabel},
-    {"GetItemScreenTip_Callback", GetItemScreenTip},
-    {"GetItemSuperTip_Callback", GetItemSuperTip},
-    {"GetShowItemImage_Callback", GetShowItemImage},
-    {"GetSelectedItemIndex_Callback", GetSelectedItemIndex},
-    {"GetSelectedItemId_Callback", GetSelectedItemId},
-    {"GetItemHeight_Callback", GetItemHeight},
-    {"GetItemWidth_Callback", GetItemWidth},
-    {"GetContent_Callback", GetContent},
-    {"GetTitle_Callback", GetTitle},
-    {"OnActionCommon_Callback", OnActionCommon},
-    {"OnActionCommonRepurposed_Callback", OnActionCommonRepurposed},
-    {"OnActionState_Callback", OnActionState},
-    {"OnActionStateRepurposed_Callback", OnActionStateRepurposed},
-    {"OnActionSelected_Callback", OnActionSelected},
-    {"OnChange_Callback", OnChange},
-}};
-
 namespace {
 
 using host::Variant;
@@ -64,69 +28,28 @@ using host::Variant;
 constexpr std::size_t kNameLimit = 255;
 constexpr std::u16string_view kWrapped = u"wrapped";
 
-// How many arguments each callback reads, in Office's order.
-std::uint32_t ArgumentsRead(host::DispId member) noexcept {
-    switch (member) {
-    case GetItemId:
-    case GetItemImage:
-    case GetItemLabel:
-    case GetItemScreenTip:
-    case GetItemSuperTip:
-    case GetShowItemImage:
-    case OnActionCommonRepurposed:
-    case OnActionState:
-    case OnChange:
-        return 2;
-    case OnActionStateRepurposed:
-    case OnActionSelected:
-        return 3;
-    default:
-        return 1;
-    }
+using host::DispArgs;
+
+// The argument at `position`; the callback's declared arguments were all checked to be there.
+const Variant& Arg(const DispArgs& args, std::uint32_t position) {
+    return *args.At(position);
 }
 
-// The position of a repurposed action's cancelDefault, or -1 for the other callbacks.
-int CancelDefaultPosition(host::DispId member) noexcept {
-    if (member == OnActionCommonRepurposed)
-        return 1;
-    if (member == OnActionStateRepurposed)
-        return 2;
-    return -1;
+// An object argument asked for the interface the callback declares for it.
+host::Ref<host::Dispatch> RequireArg(const DispArgs& args, std::uint32_t position,
+                                     const host::Guid& iid, std::string_view name) {
+    const host::Ref<host::Dispatch> object = Arg(args, position).ToObject();
+    host::Ref<host::Dispatch> answer = host::QueryAs<host::Dispatch>(object.Get(), iid);
+    if (!answer)
+        throw host::Error(host::hr::NoInterface,
+                          "The ribbon callback's argument is no " + std::string(name));
+    return answer;
 }
 
-// The arguments of one call in Office's order; COM holds them last first, and any extra
-// arguments Office may add stand before the ones read here.
-class CallArguments {
-public:
-    explicit CallArguments(const host::DispParams& params) noexcept
-        : m_params(params) {}
-
-    const Variant& At(std::uint32_t position) const {
-        return m_params.args[m_params.argCount - 1 - position];
-    }
-
-    host::office::RibbonControl Control(std::uint32_t position) const {
-        return host::office::RibbonControl(
-            Require(position, host::office::iid::RibbonControl, "IRibbonControl"));
-    }
-
-    host::Ref<host::Dispatch> RibbonUI(std::uint32_t position) const {
-        return Require(position, host::office::iid::RibbonUI, "IRibbonUI");
-    }
-
-private:
-    host::Ref<host::Dispatch> Require(std::uint32_t position, const host::Guid& iid,
-                                      std::string_view name) const {
-        const host::Ref<host::Dispatch> object = At(position).ToObject();
-        host::Ref<host::Dispatch> answer = host::QueryAs<host::Dispatch>(object.Get(), iid);
-        if (!answer)
-            throw host::Error(host::hr::NoInterface,
-                              "The ribbon callback's argument is no " + std::string(name));
-        return answer;
-    }
-
-    const host::DispParams& m_params;
-};
+host::office::RibbonControl ControlArg(const DispArgs& args, std::uint32_t position) {
+    return host::office::RibbonControl(
+        RequireArg(args, position, host::office::iid::RibbonControl, "IRibbonControl"));
+}
 
 // A by-reference boolean, or a by-reference variant that holds a boolean or nothing yet.
 bool IsBooleanReference(const Variant& value) noexcept {
@@ -165,43 +88,39 @@ Variant PictureValue(host::Ref<host::Dispatch> picture) {
     return picture ? Variant(std::move(picture)) : Variant::Nothing();
 }
 
-Variant RibbonLoadedCallback(TadxCOMAddInModule& module, const CallArguments& arguments) {
-    host::Ref<host::Dispatch> ribbon = arguments.RibbonUI(0);
+Variant RibbonLoadedCallback(TadxCOMAddInModule& module, const DispArgs& args) {
+    host::Ref<host::Dispatch> ribbon =
+        RequireArg(args, 0, host::office::iid::RibbonUI, "IRibbonUI");
     module.SetRibbonUI(ribbon);
-    if (module.OnRibbonLoaded) {
-        try {
-            module.OnRibbonLoaded(module, ribbon);
-        } catch (const std::exception& error) {
-            module.HandleError(error);
-        }
-    }
+    if (module.OnRibbonLoaded)
+        module.Guard([&] { module.OnRibbonLoaded(module, ribbon); });
     return {};
 }
 
 // A getter of a property every ribbon component has (the tab included).
 template <class Read>
-Variant ComponentGetter(TadxCOMAddInModule& module, const CallArguments& arguments, bool strip,
+Variant ComponentGetter(TadxCOMAddInModule& module, const DispArgs& args, bool strip,
                         Variant fallback, Read read) {
-    TadxRibbonComponent* component = Lookup(module, arguments.Control(0), strip);
+    TadxRibbonComponent* component = Lookup(module, ControlArg(args, 0), strip);
     return component ? Variant(read(*component)) : fallback;
 }
 
 // A getter of a property only ribbon controls have.
 template <class Read>
-Variant ControlGetter(TadxCOMAddInModule& module, const CallArguments& arguments, bool strip,
+Variant ControlGetter(TadxCOMAddInModule& module, const DispArgs& args, bool strip,
                       Variant fallback, Read read) {
-    TadxRibbonCustomControl* control = LookupControl(module, arguments.Control(0), strip);
+    TadxRibbonCustomControl* control = LookupControl(module, ControlArg(args, 0), strip);
     return control ? Variant(read(*control)) : fallback;
 }
 
 // A getter of entry `index` of the control's items.
 template <class Read>
-Variant ItemGetter(TadxCOMAddInModule& module, const CallArguments& arguments, Variant fallback,
+Variant ItemGetter(TadxCOMAddInModule& module, const DispArgs& args, Variant fallback,
                    Read read) {
-    TadxRibbonComponent* component = Lookup(module, arguments.Control(0), false);
+    TadxRibbonComponent* component = Lookup(module, ControlArg(args, 0), false);
     if (!component)
         return fallback;
-    return Variant(read(ItemOf(*component, arguments.At(1).ToInt32())));
+    return Variant(read(ItemOf(*component, Arg(args, 1).ToInt32())));
 }
 
 void RunAction(TadxCOMAddInModule& module, bool strip, TadxRibbonActionArguments& action) {
@@ -211,11 +130,10 @@ void RunAction(TadxCOMAddInModule& module, bool strip, TadxRibbonActionArguments
 
 // Runs the ribbon command that repurposes the clicked built-in control and writes its Cancel
 // back; without one, cancelDefault stays as Office passed it.
-void RepurposedAction(TadxCOMAddInModule& module, const CallArguments& arguments, bool pressed,
+void RepurposedAction(TadxCOMAddInModule& module, const DispArgs& args, bool pressed,
                       std::uint32_t cancelPosition) {
-    Variant& cancelDefault = arguments.At(cancelPosition).Target();
     TadxRibbonActionArguments action;
-    action.control = arguments.Control(0);
+    action.control = ControlArg(args, 0);
     const std::u16string id = action.control.Id();
     for (TComponent* entry : module.RibbonCommandList()) {
         auto* command = dynamic_cast<TadxRibbonCommandAction*>(entry);
@@ -224,158 +142,193 @@ void RepurposedAction(TadxCOMAddInModule& module, const CallArguments& arguments
         action.pressed = pressed;
         action.cancel = false;
         command->DoAction(action);
-        cancelDefault = Variant(action.cancel);
+        host::WriteBack(Arg(args, cancelPosition), Variant(action.cancel));
         return;
     }
 }
 
-Variant RunCallback(TadxCOMAddInModule& module, host::DispId member,
-                    const CallArguments& arguments) {
-    using Component = TadxRibbonComponent;
-    using Control = TadxRibbonCustomControl;
-    const Variant empty(std::u16string{});
-    switch (member) {
-    case RibbonLoaded:
-        return RibbonLoadedCallback(module, arguments);
-    case GetImages: {
-        const std::u16string name = StripWrappedSuffix(arguments.At(0).ToString());
-        auto* component = dynamic_cast<Component*>(FindRibbonComponent(module, name));
-        return PictureValue(component ? RibbonPicture(module.Desktop(), *component) : nullptr);
-    }
-    case GetVisible:
-        return ComponentGetter(module, arguments, false, true,
-                               [](const Component& c) { return c.Visible(); });
-    case GetKeyTip:
-        return ComponentGetter(module, arguments, false, empty,
-                               [](const Component& c) { return c.KeyTip(); });
-    case GetLabel:
-        return ComponentGetter(module, arguments, true, empty,
-                               [](const Component& c) { return c.Caption(); });
-    case GetEnabled:
-        return ControlGetter(module, arguments, false, true,
-                             [](const Control& c) { return c.Enabled(); });
-    case GetPressed:
-        return ControlGetter(module, arguments, true, false,
-                             [](const Control& c) { return c.Pressed(); });
-    case GetImage: {
-        Component* component = Lookup(module, arguments.Control(0), true);
-        return PictureValue(component ? RibbonPicture(module.Desktop(), *component) : nullptr);
-    }
-    case GetSuperTip:
-        return ControlGetter(module, arguments, true, empty,
-                             [](const Control& c) { return c.SuperTip(); });
-    case GetScreenTip:
-        return ControlGetter(module, arguments, true, empty,
-                             [](const Control& c) { return c.ScreenTip(); });
-    case GetSize:
-        return ControlGetter(module, arguments, false, std::int32_t{0},
-                             [](const Control& c) { return static_cast<std::int32_t>(c.Size()); });
-    case GetShowLabel:
-        return ControlGetter(module, arguments, true, true,
-                             [](const Control& c) { return c.ShowCaption(); });
-    case GetShowImage:
-        return ControlGetter(module, arguments, true, false, ShowsImage);
-    case GetDescription:
-        return ControlGetter(module, arguments, true, empty,
-                             [](const Control& c) { return c.Description(); });
-    case GetText:
-        return ControlGetter(module, arguments, false, empty,
-                             [](const Control& c) { return c.Text(); });
-    case GetItemCount:
-        return ComponentGetter(module, arguments, false, std::int32_t{0}, [](Component& c) {
-            const TadxRibbonControls* items = c.GetChildControls();
-            return static_cast<std::int32_t>(items ? items->Count() : 0);
-        });
-    case GetItemId:
-        return ItemGetter(module, arguments, empty, [](const Control& c) { return c.Id(); });
-    case GetItemImage: {
-        Component* component = Lookup(module, arguments.Control(0), false);
-        if (!component)
-            return Variant::Nothing();
-        const Control& item = ItemOf(*component, arguments.At(1).ToInt32());
-        return PictureValue(RibbonItemPicture(module.Desktop(), item));
-    }
-    case GetItemLabel:
-        return ItemGetter(module, arguments, empty, [](const Control& c) { return c.Caption(); });
-    case GetItemScreenTip:
-        return ItemGetter(module, arguments, empty, [](const Control& c) { return c.ScreenTip(); });
-    case GetItemSuperTip:
-        return ItemGetter(module, arguments, empty, [](const Control& c) { return c.SuperTip(); });
-    case GetShowItemImage:
-        return ItemGetter(module, arguments, true, ShowsImage);
-    case GetSelectedItemIndex:
-        return ControlGetter(module, arguments, false, std::int32_t{0},
-                             [](const Control& c) { return c.SelectedItemIndex(); });
-    case GetSelectedItemId:
-        return ControlGetter(module, arguments, false, empty,
-                             [](const Control& c) { return c.SelectedItemId(); });
-    case GetItemHeight:
-        return ControlGetter(module, arguments, false, std::int32_t{-1},
-                             [](const Control& c) { return c.ItemHeight(); });
-    case GetItemWidth:
-        return ControlGetter(module, arguments, false, std::int32_t{-1},
-                             [](const Control& c) { return c.ItemWidth(); });
-    case GetContent:
-        return ControlGetter(module, arguments, false, empty,
-                             [](Control& c) { return c.GetContent(); });
-    case GetTitle:
-        return ControlGetter(module, arguments, false, empty,
-                             [](const Control& c) { return c.Title(); });
-    case OnActionCommon: {
-        TadxRibbonActionArguments action;
-        action.control = arguments.Control(0);
-        RunAction(module, true, action);
-        return {};
-    }
-    case OnActionState: {
-        TadxRibbonActionArguments action;
-        action.control = arguments.Control(0);
-        action.pressed = arguments.At(1).ToBool();
-        RunAction(module, true, action);
-        return {};
-    }
-    case OnActionSelected: {
-        TadxRibbonActionArguments action;
-        action.control = arguments.Control(0);
-        action.selectedId = arguments.At(1).ToString();
-        action.selectedIndex = arguments.At(2).ToInt32();
-        RunAction(module, false, action);
-        return {};
-    }
-    case OnChange: {
-        TadxRibbonActionArguments action;
-        action.control = arguments.Control(0);
-        action.text = arguments.At(1).ToString();
-        RunAction(module, false, action);
-        return {};
-    }
-    case OnActionCommonRepurposed:
-        RepurposedAction(module, arguments, true, 1);
-        return {};
-    case OnActionStateRepurposed:
-        RepurposedAction(module, arguments, arguments.At(1).ToBool(), 2);
-        return {};
-    default:
-        throw host::Error(host::hr::DispMemberNotFound, "No ribbon callback has this DISPID");
-    }
+using Module = TadxCOMAddInModule;
+using Component = TadxRibbonComponent;
+using Control = TadxRibbonCustomControl;
+const Variant kEmptyText{std::u16string{}};
+
+TadxRibbonActionArguments ActionOn(const DispArgs& args) {
+    TadxRibbonActionArguments action;
+    action.control = ControlArg(args, 0);
+    return action;
 }
 
-// Fills the exception information of a failed call: the failure's own code when it is a
-// result code, a small framework code as the error number, else E_FAIL.
-void Describe(host::ExcepInfo* excepInfo, host::HResult code, std::string_view message) {
+// One row per callback of the customUI document: its method name and DISPID, how many
+// arguments it reads in Office's order, where a repurposed action's cancelDefault stands
+// (-1 for the others), and what it answers.
+struct CallbackRow {
+    std::string_view name;
+    host::DispId id;
+    std::uint32_t arguments;
+    int cancelPosition;
+    Variant (*run)(Module& module, const DispArgs& args);
+};
+
+constexpr CallbackRow kCallbacks[] = {
+    {"RibbonLoaded_Callback", RibbonLoaded, 1, -1, RibbonLoadedCallback},
+    {"GetImages_Callback", GetImages, 1, -1, [](Module& m, const DispArgs& a) {
+         const std::u16string name = StripWrappedSuffix(Arg(a, 0).ToString());
+         auto* component = dynamic_cast<Component*>(FindRibbonComponent(m, name));
+         return PictureValue(component ? RibbonPicture(m.Desktop(), *component) : nullptr);
+     }},
+    {"GetVisible_Callback", GetVisible, 1, -1, [](Module& m, const DispArgs& a) {
+         return ComponentGetter(m, a, false, true, [](const Component& c) { return c.Visible(); });
+     }},
+    {"GetKeyTip_Callback", GetKeyTip, 1, -1, [](Module& m, const DispArgs& a) {
+         return ComponentGetter(m, a, false, kEmptyText, [](const Component& c) { return c.KeyTip(); });
+     }},
+    {"GetLabel_Callback", GetLabel, 1, -1, [](Module& m, const DispArgs& a) {
+         return ComponentGetter(m, a, true, kEmptyText, [](const Component& c) { return c.Caption(); });
+     }},
+    {"GetEnabled_Callback", GetEnabled, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, true, [](const Control& c) { return c.Enabled(); });
+     }},
+    {"GetPressed_Callback", GetPressed, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, true, false, [](const Control& c) { return c.Pressed(); });
+     }},
+    {"GetImage_Callback", GetImage, 1, -1, [](Module& m, const DispArgs& a) {
+         Component* component = Lookup(m, ControlArg(a, 0), true);
+         return PictureValue(component ? RibbonPicture(m.Desktop(), *component) : nullptr);
+     }},
+    {"GetSuperTip_Callback", GetSuperTip, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, true, kEmptyText, [](const Control& c) { return c.SuperTip(); });
+     }},
+    {"GetScreenTip_Callback", GetScreenTip, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, true, kEmptyText, [](const Control& c) { return c.ScreenTip(); });
+     }},
+    {"GetSize_Callback", GetSize, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, std::int32_t{0},
+                              [](const Control& c) { return static_cast<std::int32_t>(c.Size()); });
+     }},
+    {"GetShowLabel_Callback", GetShowLabel, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, true, true, [](const Control& c) { return c.ShowCaption(); });
+     }},
+    {"GetShowImage_Callback", GetShowImage, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, true, false, ShowsImage);
+     }},
+    {"GetDescription_Callback", GetDescription, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, true, kEmptyText, [](const Control& c) { return c.Description(); });
+     }},
+    {"GetText_Callback", GetText, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, kEmptyText, [](const Control& c) { return c.Text(); });
+     }},
+    {"GetItemCount_Callback", GetItemCount, 1, -1, [](Module& m, const DispArgs& a) {
+         return ComponentGetter(m, a, false, std::int32_t{0}, [](Component& c) {
+             const TadxRibbonControls* items = c.GetChildControls();
+             return static_cast<std::int32_t>(items ? items->Count() : 0);
+         });
+     }},
+    {"GetItemID_Callback", GetItemId, 2, -1, [](Module& m, const DispArgs& a) {
+         return ItemGetter(m, a, kEmptyText, [](const Control& c) { return c.Id(); });
+     }},
+    {"GetItemImage_Callback", GetItemImage, 2, -1, [](Module& m, const DispArgs& a) {
+         Component* component = Lookup(m, ControlArg(a, 0), false);
+         if (!component)
+             return Variant::Nothing();
+         const Control& item = ItemOf(*component, Arg(a, 1).ToInt32());
+         return PictureValue(RibbonItemPicture(m.Desktop(), item));
+     }},
+    {"GetItemLabel_Callback", GetItemLabel, 2, -1, [](Module& m, const DispArgs& a) {
+         return ItemGetter(m, a, kEmptyText, [](const Control& c) { return c.Caption(); });
+     }},
+    {"GetItemScreenTip_Callback", GetItemScreenTip, 2, -1, [](Module& m, const DispArgs& a) {
+         return ItemGetter(m, a, kEmptyText, [](const Control& c) { return c.ScreenTip(); });
+     }},
+    {"GetItemSuperTip_Callback", GetItemSuperTip, 2, -1, [](Module& m, const DispArgs& a) {
+         return ItemGetter(m, a, kEmptyText, [](const Control& c) { return c.SuperTip(); });
+     }},
+    {"GetShowItemImage_Callback", GetShowItemImage, 2, -1, [](Module& m, const DispArgs& a) {
+         return ItemGetter(m, a, true, ShowsImage);
+     }},
+    {"GetSelectedItemIndex_Callback", GetSelectedItemIndex, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, std::int32_t{0},
+                              [](const Control& c) { return c.SelectedItemIndex(); });
+     }},
+    {"GetSelectedItemId_Callback", GetSelectedItemId, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, kEmptyText, [](const Control& c) { return c.SelectedItemId(); });
+     }},
+    {"GetItemHeight_Callback", GetItemHeight, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, std::int32_t{-1}, [](const Control& c) { return c.ItemHeight(); });
+     }},
+    {"GetItemWidth_Callback", GetItemWidth, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, std::int32_t{-1}, [](const Control& c) { return c.ItemWidth(); });
+     }},
+    {"GetContent_Callback", GetContent, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, kEmptyText, [](Control& c) { return c.GetContent(); });
+     }},
+    {"GetTitle_Callback", GetTitle, 1, -1, [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, kEmptyText, [](const Control& c) { return c.Title(); });
+     }},
+    {"OnActionCommon_Callback", OnActionCommon, 1, -1, [](Module& m, const DispArgs& a) {
+         TadxRibbonActionArguments action = ActionOn(a);
+         RunAction(m, true, action);
+         return Variant();
+     }},
+    {"OnActionCommonRepurposed_Callback", OnActionCommonRepurposed, 2, 1, [](Module& m, const DispArgs& a) {
+         RepurposedAction(m, a, true, 1);
+         return Variant();
+     }},
+    {"OnActionState_Callback", OnActionState, 2, -1, [](Module& m, const DispArgs& a) {
+         TadxRibbonActionArguments action = ActionOn(a);
+         action.pressed = Arg(a, 1).ToBool();
+         RunAction(m, true, action);
+         return Variant();
+     }},
+    {"OnActionStateRepurposed_Callback", OnActionStateRepurposed, 3, 2, [](Module& m, const DispArgs& a) {
+         RepurposedAction(m, a, Arg(a, 1).ToBool(), 2);
+         return Variant();
+     }},
+    {"OnActionSelected_Callback", OnActionSelected, 3, -1, [](Module& m, const DispArgs& a) {
+         TadxRibbonActionArguments action = ActionOn(a);
+         action.selectedId = Arg(a, 1).ToString();
+         action.selectedIndex = Arg(a, 2).ToInt32();
+         RunAction(m, false, action);
+         return Variant();
+     }},
+    {"OnChange_Callback", OnChange, 2, -1, [](Module& m, const DispArgs& a) {
+         TadxRibbonActionArguments action = ActionOn(a);
+         action.text = Arg(a, 1).ToString();
+         RunAction(m, false, action);
+         return Variant();
+     }},
+};
+
+const CallbackRow* FindCallback(host::DispId member) noexcept {
+    for (const CallbackRow& row : kCallbacks) {
+        if (row.id == member)
+            return &row;
+    }
+    return nullptr;
+}
+
+// Fills the exception information of a failed call: a small framework number as the error
+// number, the failure's result code otherwise.
+void Describe(host::ExcepInfo* excepInfo, const host::CaughtFailure& failure) {
     if (!excepInfo)
         return;
     *excepInfo = host::ExcepInfo{};
-    if (code < 0)
-        excepInfo->scode = code;
-    else if (code > 0 && code <= 0xFFFF)
-        excepInfo->code = static_cast<std::uint16_t>(code);
+    if (failure.number != 0)
+        excepInfo->code = failure.number;
     else
-        excepInfo->scode = host::hr::Fail;
-    excepInfo->description = host::Utf8ToUtf16(message);
+        excepInfo->scode = failure.code;
+    excepInfo->description =
+        host::Utf8ToUtf16(failure.message.empty() ? "The ribbon callback failed" : failure.message);
 }
 
 } // namespace
+
+const std::array<RibbonCallbackName, 34> kRibbonCallbackNames = [] {
+    static_assert(std::size(kCallbacks) == 34);
+    std::array<RibbonCallbackName, 34> names{};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = {kCallbacks[i].name, kCallbacks[i].id};
+    return names;
+}();
 
 std::u16string GetCustomUI(TadxCOMAddInModule& module, std::u16string_view ribbonId) {
     return BuildCustomUIXml(module, ribbonId);
@@ -390,10 +343,7 @@ std::u16string StripWrappedSuffix(std::u16string_view id) {
 }
 
 TComponent* FindRibbonComponent(TadxCOMAddInModule& module, std::u16string_view id) {
-    for (const auto& [key, component] : module.ControlIdMap())
-        if (host::FoldedEqual(host::Utf8ToUtf16(key), id))
-            return component;
-    return nullptr;
+    return module.FindControlById(id);
 }
 
 host::DispId FindRibbonCallback(std::u16string_view name) {
@@ -409,8 +359,7 @@ host::DispId FindRibbonCallback(std::u16string_view name) {
 }
 
 bool IsRibbonCallback(host::DispId member) noexcept {
-    return std::any_of(kRibbonCallbackNames.begin(), kRibbonCallbackNames.end(),
-                       [member](const RibbonCallbackName& entry) { return entry.id == member; });
+    return FindCallback(member) != nullptr;
 }
 
 host::HResult GetRibbonCallbackIds(std::span<const std::u16string> names,
@@ -428,29 +377,26 @@ host::HResult GetRibbonCallbackIds(std::span<const std::u16string> names,
 host::HResult InvokeRibbonCallback(TadxCOMAddInModule& module, host::DispId member,
                                    const host::DispParams& params, host::Variant* result,
                                    host::ExcepInfo* excepInfo) {
-    if (!IsRibbonCallback(member))
+    const CallbackRow* callback = FindCallback(member);
+    if (!callback)
         return host::hr::DispMemberNotFound;
     // Reading past the arguments Office passed would read outside its array.
-    if (params.argCount < ArgumentsRead(member) || !params.args)
-        return host::hr::DispBadParamCount;
-    const CallArguments arguments(params);
-    const int cancelPosition = CancelDefaultPosition(member);
-    if (cancelPosition >= 0 &&
-        !IsBooleanReference(arguments.At(static_cast<std::uint32_t>(cancelPosition))))
+    const DispArgs args(params);
+    for (std::uint32_t position = 0; position < callback->arguments; ++position) {
+        if (!args.At(position))
+            return host::hr::DispBadParamCount;
+    }
+    if (callback->cancelPosition >= 0 &&
+        !IsBooleanReference(Arg(args, static_cast<std::uint32_t>(callback->cancelPosition))))
         return host::hr::DispTypeMismatch;
     try {
-        Variant value = RunCallback(module, member, arguments);
+        Variant value = callback->run(module, args);
         if (result)
             *result = std::move(value);
         return host::hr::Ok;
-    } catch (const host::Error& error) {
-        Describe(excepInfo, error.Code(), error.Message());
-    } catch (const std::bad_alloc&) {
-        Describe(excepInfo, host::hr::OutOfMemory, "Out of memory");
-    } catch (const std::exception& error) {
-        Describe(excepInfo, host::hr::Fail, error.what());
     } catch (...) {
-        Describe(excepInfo, host::hr::Fail, "The ribbon callback failed");
+        const host::CaughtFailure failure = host::CatchCurrentFailure(host::hr::Fail);
+        Describe(excepInfo, failure);
     }
     return host::hr::DispException;
 }

@@ -27,12 +27,11 @@ TadxRibbonComponent::TadxRibbonComponent(TComponent* owner, TadxCOMAddInModule& 
     : TComponent(owner)
     , m_module(&module)
     , m_id(NewDesignerId(kind)) {
-    m_module->ControlIdMap().emplace_back(MapKey(), this);
+    m_module->MapControlId(MapKey(), this);
 }
 
 TadxRibbonComponent::~TadxRibbonComponent() {
-    auto& map = m_module->ControlIdMap();
-    std::erase_if(map, [this](const auto& entry) { return entry.second == this; });
+    m_module->UnmapControlId(this);
 }
 
 std::string TadxRibbonComponent::MapKey() const {
@@ -41,9 +40,7 @@ std::string TadxRibbonComponent::MapKey() const {
 
 void TadxRibbonComponent::Rekey() {
     // An entry dropped by the customUI pruning stays dropped.
-    for (auto& entry : m_module->ControlIdMap())
-        if (entry.second == this)
-            entry.first = MapKey();
+    m_module->RekeyControlId(this, MapKey());
 }
 
 void TadxRibbonComponent::SetId(std::u16string id) {

@@ -113,11 +113,7 @@ void TadxRibbonCustomControl::RunClick(const TadxRibbonOnClick& handler,
         return;
     m_clickRunning = true;
     const host::ScopeExit done([this]() noexcept { m_clickRunning = false; });
-    try {
-        handler(*this, control);
-    } catch (const std::exception& error) {
-        Module().HandleError(error);
-    }
+    Module().Guard([&] { handler(*this, control); });
 }
 
 // TadxRibbonGroup
@@ -175,11 +171,7 @@ void TadxRibbonMenu::SetDynamic(bool value) noexcept {
 void TadxRibbonMenu::FireOnCreate() {
     if (!OnCreate)
         return;
-    try {
-        OnCreate(*this);
-    } catch (const std::exception& error) {
-        Module().HandleError(error);
-    }
+    Module().Guard([this] { OnCreate(*this); });
 }
 
 std::u16string TadxRibbonMenu::GetContent() {

@@ -27,31 +27,34 @@ void ClampImageIndexes(TadxRibbonControls& controls, std::int32_t count) {
             ClampImageIndexes(*children, count);
     }
 }
+// A tab with a context is a contextual tab and is listed with those.
+TadxCOMAddInModule::ComponentList ListOf(std::u16string_view context) noexcept {
+    return context.empty() ? TadxCOMAddInModule::ComponentList::RibbonTabs
+                           : TadxCOMAddInModule::ComponentList::ContextualTabs;
+}
 } // namespace
 
 TadxRibbonTab::TadxRibbonTab(TComponent* owner)
     : TadxRibbonComponent(owner, TabModule(owner), "Tab")
     , m_controls(*this, 100) {
     SetRibbons(RibbonsOfHosts(Module().SupportedApps()));
-    OwnList().push_back(this);
+    Module().Enlist(ListOf(m_context), this);
 }
 
 TadxRibbonTab::~TadxRibbonTab() {
     m_controls.Clear();
-    std::erase(Module().RibbonTabList(), this);
-    std::erase(Module().ContextualTabList(), this);
+    Module().Delist(TadxCOMAddInModule::ComponentList::RibbonTabs, this);
+    Module().Delist(TadxCOMAddInModule::ComponentList::ContextualTabs, this);
 }
 
-std::vector<TComponent*>& TadxRibbonTab::OwnList() const noexcept {
-    return m_context.empty() ? Module().RibbonTabList() : Module().ContextualTabList();
-}
+
 
 void TadxRibbonTab::SetContext(std::u16string context) {
     if (context == m_context)
         return;
-    std::erase(OwnList(), this);
+    Module().Delist(ListOf(m_context), this);
     m_context = std::move(context);
-    OwnList().push_back(this);
+    Module().Enlist(ListOf(m_context), this);
 }
 
 void TadxRibbonTab::SetImages(std::optional<TadxImageList> images) {

@@ -49,8 +49,6 @@ protected:
     void StateChanged(TadxRibbonState state) override;
 
 private:
-    std::vector<TComponent*>& OwnList() const noexcept;
-
     bool m_shared = false;
     std::u16string m_context;
     std::optional<TadxImageList> m_images;

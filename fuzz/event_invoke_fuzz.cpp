@@ -110,8 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     const host::excel::Application app(fixture.excel.Application());
     const std::vector<host::Ref<host::Dispatch>> objects{
-        fixture.excel.Application(), control.Object(), app.GetRange(host::Variant(u"A3")).Object(),
-        app.GetRange(host::Variant(u"B:B")).Object()};
+        fixture.excel.Application(), control.Object(), app.GetRange(u"A3").Object(),
+        app.GetRange(u"B:B").Object()};
     host::Dispatch& events = fixture.module->ExcelAppEvents().DispatchObject();
 
     while (data.remaining_bytes() > 0) {

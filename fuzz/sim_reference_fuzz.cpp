@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     // Application.Range and ConvertFormula on the random text: refusals are Excel's errors.
     try {
-        const xl::Range range = app.GetRange(Variant(reference));
+        const xl::Range range = app.GetRange(reference);
         const std::u16string address = range.Address(xl::xlA1);
         const std::optional<sim::Area> area = sim::ParseA1Area(address);
         if (!area)
@@ -112,8 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
     try {
         const bool toR1C1 = data.ConsumeBool();
-        app.ConvertFormula(Variant(u"=" + reference), toR1C1 ? xl::xlA1 : xl::xlR1C1,
-                           toR1C1 ? xl::xlR1C1 : xl::xlA1, app.GetRange(Variant(u"C3")));
+        app.ConvertFormula(u"=" + reference, toR1C1 ? xl::xlA1 : xl::xlR1C1,
+                           toR1C1 ? xl::xlR1C1 : xl::xlA1, app.GetRange(u"C3"));
     } catch (const host::Error&) {
     }
 
@@ -126,9 +126,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         data.ConsumeIntegralInRange<std::int32_t>(area.left, std::min(area.right, 8))};
     const std::u16string what = fuzz::ConsumeTextOrChoice(data, kPatterns, 12);
     try {
-        const xl::Range range = app.GetRange(Variant(areaText));
+        const xl::Range range = app.GetRange(areaText);
         const xl::Range found =
-            range.Find(Variant(what), app.GetRange(Variant(sim::FormatA1(after))), xl::xlValues,
+            range.Find(Variant(what), app.GetRange(sim::FormatA1(after)), xl::xlValues,
                        data.ConsumeBool() ? xl::xlWhole : xl::xlPart,
                        data.ConsumeBool() ? xl::xlByRows : xl::xlByColumns,
                        data.ConsumeBool() ? xl::xlNext : xl::xlPrevious, data.ConsumeBool(), false);

@@ -52,7 +52,26 @@ void Put(Dispatch& object, DispId member, std::uint32_t locale, const Variant& v
         ThrowCallFailure(code, memberName, excep);
 }
 
+bool DispArgs::WellFormed() const noexcept {
+    const std::uint32_t count = m_params.argCount;
+    const std::uint32_t named = m_params.namedCount;
+    if ((count > 0 && !m_params.args) || named > count || (named > 0 && !m_params.namedIds))
+        return false;
+    std::vector<bool> taken(count, false);
+    for (std::uint32_t i = 0; i < count - named; ++i)
+        taken[i] = true;
+    for (std::uint32_t i = 0; i < named; ++i) {
+        const DispId id = m_params.namedIds[i];
+        if (id < 0 || static_cast<std::uint32_t>(id) >= count || taken[static_cast<std::uint32_t>(id)])
+            return false;
+        taken[static_cast<std::uint32_t>(id)] = true;
+    }
+    return true;
+}
+
 const Variant* DispArgs::At(std::uint32_t position) const noexcept {
+    if (!m_params.args)
+        return nullptr;
     const std::uint32_t named = std::min(m_params.namedCount, m_params.argCount);
     for (std::uint32_t i = 0; i < named; ++i) {
         if (m_params.namedIds && m_params.namedIds[i] >= 0 &&
@@ -71,6 +90,8 @@ bool DispArgs::IsGiven(std::uint32_t position) const noexcept {
 }
 
 const Variant* DispArgs::PutValue() const noexcept {
+    if (!m_params.args)
+        return nullptr;
     const std::uint32_t named = std::min(m_params.namedCount, m_params.argCount);
     for (std::uint32_t i = 0; i < named; ++i) {
         if (m_params.namedIds && m_params.namedIds[i] == dispid::PropertyPut)
@@ -79,11 +100,26 @@ const Variant* DispArgs::PutValue() const noexcept {
     return nullptr;
 }
 
+std::uint32_t DispArgs::ComIndex(std::uint32_t position) const noexcept {
+    const Variant* arg = At(position);
+    return arg ? static_cast<std::uint32_t>(arg - m_params.args) : 0;
+}
+
+std::uint32_t DispArgs::PutComIndex() const noexcept {
+    const Variant* value = PutValue();
+    return value ? static_cast<std::uint32_t>(value - m_params.args) : 0;
+}
+
 const Variant& DispArgs::Required(std::uint32_t position, std::string_view what) const {
     const Variant* arg = At(position);
     if (!arg || arg->IsMissing())
         throw Error(hr::DispParamNotFound, "Argument not optional: " + std::string(what));
     return *arg;
+}
+
+void WriteBack(const Variant& argument, Variant value) {
+    if (argument.Is(Variant::Kind::ByRef))
+        argument.Target() = std::move(value);
 }
 
 } // namespace tarvex::host

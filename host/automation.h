@@ -32,16 +32,25 @@ inline Variant Call(Dispatch& object, DispId member, InvokeFlags kind, std::uint
 void Put(Dispatch& object, DispId member, std::uint32_t locale, const Variant& value,
          std::string_view memberName);
 
-/// The arguments of one Invoke, by declaration position. Positional arguments fill the
-/// first positions (COM lists them last-first); a named argument sits at the position its
-/// id gives. Reading never goes outside what the caller passed.
+/// The arguments of one Invoke, by declaration position: the one reader of COM's argument
+/// array for every callee (event sinks, ribbon callbacks, simulated objects). Positional
+/// arguments fill the first positions (COM lists them last-first); a named argument sits at
+/// the position its id gives. Reading never goes outside what the caller passed.
 class DispArgs {
 public:
     explicit DispArgs(const DispParams& params) noexcept : m_params(params) {}
 
+    /// Whether the arguments of a method call are laid out as COM lays them out: an array
+    /// when there are any, no more names than arguments, and every named id a distinct
+    /// position below the argument count. Then positions 0 to Count() - 1 all hold one.
+    bool WellFormed() const noexcept;
+
+    /// Number of arguments passed, named ones included.
+    std::uint32_t Count() const noexcept { return m_params.args ? m_params.argCount : 0; }
+
     /// Number of positional arguments passed.
     std::uint32_t PositionalCount() const noexcept {
-        return m_params.argCount - std::min(m_params.namedCount, m_params.argCount);
+        return Count() - std::min(m_params.namedCount, Count());
     }
 
     /// The argument at declaration position `position`, or null when the caller passed none
@@ -54,6 +63,11 @@ public:
     /// The value of a property put (the argument named PropertyPut), or null.
     const Variant* PutValue() const noexcept;
 
+    /// The index in COM's array of the argument at `position`, or of the put value: the
+    /// index a bad argument is reported with (0 when there is none).
+    std::uint32_t ComIndex(std::uint32_t position) const noexcept;
+    std::uint32_t PutComIndex() const noexcept;
+
     /// The argument at `position`; throws Error(DISP_E_PARAMNOTFOUND) naming `what` when it
     /// is absent or Missing.
     const Variant& Required(std::uint32_t position, std::string_view what) const;
@@ -61,5 +75,10 @@ public:
 private:
     const DispParams& m_params;
 };
+
+/// Hands `value` back through a by-reference argument (Excel's Cancel, Office's
+/// cancelDefault): the caller's variable behind `argument` takes it. An argument passed by
+/// value carries nothing back, and nothing is written then.
+void WriteBack(const Variant& argument, Variant value);
 
 } // namespace tarvex::host

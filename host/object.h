@@ -143,6 +143,9 @@ class RefCounted : public Interfaces... {
 public:
     std::uint32_t AddRef() override { return ++m_refCount; }
 
+    /// How many references are held now.
+    std::uint32_t References() const noexcept { return m_refCount; }
+
     std::uint32_t Release() override {
         const std::uint32_t left = --m_refCount;
         if (left == 0)

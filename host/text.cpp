@@ -1,6 +1,7 @@
 #include "text.h"
 
 #include <cstdint>
+#include <type_traits>
 
 namespace tarvex::host {
 
@@ -90,6 +91,32 @@ std::string Utf16ToUtf8(std::u16string_view text) {
         AppendUtf8(out, c);
     }
     return out;
+}
+
+namespace {
+constexpr char32_t AsciiLower(char32_t c) noexcept {
+    return c >= U'A' && c <= U'Z' ? c + (U'a' - U'A') : c;
+}
+
+template <class Text>
+bool EqualsAscii(std::u16string_view a, Text b) noexcept {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto unit = static_cast<std::make_unsigned_t<typename Text::value_type>>(b[i]);
+        if (AsciiLower(a[i]) != AsciiLower(unit))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+bool EqualsAsciiIgnoringCase(std::u16string_view a, std::u16string_view b) noexcept {
+    return EqualsAscii(a, b);
+}
+
+bool EqualsAsciiIgnoringCase(std::u16string_view a, std::string_view b) noexcept {
+    return EqualsAscii(a, b);
 }
 
 } // namespace tarvex::host

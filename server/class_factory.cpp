@@ -1,18 +1,25 @@
 #include "server/class_factory.h"
 
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "host/error.h"
 #include "server/addin_object_hook.h"
-#include "server/server_counts.h"
 
 namespace tarvex::server {
 
-ClassFactory::ClassFactory(const framework::TadxFactory& factory) noexcept
-    : m_factory(factory) {
-    FactoryCreated();
-}
+namespace {
+// The locks taken through LockServer(TRUE) and not yet given back. COM may call from any
+// thread of the process.
+std::mutex g_serverLocksGuard;
+std::vector<std::unique_ptr<host::ModuleLock>> g_serverLocks;
+} // namespace
 
-ClassFactory::~ClassFactory() {
-    FactoryDestroyed();
-}
+ClassFactory::ClassFactory(const framework::TadxFactory& factory) noexcept
+    : m_factory(factory) {}
+
+ClassFactory::~ClassFactory() = default;
 
 STDMETHODIMP ClassFactory::QueryInterface(REFIID iid, void** object) {
     if (!object)
@@ -47,11 +54,17 @@ STDMETHODIMP ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** ob
 }
 
 STDMETHODIMP ClassFactory::LockServer(BOOL lock) {
-    if (lock)
-        AddServerLock();
-    else
-        RemoveServerLock();
-    return S_OK;
+    try {
+        const std::lock_guard<std::mutex> guard(g_serverLocksGuard);
+        // An unlock without a lock gives nothing back: it must not hide a later lock.
+        if (lock)
+            g_serverLocks.push_back(std::make_unique<host::ModuleLock>());
+        else if (!g_serverLocks.empty())
+            g_serverLocks.pop_back();
+        return S_OK;
+    } catch (...) {
+        return host::CatchCurrentFailure(E_UNEXPECTED).code;
+    }
 }
 
 } // namespace tarvex::server

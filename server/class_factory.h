@@ -2,13 +2,15 @@
 
 // The COM class factory of qorvel.dll: one object per DllGetClassObject call, creating add-in
 // objects for the server's one TadxFactory. While any caller holds a factory, or a lock
-// taken through LockServer, the DLL stays loaded.
+// taken through LockServer, the DLL stays loaded (each holds a host::ModuleLock).
 
 #include <windows.h>
 
 #include <unknwn.h>
 
 #include <atomic>
+
+#include "host/module_lock.h"
 
 namespace tarvex::framework {
 class TadxFactory;
@@ -18,7 +20,7 @@ namespace tarvex::server {
 
 class ClassFactory final : public IClassFactory {
 public:
-    /// A factory with one reference, held by the caller.
+    /// A factory with no reference yet: host::MakeRef hands out the first.
     explicit ClassFactory(const framework::TadxFactory& factory) noexcept;
     ClassFactory(const ClassFactory&) = delete;
     ClassFactory& operator=(const ClassFactory&) = delete;
@@ -34,8 +36,9 @@ public:
 private:
     ~ClassFactory();
 
-    std::atomic<ULONG> m_references{1};
+    std::atomic<ULONG> m_references{0};
     const framework::TadxFactory& m_factory;
+    host::ModuleLock m_moduleLock;
 };
 
 } // namespace tarvex::server

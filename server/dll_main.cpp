@@ -3,11 +3,12 @@
 
 #include <windows.h>
 
-#include <new>
 #include <ole2.h>
 
+#include "host/error.h"
+#include "host/module_lock.h"
+#include "host/object.h"
 #include "server/class_factory.h"
-#include "server/server_counts.h"
 #include "server/server_identity.h"
 #include "server/server_registration.h"
 
@@ -27,19 +28,15 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
         const tarvex::framework::TadxFactory& factory = tarvex::server::ServerFactory();
         if (!tarvex::server::IsServerClass(factory, clsid))
             return CLASS_E_CLASSNOTAVAILABLE;
-        auto* classFactory = new tarvex::server::ClassFactory(factory);
-        const HRESULT result = classFactory->QueryInterface(iid, object);
-        classFactory->Release();
-        return result;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+        return tarvex::host::MakeRef<tarvex::server::ClassFactory>(factory)->QueryInterface(iid,
+                                                                                             object);
     } catch (...) {
-        return E_UNEXPECTED;
+        return tarvex::host::CatchCurrentFailure(E_UNEXPECTED).code;
     }
 }
 
 STDAPI DllCanUnloadNow() {
-    return tarvex::server::ServerInUse() ? S_FALSE : S_OK;
+    return tarvex::host::ModuleLock::Held() != 0 ? S_FALSE : S_OK;
 }
 
 STDAPI DllRegisterServer() {

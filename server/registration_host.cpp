@@ -10,18 +10,15 @@
 #include "host/error.h"
 #include "host/text.h"
 #include "host/win/com_adapters.h"
+#include "host/win/wide_text.h"
 
 namespace tarvex::server {
 
 namespace {
 
-std::wstring Wide(std::u16string_view text) {
-    return std::wstring(text.begin(), text.end());
-}
-
 std::optional<CLSID> ClassIdOf(std::string_view progId) {
     CLSID clsid{};
-    const std::wstring name = Wide(host::Utf8ToUtf16(progId));
+    const std::wstring name = win::ToWide(host::Utf8ToUtf16(progId));
     if (FAILED(::CLSIDFromProgID(name.c_str(), &clsid)) || ::IsEqualCLSID(clsid, CLSID_NULL))
         return std::nullopt;
     return clsid;
@@ -68,7 +65,7 @@ void Win32RegistrationHost::Quit(host::Dispatch& application) {
 }
 
 std::u16string Win32RegistrationHost::ShortPath(std::u16string_view path) {
-    const std::wstring longPath = Wide(path);
+    const std::wstring longPath = win::ToWide(path);
     const DWORD needed = ::GetShortPathNameW(longPath.c_str(), nullptr, 0);
     if (needed == 0)
         throw host::Error(HRESULT_FROM_WIN32(::GetLastError()),

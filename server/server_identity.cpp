@@ -11,6 +11,7 @@
 #include "host/text.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
+#include "host/win/wide_text.h"
 
 namespace tarvex::server {
 
@@ -18,9 +19,6 @@ namespace {
 
 HMODULE g_module = nullptr;
 
-std::u16string ToU16(const wchar_t* text) {
-    return text ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
-}
 
 std::unique_ptr<framework::TadxFactory> MakeFactory() {
     const std::wstring path = ServerPath();
@@ -38,9 +36,9 @@ std::unique_ptr<framework::TadxFactory> MakeFactory() {
                                                   nullptr, nullptr),
                         "Reading the class's name");
     return std::make_unique<framework::TadxFactory>(
-        host::Utf16ToUtf8(ToU16(libraryName.Get())), host::Utf16ToUtf8(ToU16(className.Get())),
-        host::Utf16ToUtf8(ToU16(description.Get())), addin::kClsidTarvex,
-        host::Utf16ToUtf8(ToU16(FolderOf(path).c_str())));
+        host::Utf16ToUtf8(win::FromWide(libraryName.Get())), host::Utf16ToUtf8(win::FromWide(className.Get())),
+        host::Utf16ToUtf8(win::FromWide(description.Get())), addin::kClsidTarvex,
+        host::Utf16ToUtf8(win::FromWide(FolderOf(path).c_str())));
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "host/scope_exit.h"
 #include "host/win/com_adapters.h"
 #include "host/win/desktop.h"
+#include "host/win/wide_text.h"
 #include "host/win/registry.h"
 #include "server/registration_host.h"
 #include "server/server_identity.h"
@@ -32,10 +33,6 @@ namespace tarvex::server {
 namespace {
 
 using framework::RegistrationScope;
-
-std::u16string ToU16(const std::wstring& text) {
-    return {text.begin(), text.end()};
-}
 
 win::ComPtr<ITypeLib> LoadServerTypeLib(const std::wstring& path) {
     win::ComPtr<ITypeLib> library;
@@ -100,7 +97,7 @@ HRESULT RunRegistration(bool doRegister, RegistrationScope scope) noexcept {
             },
             framework::ModuleServices{desktop, registry},
             hosts,
-            ToU16(path),
+            win::FromWide(path.c_str(), path.size()),
             addin::kLibId,
             addin::kTypeLibMajor,
             addin::kTypeLibMinor,
@@ -111,7 +108,8 @@ HRESULT RunRegistration(bool doRegister, RegistrationScope scope) noexcept {
             framework::UnregisterAddin(context);
         return S_OK;
     } catch (...) {
-        return E_FAIL;
+        // Whatever failed, the registration tool is told E_FAIL.
+        return host::CatchCurrentFailure(E_FAIL, false).code;
     }
 }
 

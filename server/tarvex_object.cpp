@@ -11,13 +11,13 @@
 #include "addin/module.h"
 #include "framework/factory.h"
 #include "framework/ribbon_callbacks_dispatch.h"
-#include "framework/server_objects.h"
 #include "host/error.h"
 #include "host/text.h"
 #include "host/win/com_adapters.h"
 #include "host/win/desktop.h"
 #include "host/win/registry.h"
 #include "host/win/resources.h"
+#include "host/win/wide_text.h"
 #include "server/addin_object_hook.h"
 #include "server/server_identity.h"
 #include "settings/help.h"
@@ -70,15 +70,11 @@ win::ComPtr<ITypeInfo> LoadITarvexInfo() {
     return info;
 }
 
-std::u16string_view View(BSTR text) noexcept {
-    return text ? std::u16string_view(reinterpret_cast<const char16_t*>(text), ::SysStringLen(text))
-                : std::u16string_view();
-}
-
 } // namespace
 
-TTarvex* TTarvex::Create(const framework::TadxFactory& factory) {
-    return new TTarvex(factory);
+win::ComPtr<ITarvex> TTarvex::Create(const framework::TadxFactory& factory) {
+    // The object starts with the one reference that the returned pointer takes over.
+    return win::ComPtr<ITarvex>::Adopt(static_cast<ITarvex*>(new TTarvex(factory)));
 }
 
 TTarvex::TTarvex(const framework::TadxFactory& factory)
@@ -87,12 +83,9 @@ TTarvex::TTarvex(const framework::TadxFactory& factory)
                                         [this] { return m_addin.Module(); })) {
     // COMAddIn.Object holds the object's own IDispatch (the dual ITarvex).
     m_addin.SetSelfDispatch([this] { return win::FromCom(static_cast<ITarvex*>(this)); });
-    framework::ServerObjectCreated();
 }
 
-TTarvex::~TTarvex() {
-    framework::ServerObjectDestroyed();
-}
+TTarvex::~TTarvex() = default;
 
 STDMETHODIMP TTarvex::QueryInterface(REFIID iid, void** object) {
     if (!object)
@@ -142,11 +135,9 @@ STDMETHODIMP TTarvex::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCI
 STDMETHODIMP TTarvex::Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
                              VARIANT* result, EXCEPINFO* exception, UINT* argErr) {
     // The object stays alive while a callback runs, even if the callback lets Office go of it.
-    AddRef();
-    const HRESULT answer = m_dispatch.Invoke(static_cast<ITarvex*>(this), member, iid, locale,
-                                             flags, params, result, exception, argErr);
-    Release();
-    return answer;
+    const win::ComPtr<ITarvex> keepAlive(static_cast<ITarvex*>(this));
+    return m_dispatch.Invoke(static_cast<ITarvex*>(this), member, iid, locale, flags, params,
+                             result, exception, argErr);
 }
 
 STDMETHODIMP TTarvex::GetCustomUI(BSTR ribbonId, BSTR* ribbonXml) {
@@ -154,7 +145,7 @@ STDMETHODIMP TTarvex::GetCustomUI(BSTR ribbonId, BSTR* ribbonXml) {
         return E_POINTER;
     *ribbonXml = nullptr;
     std::u16string xml;
-    framework::TadxCallOutcome outcome = m_addin.GetCustomUI(View(ribbonId), xml);
+    framework::TadxCallOutcome outcome = m_addin.GetCustomUI(win::ViewOf(ribbonId), xml);
     if (!outcome.Failed()) {
         *ribbonXml = ::SysAllocStringLen(reinterpret_cast<const OLECHAR*>(xml.data()),
                                          static_cast<UINT>(xml.size()));
@@ -187,16 +178,9 @@ HRESULT CreateAddinObject(const framework::TadxFactory& factory, REFIID iid,
         return E_POINTER;
     *object = nullptr;
     try {
-        TTarvex* created = TTarvex::Create(factory);
-        const HRESULT answer = created->QueryInterface(iid, object);
-        created->Release();
-        return answer;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (const host::Error& error) {
-        return error.Code() < 0 ? error.Code() : E_UNEXPECTED;
+        return TTarvex::Create(factory)->QueryInterface(iid, object);
     } catch (...) {
-        return E_UNEXPECTED;
+        return host::CatchCurrentFailure(E_UNEXPECTED).code;
     }
 }
 

@@ -13,6 +13,8 @@
 #include <atomic>
 
 #include "framework/addin_object.h"
+#include "host/module_lock.h"
+#include "host/win/handles.h"
 #include "server/addin_object.h"
 #include "server/ribbon_dispatch.h"
 
@@ -46,8 +48,8 @@ class TTarvex final : public TadxConnectionMethods<TTarvex>,
                       public ITadxForwarding,
                       public ITarvex {
 public:
-    /// A new object with one reference, held by the caller. Throws on failure.
-    static TTarvex* Create(const framework::TadxFactory& factory);
+    /// A new object, held by the reference returned. Throws on failure.
+    static win::ComPtr<ITarvex> Create(const framework::TadxFactory& factory);
 
     TTarvex(const TTarvex&) = delete;
     TTarvex& operator=(const TTarvex&) = delete;
@@ -79,6 +81,7 @@ private:
     ~TTarvex();
 
     std::atomic<ULONG> m_references{1};
+    host::ModuleLock m_moduleLock;
     framework::TadxAddin m_addin;
     RibbonDispatch m_dispatch;
 };

@@ -3,6 +3,8 @@
 #include <memory>
 #include <optional>
 
+#include "host/text.h"
+
 namespace tarvex::settings {
 
 namespace {
@@ -16,15 +18,6 @@ std::u16string WithoutTrailingBackslash(std::u16string folder) {
     return folder;
 }
 
-// ASCII letters only: the variable is spelt in ASCII, and a Unicode comparison would take
-// characters such as U+017F (long s) for an s.
-bool SameAsciiLetterIgnoringCase(char16_t a, char16_t b) noexcept {
-    const auto lower = [](char16_t c) {
-        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-    };
-    return lower(a) == lower(b);
-}
-
 } // namespace
 
 std::u16string SystemFolder(const host::Desktop& desktop) {
@@ -36,12 +29,10 @@ std::u16string WindowsFolder(const host::Desktop& desktop) {
 }
 
 void ExpandWindowsRootVariable(const host::Desktop& desktop, std::u16string& path) {
-    if (path.size() < kWindowsRootVariable.size())
+    // ASCII letters only: the variable is spelt in ASCII.
+    if (!host::EqualsAsciiIgnoringCase(std::u16string_view(path).substr(0, kWindowsRootVariable.size()),
+                                       kWindowsRootVariable))
         return;
-    for (std::size_t i = 0; i < kWindowsRootVariable.size(); ++i) {
-        if (!SameAsciiLetterIgnoringCase(path[i], kWindowsRootVariable[i]))
-            return;
-    }
     path.replace(0, kWindowsRootVariable.size(), WindowsFolder(desktop));
 }
 

@@ -209,7 +209,7 @@ bool MeasureEntry(HMODULE dll, std::int32_t filled, bool tracking, std::vector<F
     RawInvoke(application.Get(), 0x133, DISPATCH_PROPERTYGET, {}, &sheetObject); // ActiveSheet
     const host::excel::Application app(sheet.excel.Application());
     const ComPtr<IDispatch> target =
-        win::ToCom(app.GetRange(host::Variant(sim::FormatA1(sheet.entry))).Object().Get());
+        win::ToCom(app.GetRange(sim::FormatA1(sheet.entry)).Object().Get());
     const auto change = [&] {
         RawInvoke(sink.Get(), 0x61C, DISPATCH_METHOD, {Object(target.Get()), sheetObject});
     };

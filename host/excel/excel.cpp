@@ -23,9 +23,12 @@ Variant ObjectOrNothing(const Range& range) {
 }
 } // namespace
 
-Variant Range::Text() const {
-    return Call(Self(m_object, "Range.Text"), range::Text, kGet, lcid::UserDefault, {},
-                "Range.Text");
+std::optional<std::u16string> Range::Text() const {
+    const Variant text =
+        Call(Self(m_object, "Range.Text"), range::Text, kGet, lcid::UserDefault, {}, "Range.Text");
+    if (text.IsNull())
+        return std::nullopt;
+    return text.ToString();
 }
 
 std::int32_t Range::Row() const {
@@ -66,6 +69,13 @@ Range Range::Find(const Variant& what, const Range& after, std::int32_t lookIn,
                        Variant(matchByte)},
                       "Range.Find")
                      .ToObject());
+}
+
+Range Range::Find(const std::u16string& what, const Range& after, std::int32_t lookIn,
+                  std::int32_t lookAt, std::int32_t searchOrder, std::int32_t searchDirection,
+                  bool matchCase, bool matchByte) const {
+    return Find(Variant(what), after, lookIn, lookAt, searchOrder, searchDirection, matchCase,
+                matchByte);
 }
 
 Range Range::FindNext(const Range& after) const {
@@ -126,18 +136,21 @@ std::u16string Application::Version() const {
         .ToString();
 }
 
-Variant Application::ConvertFormula(const Variant& formula, std::int32_t fromStyle,
-                                    std::int32_t toStyle, const Range& relativeTo) const {
+std::u16string Application::ConvertFormula(const std::u16string& formula,
+                                           std::int32_t fromStyle, std::int32_t toStyle,
+                                           const Range& relativeTo) const {
     return Call(Self(m_object, "Application.ConvertFormula"), application::ConvertFormula,
                 kMethod, lcid::UserDefault,
-                {formula, Variant(fromStyle), Variant(toStyle), Variant::Missing(),
+                {Variant(formula), Variant(fromStyle), Variant(toStyle), Variant::Missing(),
                  ObjectOrNothing(relativeTo)},
-                "Application.ConvertFormula");
+                "Application.ConvertFormula")
+        .ToString();
 }
 
-Range Application::GetRange(const Variant& cell1) const {
+Range Application::GetRange(const std::u16string& cell1) const {
     return Range(Call(Self(m_object, "Application.Range"), application::Range, kGet,
-                      lcid::UserDefault, {cell1, Variant::Missing()}, "Application.Range")
+                      lcid::UserDefault, {Variant(cell1), Variant::Missing()},
+                      "Application.Range")
                      .ToObject());
 }
 

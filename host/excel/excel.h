@@ -6,6 +6,7 @@
 // "nothing" is an empty wrapper, not a failure.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "host/object.h"
@@ -23,8 +24,8 @@ public:
     Dispatch* Get() const noexcept { return m_object.Get(); }
     const Ref<Dispatch>& Object() const noexcept { return m_object; }
 
-    /// The displayed text: a string, or Null when the cells display different texts.
-    Variant Text() const;
+    /// The displayed text, or nothing (Excel's Null) when the cells display different texts.
+    std::optional<std::u16string> Text() const;
     std::int32_t Row() const;
     std::int32_t Column() const;
     Range EntireColumn() const;
@@ -37,6 +38,10 @@ public:
     Range Find(const Variant& what, const Range& after, std::int32_t lookIn, std::int32_t lookAt,
                std::int32_t searchOrder, std::int32_t searchDirection, bool matchCase,
                bool matchByte) const;
+    /// The same, for a text What.
+    Range Find(const std::u16string& what, const Range& after, std::int32_t lookIn,
+               std::int32_t lookAt, std::int32_t searchOrder, std::int32_t searchDirection,
+               bool matchCase, bool matchByte) const;
 
     /// Range.FindNext(After), with the settings of the last Find.
     Range FindNext(const Range& after) const;
@@ -72,12 +77,12 @@ public:
     std::u16string Version() const;
 
     /// ConvertFormula(Formula, FromReferenceStyle, ToReferenceStyle, ToAbsolute omitted,
-    /// RelativeTo), with the user's default locale.
-    Variant ConvertFormula(const Variant& formula, std::int32_t fromStyle, std::int32_t toStyle,
-                           const Range& relativeTo) const;
+    /// RelativeTo), with the user's default locale: the converted text.
+    std::u16string ConvertFormula(const std::u16string& formula, std::int32_t fromStyle,
+                                  std::int32_t toStyle, const Range& relativeTo) const;
 
     /// Application.Range(Cell1) with Cell2 omitted: a range of the active worksheet.
-    Range GetRange(const Variant& cell1) const;
+    Range GetRange(const std::u16string& cell1) const;
 
     /// Application.Intersect(Arg1, Arg2) with the other 28 arguments omitted, locale 0.
     Range Intersect(const Range& first, const Range& second) const;

@@ -51,7 +51,7 @@ Variant ConvertFormula(ExcelState& state, const CallArgs& args) {
     FormulaConversion conversion;
     conversion.fromR1C1 = from == host::excel::xlR1C1;
     conversion.toR1C1 = to == host::excel::xlR1C1;
-    if (args.Given(3)) {
+    if (args.IsGiven(3)) {
         const std::int32_t type = ReadVariantInt(args, 3, host::excel::xlAbsolute);
         if (type < host::excel::xlAbsolute || type > host::excel::xlRelative)
             throw ExcelFailure{};
@@ -76,7 +76,7 @@ Variant Intersect(ExcelState& state, const CallArgs& args) {
     std::shared_ptr<SheetModel> sheet;
     std::optional<Areas> common;
     for (std::uint32_t position = 0; position < kIntersectParams.size(); ++position) {
-        if (!args.Given(position))
+        if (!args.IsGiven(position))
             continue;
         const host::Ref<RangeObject> range = ReadRange(args, position);
         if (!range)
@@ -129,7 +129,7 @@ host::HResult ApplicationObject::FindConnectionPoint(const host::Guid& iid,
         if (!m_events)
             m_events = host::MakeRef<EventPoint>(m_state);
     } catch (...) {
-        return host::hr::OutOfMemory;
+        return host::CatchCurrentFailure(host::hr::OutOfMemory).code;
     }
     point = m_events;
     return host::hr::Ok;

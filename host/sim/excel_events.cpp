@@ -4,6 +4,7 @@
 #include <new>
 
 #include "excel_objects.h"
+#include "host/error.h"
 #include "host/excel/dispids.h"
 
 namespace tarvex::sim::detail {
@@ -38,8 +39,8 @@ host::HResult EventPoint::Advise(host::Unknown* sink, std::uint32_t& cookie) {
         return host::hr::ConnectCannotConnect;
     try {
         state->connections.push_back({state->nextCookie, std::move(events)});
-    } catch (const std::bad_alloc&) {
-        return host::hr::OutOfMemory;
+    } catch (...) {
+        return host::CatchCurrentFailure(host::hr::OutOfMemory).code;
     }
     cookie = state->nextCookie++;
     return host::hr::Ok;

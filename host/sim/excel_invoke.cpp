@@ -106,7 +106,7 @@ HResult CheckArguments(const MemberInfo& member, host::InvokeFlags flags,
     }
     const CallArgs args(params);
     for (std::uint32_t position = 0; position < member.required; ++position) {
-        if (!args.Given(position)) {
+        if (!args.IsGiven(position)) {
             if (argErr && args.At(position))
                 *argErr = args.ComIndex(position);
             return hr::DispParamNotOptional;
@@ -125,44 +125,7 @@ HResult AnswerException(RaisedException raised, host::ExcepInfo* excepInfo) {
     return hr::DispException;
 }
 
-bool EqualsAsciiIgnoringCase(std::u16string_view a, std::string_view b) noexcept {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char32_t c) { return c >= U'A' && c <= U'Z' ? c + 32 : c; };
-        if (lower(a[i]) != lower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 } // namespace
-
-const Variant* CallArgs::At(std::uint32_t position) const noexcept {
-    if (!m_params.args)
-        return nullptr;
-    return host::DispArgs(m_params).At(position);
-}
-
-bool CallArgs::Given(std::uint32_t position) const noexcept {
-    const Variant* arg = At(position);
-    return arg && !arg->IsMissing();
-}
-
-std::uint32_t CallArgs::ComIndex(std::uint32_t position) const noexcept {
-    const Variant* arg = At(position);
-    return arg ? static_cast<std::uint32_t>(arg - m_params.args) : 0;
-}
-
-const host::Variant* CallArgs::PutValue() const noexcept {
-    if (!m_params.args)
-        return nullptr;
-    return host::DispArgs(m_params).PutValue();
-}
-
-std::uint32_t CallArgs::PutComIndex() const noexcept {
-    const Variant* value = PutValue();
-    return value ? static_cast<std::uint32_t>(value - m_params.args) : 0;
-}
 
 RaisedException MemberCaller::Failure(const MemberInfo* member) const {
     RaisedException raised{u"Microsoft Excel", {}, kExcelError};
@@ -220,13 +183,10 @@ HResult RunInvoke(const std::weak_ptr<ExcelState>& weakState, MemberCaller& call
             return AnswerException(caller.Failure(member), excepInfo);
         } catch (RaisedException& raised) {
             return AnswerException(std::move(raised), excepInfo);
-        } catch (const host::Error& error) {
-            return host::Failed(error.Code()) ? error.Code() : hr::Fail;
         }
-    } catch (const std::bad_alloc&) {
-        return hr::OutOfMemory;
     } catch (...) {
-        return hr::Unexpected;
+        // Failures of the simulation itself answer as a server's do.
+        return host::CatchCurrentFailure(hr::Unexpected).code;
     }
 }
 
@@ -247,8 +207,8 @@ HResult LookUpNames(const std::weak_ptr<ExcelState>& weakState, const ClassInfo&
             return *injected;
         }
         return ResolveNames(type, iid, names, ids);
-    } catch (const std::bad_alloc&) {
-        return hr::OutOfMemory;
+    } catch (...) {
+        return host::CatchCurrentFailure(host::hr::OutOfMemory).code;
     }
 }
 
@@ -263,7 +223,7 @@ HResult ResolveNames(const ClassInfo& type, const host::Guid& iid,
         return hr::Ok;
     const MemberInfo* member = nullptr;
     for (const MemberInfo& candidate : type.members) {
-        if (EqualsAsciiIgnoringCase(names[0], candidate.name))
+        if (host::EqualsAsciiIgnoringCase(names[0], candidate.name))
             member = &candidate;
     }
     if (!member)
@@ -272,7 +232,7 @@ HResult ResolveNames(const ClassInfo& type, const host::Guid& iid,
     HResult result = hr::Ok;
     for (std::size_t i = 1; i < names.size(); ++i) {
         for (std::size_t p = 0; p < member->params.size(); ++p) {
-            if (EqualsAsciiIgnoringCase(names[i], member->params[p]))
+            if (host::EqualsAsciiIgnoringCase(names[i], member->params[p]))
                 ids[i] = static_cast<host::DispId>(p);
         }
         if (ids[i] == host::dispid::Unknown)
@@ -282,7 +242,7 @@ HResult ResolveNames(const ClassInfo& type, const host::Guid& iid,
 }
 
 std::int32_t ReadTypedInt(const CallArgs& args, std::uint32_t position, std::int32_t fallback) {
-    if (!args.Given(position))
+    if (!args.IsGiven(position))
         return fallback;
     try {
         return args.At(position)->ToInt32();
@@ -292,7 +252,7 @@ std::int32_t ReadTypedInt(const CallArgs& args, std::uint32_t position, std::int
 }
 
 std::int32_t ReadVariantInt(const CallArgs& args, std::uint32_t position, std::int32_t fallback) {
-    if (!args.Given(position))
+    if (!args.IsGiven(position))
         return fallback;
     try {
         return args.At(position)->ToInt32();
@@ -302,7 +262,7 @@ std::int32_t ReadVariantInt(const CallArgs& args, std::uint32_t position, std::i
 }
 
 bool ReadVariantBool(const CallArgs& args, std::uint32_t position, bool fallback) {
-    if (!args.Given(position))
+    if (!args.IsGiven(position))
         return fallback;
     try {
         return args.At(position)->ToBool();
@@ -312,7 +272,7 @@ bool ReadVariantBool(const CallArgs& args, std::uint32_t position, bool fallback
 }
 
 host::Ref<RangeObject> ReadRange(const CallArgs& args, std::uint32_t position) {
-    if (!args.Given(position) || args.At(position)->IsNothing())
+    if (!args.IsGiven(position) || args.At(position)->IsNothing())
         return {};
     host::Ref<host::Dispatch> object;
     try {

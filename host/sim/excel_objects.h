@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "excel_model.h"
+#include "host/automation.h"
 #include "host/object.h"
 #include "host/variant.h"
 
@@ -42,25 +43,7 @@ struct ClassInfo {
 };
 
 /// The arguments of one call, by declaration position.
-class CallArgs {
-public:
-    explicit CallArgs(const host::DispParams& params) noexcept
-        : m_params(params) {}
-
-    /// The argument at `position` (possibly by reference), or null when none was passed.
-    const host::Variant* At(std::uint32_t position) const noexcept;
-    /// True when an argument other than the Missing marker was passed at `position`.
-    bool Given(std::uint32_t position) const noexcept;
-    /// The index of `position` in COM's argument array, for the bad-argument index.
-    std::uint32_t ComIndex(std::uint32_t position) const noexcept;
-    /// The value of a property put (the argument named PropertyPut), or null for other calls.
-    const host::Variant* PutValue() const noexcept;
-    /// The index of the put value in COM's argument array.
-    std::uint32_t PutComIndex() const noexcept;
-
-private:
-    const host::DispParams& m_params;
-};
+using CallArgs = host::DispArgs;
 
 /// Thrown by a member: the argument at `comIndex` is wrong, and the call fails with `code`
 /// (DISP_E_TYPEMISMATCH...) and that index.

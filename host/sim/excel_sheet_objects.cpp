@@ -118,7 +118,7 @@ std::pair<std::shared_ptr<SheetModel>, Areas> ResolveCell(ExcelState& state,
 Variant ResolveRange(ExcelState& state, const std::shared_ptr<SheetModel>& sheet,
                      const CallArgs& args, bool sheetMustMatch) {
     auto [target, areas] = ResolveCell(state, sheet, args, 0);
-    if (args.Given(1)) {
+    if (args.IsGiven(1)) {
         const auto [otherSheet, others] = ResolveCell(state, sheet, args, 1);
         // The span of two ends of several areas each is not known here: refused.
         if (otherSheet != target || areas.size() != 1 || others.size() != 1)

@@ -3,6 +3,7 @@
 #include "excel_model.h"
 #include "excel_objects.h"
 #include "host/error.h"
+#include "sink_calls.h"
 
 namespace tarvex::sim::detail {
 
@@ -118,29 +119,15 @@ std::optional<host::HResult> ExcelState::RecordCall(std::string member, host::In
 
 void ExcelState::Raise(host::DispId event,
                        const std::vector<host::Variant>& argsInDeclarationOrder) {
-    // The sinks advised when the event starts receive it, in advise order; a sink that
-    // unadvises during the event (itself or a later one) is not called after that. Every
-    // sink receives the same arguments, so a Cancel set by one is seen by the next.
+    // The sinks advised when the event starts receive it, in advise order.
     std::vector<std::uint32_t> cookies;
     for (const Connection& connection : connections)
         cookies.push_back(connection.cookie);
-    std::vector<host::Variant> comOrder(argsInDeclarationOrder.rbegin(),
-                                        argsInDeclarationOrder.rend());
-    for (const std::uint32_t cookie : cookies) {
+    RaiseToSinks(event, argsInDeclarationOrder, cookies.size(), [&](std::size_t i) {
         const auto it = std::find_if(connections.begin(), connections.end(),
-                                     [cookie](const Connection& c) { return c.cookie == cookie; });
-        if (it == connections.end())
-            continue;
-        const host::Ref<host::Dispatch> sink = it->sink;
-        const host::DispParams params{comOrder.data(), nullptr,
-                                      static_cast<std::uint32_t>(comOrder.size()), 0};
-        host::Variant result;
-        host::ExcepInfo excepInfo;
-        std::uint32_t argErr = 0;
-        // Excel carries on with the next sink whatever a sink answers.
-        sink->Invoke(event, host::iid::Null, host::lcid::UserDefault, host::invoke::Method, params,
-                     &result, &excepInfo, &argErr);
-    }
+                                     [&](const Connection& c) { return c.cookie == cookies[i]; });
+        return it == connections.end() ? host::Ref<host::Dispatch>() : it->sink;
+    });
 }
 
 } // namespace tarvex::sim::detail

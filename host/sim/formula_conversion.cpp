@@ -1,6 +1,7 @@
 #include "formula_conversion.h"
 
 #include "host/excel/dispids.h"
+#include "host/text.h"
 #include "reference_notation.h"
 
 namespace tarvex::sim::detail {
@@ -18,17 +19,6 @@ bool IsNameChar(char16_t c) noexcept {
     return IsLetter(c) || IsDigit(c) || c == u'_' || c == u'.' || c == u'\\' || c >= 0x80;
 }
 
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char16_t x = a[i] >= u'a' && a[i] <= u'z' ? a[i] - 32 : a[i];
-        const char16_t y = b[i] >= u'a' && b[i] <= u'z' ? b[i] - 32 : b[i];
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 void ApplyReferenceType(Endpoint& endpoint, std::int32_t type) {
     using namespace host::excel;
@@ -132,8 +122,8 @@ std::optional<std::u16string> ConvertFormula(std::u16string_view formula,
             const std::u16string_view name = formula.substr(pos, nameEnd - pos);
             const bool known =
                 nameEnd < formula.size() && (formula[nameEnd] == u'(' || formula[nameEnd] == u'!');
-            if (name.empty() || (!known && !EqualsIgnoringCase(name, u"TRUE") &&
-                                 !EqualsIgnoringCase(name, u"FALSE")))
+            if (name.empty() || (!known && !host::EqualsAsciiIgnoringCase(name, u"TRUE") &&
+                                 !host::EqualsAsciiIgnoringCase(name, u"FALSE")))
                 return std::nullopt;
             out += name;
             pos = nameEnd;

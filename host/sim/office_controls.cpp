@@ -313,7 +313,7 @@ host::HResult ControlObject::FindConnectionPoint(const host::Guid& iid,
         if (!m_events)
             m_events = host::MakeRef<ControlEventPoint>(m_state, m_control, events);
     } catch (...) {
-        return host::hr::OutOfMemory;
+        return host::CatchCurrentFailure(host::hr::OutOfMemory).code;
     }
     point = m_events;
     return host::hr::Ok;
@@ -540,7 +540,7 @@ Variant ControlObject::Put(ExcelState&, ControlModel& control, const MemberInfo&
 Variant ControlObject::Move(ExcelState& state, const std::shared_ptr<ControlModel>& control,
                             const CallArgs& args) {
     const std::shared_ptr<BarModel> from = BarOf(*control);
-    const std::shared_ptr<BarModel> to = args.Given(0) ? ReadBar(args, 0) : from;
+    const std::shared_ptr<BarModel> to = args.IsGiven(0) ? ReadBar(args, 0) : from;
     const std::optional<std::int32_t> before = OptionalInt(args, 1);
     if (before && (*before < 1 || static_cast<std::size_t>(*before) > to->controls.size() + 1))
         RaiseOffice(host::hr::InvalidArg, kInvalidArgument);

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <new>
 
+#include "host/error.h"
 #include "host/office/dispids.h"
 #include "office_objects.h"
+#include "sink_calls.h"
 
 namespace tarvex::sim::detail {
 
@@ -64,8 +66,8 @@ host::HResult ControlEventPoint::Advise(host::Unknown* sink, std::uint32_t& cook
     OfficeModel& office = *state->office;
     try {
         control->connections.push_back({office.nextCookie, std::move(events)});
-    } catch (const std::bad_alloc&) {
-        return host::hr::OutOfMemory;
+    } catch (...) {
+        return host::CatchCurrentFailure(host::hr::OutOfMemory).code;
     }
     cookie = office.nextCookie++;
     return host::hr::Ok;
@@ -90,9 +92,7 @@ host::HResult ControlEventPoint::Unadvise(std::uint32_t cookie) {
 
 void RaiseControlEvent(ExcelState& state, const std::shared_ptr<ControlModel>& source,
                        host::DispId event, std::vector<host::Variant> argsInDeclarationOrder) {
-    // The sinks connected when the event starts receive it; a sink that unadvises during
-    // the event (itself or a later one) is not called after that. Every sink receives the
-    // same arguments, so a CancelDefault set by one is seen by the next.
+    // The sinks of every control sharing the events, connected when the event starts.
     std::vector<Pending> pending;
     OfficeOf(state).WalkAll([&](const std::shared_ptr<ControlModel>& control) {
         if (SharesEvents(*source, *control)) {
@@ -101,25 +101,13 @@ void RaiseControlEvent(ExcelState& state, const std::shared_ptr<ControlModel>& s
         }
         return false;
     });
-    std::vector<host::Variant> comOrder(argsInDeclarationOrder.rbegin(),
-                                        argsInDeclarationOrder.rend());
-    for (const Pending& next : pending) {
-        const auto& connections = next.control->connections;
+    RaiseToSinks(event, argsInDeclarationOrder, pending.size(), [&](std::size_t i) {
+        const auto& connections = pending[i].control->connections;
         const auto it =
             std::find_if(connections.begin(), connections.end(),
-                         [&](const SinkConnection& c) { return c.cookie == next.cookie; });
-        if (it == connections.end())
-            continue;
-        const host::Ref<host::Dispatch> sink = it->sink;
-        const host::DispParams params{comOrder.data(), nullptr,
-                                      static_cast<std::uint32_t>(comOrder.size()), 0};
-        host::Variant result;
-        host::ExcepInfo excepInfo;
-        std::uint32_t argErr = 0;
-        // Office carries on with the next sink whatever a sink answers.
-        sink->Invoke(event, host::iid::Null, host::lcid::UserDefault, host::invoke::Method, params,
-                     &result, &excepInfo, &argErr);
-    }
+                         [&](const SinkConnection& c) { return c.cookie == pending[i].cookie; });
+        return it == connections.end() ? host::Ref<host::Dispatch>() : it->sink;
+    });
 }
 
 } // namespace tarvex::sim::detail

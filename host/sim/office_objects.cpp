@@ -68,7 +68,7 @@ const host::Variant& RequirePutValue(const CallArgs& args) {
 } // namespace
 
 std::optional<std::int32_t> OptionalInt(const CallArgs& args, std::uint32_t position) {
-    if (!args.Given(position))
+    if (!args.IsGiven(position))
         return std::nullopt;
     try {
         return args.At(position)->ToInt32();
@@ -78,7 +78,7 @@ std::optional<std::int32_t> OptionalInt(const CallArgs& args, std::uint32_t posi
 }
 
 std::optional<bool> OptionalBool(const CallArgs& args, std::uint32_t position) {
-    if (!args.Given(position))
+    if (!args.IsGiven(position))
         return std::nullopt;
     try {
         return args.At(position)->ToBool();
@@ -88,7 +88,7 @@ std::optional<bool> OptionalBool(const CallArgs& args, std::uint32_t position) {
 }
 
 std::optional<std::u16string> OptionalText(const CallArgs& args, std::uint32_t position) {
-    if (!args.Given(position))
+    if (!args.IsGiven(position))
         return std::nullopt;
     const host::Variant& value = args.At(position)->Deref();
     if (!value.Is(host::Variant::Kind::String))

@@ -1,6 +1,7 @@
 // The client and server COM adapters.
 
 #include "host/win/com_adapters.h"
+#include "host/win/wide_text.h"
 
 #include <atomic>
 #include <cstring>
@@ -8,23 +9,17 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/automation.h"
 #include "host/error.h"
+#include "host/module_lock.h"
 
 namespace tarvex::win {
 
 namespace {
 
-// Result of a COM entry point that caught an exception.
-HRESULT ResultOf(const std::exception_ptr& failure) noexcept {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const host::Error& error) {
-        return host::Failed(error.Code()) ? error.Code() : E_FAIL;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+// What an adapter answers for the exception it caught (call inside a catch block).
+HRESULT CaughtResult() noexcept {
+    return host::CatchCurrentFailure(E_UNEXPECTED).code;
 }
 
 UniqueBstr MakeBstr(const std::u16string& text) {
@@ -38,9 +33,7 @@ UniqueBstr MakeBstr(const std::u16string& text) {
 }
 
 std::u16string FromBstr(BSTR text) {
-    if (!text)
-        return {};
-    return std::u16string(reinterpret_cast<const char16_t*>(text), ::SysStringLen(text));
+    return std::u16string(ViewOf(text));
 }
 
 void ToComExcepInfo(const host::ExcepInfo& from, EXCEPINFO& to) {
@@ -87,17 +80,6 @@ private:
     std::vector<VARIANT> m_values;
 };
 
-std::atomic<long> g_liveServerObjects{0};
-
-// Counts itself among the module's live server objects for as long as it exists.
-class ServerObjectCounter {
-public:
-    ServerObjectCounter() noexcept { ++g_liveServerObjects; }
-    ServerObjectCounter(const ServerObjectCounter&) = delete;
-    ServerObjectCounter& operator=(const ServerObjectCounter&) = delete;
-    ~ServerObjectCounter() { --g_liveServerObjects; }
-};
-
 // A COM object of this module that counts its own references and frees itself at zero.
 template <class Interface>
 class CountedComObject : public Interface {
@@ -117,7 +99,7 @@ protected:
 
 private:
     ULONG m_count = 0;
-    ServerObjectCounter m_counter;
+    host::ModuleLock m_moduleLock;
 };
 
 // The id under which a server adapter of this module answers with itself. Its last eight
@@ -192,7 +174,7 @@ public:
             }
             return S_OK;
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -220,7 +202,7 @@ public:
             *count = value;
             return result;
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -232,7 +214,7 @@ public:
             const host::HResult result = m_served->GetTypeInfo(index, locale);
             return host::Failed(result) ? result : E_NOTIMPL;
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -244,12 +226,11 @@ public:
             std::vector<std::u16string> seamNames;
             seamNames.reserve(count);
             for (UINT i = 0; i < count; ++i)
-                seamNames.emplace_back(names[i] ? reinterpret_cast<const char16_t*>(names[i])
-                                                : u"");
+                seamNames.push_back(FromWide(names[i]));
             return m_served->GetIDsOfNames(FromGuid(riid), seamNames, locale,
                                            {reinterpret_cast<host::DispId*>(ids), count});
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -319,14 +300,14 @@ public:
             }
             return outcome;
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
 private:
     host::Ref<host::Dispatch> m_served;
     ULONG m_count = 0;
-    ServerObjectCounter m_counter;
+    host::ModuleLock m_moduleLock;
 };
 
 class ServerConnectionPointContainer final
@@ -367,7 +348,7 @@ public:
             *point = MakeServerPoint(this, found.Get()).Detach();
             return S_OK;
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -402,7 +383,7 @@ public:
             *iid = ToGuid(value);
             return result;
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -430,7 +411,7 @@ public:
             *cookie = value;
             return result;
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -438,7 +419,7 @@ public:
         try {
             return m_served->Unadvise(cookie);
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -491,7 +472,7 @@ public:
         try {
             return QueryComObject(m_identity.Get(), this, iid, answer);
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -571,7 +552,7 @@ public:
             return QueryComObject(m_object.Get(), static_cast<host::Dispatch*>(this), iid,
                                   answer);
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -601,7 +582,7 @@ public:
                                            static_cast<UINT>(names.size()), locale,
                                            reinterpret_cast<DISPID*>(ids.data()));
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -642,10 +623,8 @@ public:
                 member, ToGuid(iid), locale, flags, &comParams, result ? comResult.Put() : nullptr,
                 excepInfo ? &comExcep : nullptr, &comArgErr);
 
-            for (std::uint32_t i = 0; i < count; ++i) {
-                if (params.args[i].Is(host::Variant::Kind::ByRef))
-                    params.args[i].Target() = FromComVariant(referenced[i]);
-            }
+            for (std::uint32_t i = 0; i < count; ++i)
+                host::WriteBack(params.args[i], FromComVariant(referenced[i]));
             if (excepInfo && outcome == DISP_E_EXCEPTION)
                 FromComExcepInfo(comExcep, *excepInfo);
             if (argErr)
@@ -654,7 +633,7 @@ public:
                 *result = FromComVariant(comResult.Get());
             return outcome;
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -677,7 +656,7 @@ public:
         try {
             return QueryComObject(m_object.Get(), this, iid, answer);
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -691,7 +670,7 @@ public:
                 point = MakeClientPoint(found.Get());
             return result;
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -732,7 +711,7 @@ public:
             cookie = value;
             return result;
         } catch (...) {
-            return ResultOf(std::current_exception());
+            return CaughtResult();
         }
     }
 
@@ -787,6 +766,5 @@ ComPtr<IDispatch> ToCom(host::Dispatch* object) {
     return ComPtr<IDispatch>(new ServerDispatch(object));
 }
 
-long LiveServerObjects() noexcept { return g_liveServerObjects.load(); }
 
 } // namespace tarvex::win

@@ -7,7 +7,7 @@
 // points. Server: a seam object seen as a real COM object (its IDispatch, and its
 // IConnectionPointContainer when the object answers one). A server adapter forwards every
 // AddRef and Release that COM callers make to the seam object, so the object's own count
-// moves with its COM references.
+// moves with its COM references; while it lives it holds a host::ModuleLock.
 //
 // Round trips never add layers: converting one of our own server adapters back gives the
 // seam object it serves, and converting a client adapter back gives the COM pointer it
@@ -44,10 +44,6 @@ host::Ref<host::Dispatch> WrapClient(IDispatch* object);
 /// The real COM object for a seam object: a client adapter hands back the pointer it wraps;
 /// any other object is served by a server adapter, one per object while it is alive.
 ComPtr<IDispatch> ToCom(host::Dispatch* object);
-
-/// The number of server adapters alive in this module. The DLL may not be unloaded while
-/// it is not 0.
-long LiveServerObjects() noexcept;
 
 /// Converts a VARIANT (by-reference kinds are read through) to a seam value. Types without
 /// an exact seam kind convert to the nearest one (VT_I2 to Int32, VT_R4 and VT_DATE to

@@ -7,6 +7,7 @@
 
 #include "host/error.h"
 #include "host/win/com_adapters.h"
+#include "host/win/wide_text.h"
 
 namespace tarvex::win {
 
@@ -48,10 +49,7 @@ host::Variant FromInteger(Integer value) {
 }
 
 host::Variant FromString(BSTR text) {
-    if (!text)
-        return host::Variant(std::u16string());
-    return host::Variant(
-        std::u16string(reinterpret_cast<const char16_t*>(text), ::SysStringLen(text)));
+    return host::Variant(std::u16string(ViewOf(text)));
 }
 
 host::Variant ThroughChangeType(const VARIANT& value) {

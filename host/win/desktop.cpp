@@ -11,6 +11,7 @@
 #include "host/win/form_dialog.h"
 #include "host/win/handles.h"
 #include "host/win/visual_styles.h"
+#include "host/win/wide_text.h"
 
 namespace tarvex::win {
 
@@ -66,8 +67,7 @@ int Win32Desktop::ShowMessage(std::u16string_view text, std::u16string_view capt
     const std::u16string captionZ(caption);
     const VisualStylesScope styles;
     ::SetLastError(0);
-    const int result = ::MessageBoxW(UsableOwner(), reinterpret_cast<const wchar_t*>(textZ.c_str()),
-                                     reinterpret_cast<const wchar_t*>(captionZ.c_str()), style);
+    const int result = ::MessageBoxW(UsableOwner(), WideOf(textZ), WideOf(captionZ), style);
     if (result == 0) {
         const DWORD error = ::GetLastError();
         const host::HResult code = error ? host::FromWin32(error) : host::hr::Fail;
@@ -150,7 +150,7 @@ Win32Desktop::CreateMessageWindow(std::u16string_view className, std::u16string_
             throw host::Error(host::hr::OutOfMemory, "Error creating window class");
     }
     auto window = std::make_unique<HiddenWindow>(std::move(handler));
-    window->Create(windowClass, std::wstring(caption.begin(), caption.end()));
+    window->Create(windowClass, ToWide(caption));
     return window;
 }
 
@@ -173,7 +173,7 @@ BOOL CALLBACK TestThreadWindow(HWND window, LPARAM context) {
 } // namespace
 
 host::WindowHandle Win32Desktop::FindThreadWindow(std::u16string_view className) const {
-    ClassSearch search{std::wstring(className.begin(), className.end())};
+    ClassSearch search{ToWide(className)};
     ::EnumThreadWindows(::GetCurrentThreadId(), TestThreadWindow, reinterpret_cast<LPARAM>(&search));
     return reinterpret_cast<host::WindowHandle>(search.found);
 }

@@ -9,6 +9,7 @@
 #include "host/text.h"
 #include "host/win/desktop.h"
 #include "host/win/handles.h"
+#include "host/win/wide_text.h"
 
 namespace tarvex::win {
 
@@ -16,14 +17,6 @@ namespace {
 
 using HtmlHelpAFunction = HWND(WINAPI*)(HWND owner, LPCSTR text, UINT command, DWORD_PTR data);
 using HtmlHelpWFunction = HWND(WINAPI*)(HWND owner, LPCWSTR text, UINT command, DWORD_PTR data);
-
-std::wstring Wide(std::u16string_view text) {
-    return std::wstring(text.begin(), text.end());
-}
-
-std::u16string FromWide(const wchar_t* text, std::size_t length) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text), length);
-}
 
 // GetSystemDirectoryW and GetWindowsDirectoryW answer the size they need, terminating zero
 // included, when the buffer is too small; the folder can be longer than MAX_PATH.
@@ -61,14 +54,14 @@ std::u16string Win32Desktop::WindowsDirectory() const {
 }
 
 bool Win32Desktop::FileExists(std::u16string_view path) const {
-    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::optional<std::string> Win32Desktop::ToAnsiCodePage(std::u16string_view text) const {
     if (text.empty())
         return std::string();
-    const std::wstring wide = Wide(text);
+    const std::wstring wide = ToWide(text);
     const int wideLength = static_cast<int>(wide.size());
     const int size =
         ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
@@ -88,7 +81,7 @@ std::optional<std::string> Win32Desktop::ToAnsiCodePage(std::u16string_view text
 }
 
 host::LibraryHandle Win32Desktop::LoadProcessLibrary(std::u16string_view path) {
-    UniqueHmodule library(::LoadLibraryW(Wide(path).c_str()));
+    UniqueHmodule library(::LoadLibraryW(ToWide(path).c_str()));
     if (!library)
         return 0;
     HMODULE pinned = nullptr;
@@ -127,7 +120,7 @@ host::WindowHandle Win32Desktop::CallHtmlHelpW(host::ExportAddress entry, host::
                                                std::u16string_view text, std::uint32_t command,
                                                std::uintptr_t data) {
     RequireEntry(entry, "HtmlHelpW");
-    const std::wstring textZ = Wide(text);
+    const std::wstring textZ = ToWide(text);
     const auto function = reinterpret_cast<HtmlHelpWFunction>(entry);
     return reinterpret_cast<host::WindowHandle>(
         function(reinterpret_cast<HWND>(owner), textZ.c_str(), command, data));

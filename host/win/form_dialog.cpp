@@ -12,6 +12,7 @@
 #include "host/win/handles.h"
 #include "host/win/thread_windows.h"
 #include "host/win/visual_styles.h"
+#include "host/win/wide_text.h"
 
 namespace tarvex::win {
 
@@ -26,10 +27,6 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
 // on a control that is no push button and for Escape, and neither may reach a control.
 constexpr int kFirstControlId = 1000;
 constexpr UINT_PTR kContainerSubclassId = 1;
-
-const wchar_t* Wide(const std::u16string& text) noexcept {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 // The error for a failed Win32 call, from the thread's last error (E_FAIL when it has none).
 host::Error Win32Error(DWORD code, const std::string& what) {
@@ -290,7 +287,7 @@ HWND FormDialog::CreateControl(int index) {
     const HWND parent = control.parent < 0 ? m_dialog : m_windows.at(control.parent);
     const std::u16string text = control.kind == ControlKind::Panel ? u"" : control.caption;
     const HWND window = ::CreateWindowExW(
-        exStyle, windowClass, Wide(text), style, Scale(control.bounds.left),
+        exStyle, windowClass, WideOf(text), style, Scale(control.bounds.left),
         Scale(control.bounds.top), Scale(control.bounds.width), Scale(control.bounds.height),
         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)),
         CurrentModule(), nullptr);
@@ -358,7 +355,7 @@ void FormDialog::ControlChanged(int index) {
         shown.resize(static_cast<std::size_t>(::GetWindowTextW(
             window, reinterpret_cast<wchar_t*>(shown.data()), static_cast<int>(shown.size()))));
         if (shown != control.caption)
-            ::SetWindowTextW(window, Wide(control.caption));
+            ::SetWindowTextW(window, WideOf(control.caption));
     }
     if (control.kind == ControlKind::CheckBox || control.kind == ControlKind::RadioButton) {
         ::SendMessageW(window, BM_SETCHECK, control.checked ? BST_CHECKED : BST_UNCHECKED, 0);

@@ -5,6 +5,7 @@
 #include "host/dib.h"
 #include "host/error.h"
 #include "host/text.h"
+#include "host/win/wide_text.h"
 
 namespace tarvex::win {
 
@@ -15,8 +16,7 @@ std::u16string LoadStringResource(HMODULE module, unsigned id) {
     const int length = ::LoadStringW(module, id, reinterpret_cast<wchar_t*>(&text), 0);
     if (length <= 0 || !text)
         return {};
-    return std::u16string(reinterpret_cast<const char16_t*>(text),
-                          static_cast<std::size_t>(length));
+    return FromWide(text, static_cast<std::size_t>(length));
 }
 
 host::Bitmap LoadBitmapResource(HMODULE module, std::u16string_view name) {

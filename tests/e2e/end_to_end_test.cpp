@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "addin/links.h"
+#include "host/module_lock.h"
 #include "host/registry.h"
 #include "host/sim/excel.h"
 #include "host/sim/office.h"
@@ -265,7 +266,7 @@ protected:
         addInInst = {};
         // Excel exits: Office drops its event connections and COMAddIn.Object.
         excel.Office().Restart();
-        EXPECT_EQ(LiveServerObjects(), 0) << "host objects the add-in still holds";
+        EXPECT_EQ(host::ModuleLock::Held(), 0) << "host objects the add-in still holds";
         if (::GetModuleHandleW(L"qorvel.dll")) {
             EXPECT_EQ(ServerCanUnloadNow(), S_OK) << "the DLL's objects are all released";
         }

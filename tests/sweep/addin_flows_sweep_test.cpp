@@ -110,7 +110,7 @@ TEST(FaultSweep, DuplicateEntryAnsweredYes) {
         world.desktop.SetModalHandler([](host::Form&) { return host::modal_result::Yes; });
         const host::excel::Application excel(world.excel.Application());
         entry->sheet = excel.ActiveSheet();
-        entry->target = excel.GetRange(host::Variant(u"B7")).Object();
+        entry->target = excel.GetRange(u"B7").Object();
     };
     flow.run = [entry](AddinWorld& world) {
         const auto scope = world.Enter(kSheetChangePhase);

@@ -6,7 +6,7 @@
 #include "framework/app_events.h"
 #include "framework/errors.h"
 #include "framework/module.h"
-#include "framework/server_objects.h"
+#include "host/module_lock.h"
 #include "host/automation.h"
 #include "host/excel/dispids.h"
 #include "host/sim/desktop.h"
@@ -259,14 +259,14 @@ TEST_F(ApplicationEvents, ApplicationWithoutConnectionPointIsHeldButNotAdvised) 
 }
 
 TEST_F(ApplicationEvents, SinkHeldAfterTheComponentGoesIsInertAndFreesItself) {
-    const long liveBefore = LiveFrameObjects();
+    const long liveBefore = host::ModuleLock::Held();
     host::Ref<host::Dispatch> held(&module->events->DispatchObject());
     bool called = false;
     module->events->OnWorkbookActivate = [&](TComponent&, const host::Ref<host::Dispatch>&) {
         called = true;
     };
     module.reset();
-    EXPECT_EQ(LiveFrameObjects(), liveBefore) << "the orphan still counts as alive";
+    EXPECT_EQ(host::ModuleLock::Held(), liveBefore) << "the orphan still counts as alive";
     Variant none = Variant::Nothing();
     const host::DispParams params{&none, nullptr, 1, 0};
     EXPECT_EQ(held->Invoke(ev::WorkbookActivate, host::iid::Null, 0, host::invoke::Method, params,
@@ -274,7 +274,7 @@ TEST_F(ApplicationEvents, SinkHeldAfterTheComponentGoesIsInertAndFreesItself) {
               host::hr::Ok);
     EXPECT_FALSE(called);
     held.Reset();
-    EXPECT_EQ(LiveFrameObjects(), liveBefore - 1) << "the last release freed the orphan";
+    EXPECT_EQ(host::ModuleLock::Held(), liveBefore - 1) << "the last release freed the orphan";
 }
 
 TEST_F(ApplicationEvents, ComponentsBelongOnAnAddInModuleOnly) {

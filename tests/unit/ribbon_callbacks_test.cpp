@@ -340,7 +340,7 @@ TEST_F(RibbonCallbacks, RepurposedActionWithoutCommandLeavesCancelDefault) {
 
 TEST_F(RibbonCallbacks, RepurposedActionWritesTheCommandsCancelBack) {
     auto& command = module->CreateComponent<CancellingCommand>();
-    module->RibbonCommandList().push_back(&command);
+    module->Enlist(TadxCOMAddInModule::ComponentList::RibbonCommands, &command);
     Variant cancel(false);
     Ask(cb::OnActionCommonRepurposed, {Control(u"FileSave"), Variant::RefTo(cancel)});
     EXPECT_EQ(cancel, Variant(true));

@@ -250,8 +250,8 @@ TEST_F(SheetChangeCheck, WildcardCharactersAreMatchedLiterally) {
 
     // Excel itself reads them as wildcards: the add-in has to escape them.
     host::excel::Application app(excel.Application());
-    const auto column = app.GetRange(host::Variant(u"B:B"));
-    EXPECT_TRUE(column.Find(host::Variant(u"a?c"), app.GetRange(host::Variant(u"B1")),
+    const auto column = app.GetRange(u"B:B");
+    EXPECT_TRUE(column.Find(host::Variant(u"a?c"), app.GetRange(u"B1"),
                             host::excel::xlValues, host::excel::xlWhole, host::excel::xlByRows,
                             host::excel::xlNext, true, true));
 

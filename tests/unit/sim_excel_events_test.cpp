@@ -76,13 +76,13 @@ TEST(SimEvents, SheetChangeArrivesLastArgumentFirstAsAMethodCall) {
     EXPECT_EQ(testing::Get(event.comOrderValues[1].ToObject(), worksheet::Name).ToString(),
               u"Sheet1");
     // When the event arrives, the cell holds its text and the selection has moved on.
-    EXPECT_EQ(Range(event.comOrderValues[0].ToObject()).Text(), Variant(u"abc"));
+    EXPECT_EQ(Range(event.comOrderValues[0].ToObject()).Text(), u"abc");
 
     excel.Fill({1, 1, 2, 3}, u"x");
     excel.Clear({1, 1, 2, 3});
     ASSERT_EQ(sink->events.size(), 3u);
     EXPECT_EQ(Range(sink->events[1].comOrderValues[0].ToObject()).Address(xlA1), u"$A$1:$C$2");
-    EXPECT_EQ(Range(sink->events[2].comOrderValues[0].ToObject()).Text(), Variant(u""));
+    EXPECT_EQ(Range(sink->events[2].comOrderValues[0].ToObject()).Text(), u"");
 }
 
 TEST(SimEvents, EverySinkInAdviseOrderSharesTheCancelFlag) {

@@ -36,7 +36,7 @@ TEST(SimCallLog, NamesEveryMemberAndCountsCalls) {
     SimExcel excel;
     excel.AddWorkbook(u"Book1");
     const Application app(excel.Application());
-    const Range cell = app.GetRange(Variant(u"C7"));
+    const Range cell = app.GetRange(u"C7");
     cell.Row();
     cell.Row();
     app.Intersect(cell, cell);

@@ -116,17 +116,17 @@ TEST(SimObjects, TextIsTheCommonTextOrNull) {
     excel.SetText({1, 2}, u"x");
     excel.SetText({2, 1}, u"x");
     excel.SetText({2, 2}, u"X");
-    EXPECT_EQ(RangeAt(excel, u"A1").Text(), Variant(u"x"));
-    EXPECT_EQ(RangeAt(excel, u"C1").Text(), Variant(u""));
-    EXPECT_EQ(RangeAt(excel, u"A1:B1").Text(), Variant(u"x"));
-    EXPECT_EQ(RangeAt(excel, u"A1:A2").Text(), Variant(u"x"));
-    EXPECT_TRUE(RangeAt(excel, u"A1:B2").Text().IsNull()); // X differs from x
-    EXPECT_TRUE(RangeAt(excel, u"A1:C1").Text().IsNull()); // an empty cell displays ""
-    EXPECT_EQ(RangeAt(excel, u"D:D").Text(), Variant(u""));
-    EXPECT_TRUE(RangeAt(excel, u"A:A").Text().IsNull());
+    EXPECT_EQ(RangeAt(excel, u"A1").Text(), u"x");
+    EXPECT_EQ(RangeAt(excel, u"C1").Text(), u"");
+    EXPECT_EQ(RangeAt(excel, u"A1:B1").Text(), u"x");
+    EXPECT_EQ(RangeAt(excel, u"A1:A2").Text(), u"x");
+    EXPECT_TRUE(RangeAt(excel, u"A1:B2").Text() == std::nullopt); // X differs from x
+    EXPECT_TRUE(RangeAt(excel, u"A1:C1").Text() == std::nullopt); // an empty cell displays ""
+    EXPECT_EQ(RangeAt(excel, u"D:D").Text(), u"");
+    EXPECT_TRUE(RangeAt(excel, u"A:A").Text() == std::nullopt);
     // Several areas: the text every cell of every area shows.
-    EXPECT_EQ(RangeAt(excel, u"A1,B1:B1,A2").Text(), Variant(u"x"));
-    EXPECT_TRUE(RangeAt(excel, u"A1,B2").Text().IsNull());
+    EXPECT_EQ(RangeAt(excel, u"A1,B1:B1,A2").Text(), u"x");
+    EXPECT_TRUE(RangeAt(excel, u"A1,B2").Text() == std::nullopt);
 }
 
 TEST(SimObjects, IntersectGivesTheOverlapOrNothing) {

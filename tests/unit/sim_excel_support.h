@@ -52,7 +52,7 @@ inline host::Variant Method(const host::Ref<host::Dispatch>& object, host::DispI
 
 /// Application.Range(text) on the active sheet.
 inline host::excel::Range RangeAt(const SimExcel& excel, std::u16string_view a1) {
-    return host::excel::Application(excel.Application()).GetRange(host::Variant(a1));
+    return host::excel::Application(excel.Application()).GetRange(std::u16string(a1));
 }
 
 /// "$B$7", or "" for nothing.

@@ -9,6 +9,7 @@
 #include "framework/addin_object.h"
 #include "framework/factory.h"
 #include "framework/module.h"
+#include "host/module_lock.h"
 #include "host/sim/desktop.h"
 #include "host/sim/excel.h"
 #include "host/sim/memory_registry.h"
@@ -84,7 +85,7 @@ protected:
     }
     void TearDown() override {
         addin.OnDisconnection(framework::remove_mode::HostShutdown);
-        EXPECT_EQ(win::LiveServerObjects(), 0) << "a COM adapter outlived the connection";
+        EXPECT_EQ(host::ModuleLock::Held(), 0) << "a COM adapter outlived the connection";
         ::CoUninitialize();
     }
 

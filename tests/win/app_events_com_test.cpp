@@ -5,7 +5,7 @@
 
 #include "framework/app_events.h"
 #include "framework/module.h"
-#include "framework/server_objects.h"
+#include "host/module_lock.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
 #include "host/sim/desktop.h"
@@ -87,11 +87,11 @@ TEST_F(ApplicationEventsOverCom, CancelSetByTheHandlerReachesExcelsVariant) {
         module->events->OnWorkbookBeforeClose = nullptr;
     }
     EXPECT_EQ(excel.AdvisedCount(), 0u) << "destroying the module disconnected the events";
-    EXPECT_EQ(win::LiveServerObjects(), 0);
+    EXPECT_EQ(host::ModuleLock::Held(), 0);
 }
 
 TEST_F(ApplicationEventsOverCom, OrphanedSinkStaysInertUntilExcelReleasesIt) {
-    const long frameObjects = LiveFrameObjects();
+    const long before = host::ModuleLock::Held();
     auto module = TadxCOMAddInModule::Create<EventsModule>(ModuleServices{desktop, registry});
     bool called = false;
     module->events->OnWorkbookActivate = [&](TComponent&, const host::Ref<host::Dispatch>&) {
@@ -99,8 +99,9 @@ TEST_F(ApplicationEventsOverCom, OrphanedSinkStaysInertUntilExcelReleasesIt) {
     };
     // Excel keeps its own reference to the sink, as a connection point does.
     win::ComPtr<IDispatch> held = win::ToCom(&module->events->DispatchObject());
+    const long whileHeld = host::ModuleLock::Held();
     module.reset();
-    EXPECT_EQ(LiveFrameObjects(), frameObjects + 1) << "the orphan counts as alive";
+    EXPECT_EQ(host::ModuleLock::Held(), whileHeld) << "the orphan counts as alive";
 
     VARIANT workbook;
     workbook.vt = VT_DISPATCH;
@@ -111,8 +112,8 @@ TEST_F(ApplicationEventsOverCom, OrphanedSinkStaysInertUntilExcelReleasesIt) {
               S_OK);
     EXPECT_FALSE(called);
     held.Reset();
-    EXPECT_EQ(LiveFrameObjects(), frameObjects);
-    EXPECT_EQ(win::LiveServerObjects(), 0);
+    EXPECT_EQ(host::ModuleLock::Held(), before);
+    EXPECT_EQ(host::ModuleLock::Held(), 0);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host/module_lock.h"
 #include "host/win/com_adapters.h"
 #include "tests/support/recording_dispatch.h"
 #include "tests/win/raw_com.h"
@@ -22,7 +23,7 @@ class ComAdapters : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr))); }
     void TearDown() override {
-        EXPECT_EQ(LiveServerObjects(), 0) << "a server adapter outlived the test";
+        EXPECT_EQ(host::ModuleLock::Held(), 0) << "a server adapter outlived the test";
         ::CoUninitialize();
     }
     LiveCount live;
@@ -228,7 +229,7 @@ TEST_F(ComAdapters, RoundTripThroughTheVtableBalancesReferences) {
                   (std::vector<std::string>{"ByRef->Bool(false)", "String(\"Sheet1\")"}));
         EXPECT_TRUE(cancel.ToBool());
         EXPECT_EQ(result, Variant(u"Sheet1"));
-        EXPECT_EQ(LiveServerObjects(), 1);
+        EXPECT_EQ(host::ModuleLock::Held(), 1);
     }
     EXPECT_EQ(live.value, 0) << "every reference was released";
 }

@@ -49,7 +49,7 @@ protected:
             framework::ModuleServices{desktop, registry});
         ribbon = tarvex::testing::BuildAddinRibbon(*module);
         auto& command = module->CreateComponent<CancelSave>();
-        module->RibbonCommandList().push_back(&command);
+        module->Enlist(TadxCOMAddInModule::ComponentList::RibbonCommands, &command);
         callbacks = host::MakeRef<framework::TadxRibbonDispatch>(
             [this]() -> TadxCOMAddInModule* { return module.get(); });
         dispatch = ToCom(callbacks.Get());
