@@ -3,6 +3,7 @@
 #include "host/excel/excel.h"
 #include "host/form.h"
 #include "settings/options.h"
+#include "tests/support/addin_in_excel.h"
 
 namespace tarvex::bench {
 
@@ -14,8 +15,7 @@ CheckedEntry::CheckedEntry(FilledSheet& filled, Line tracked, bool tracking)
     options.WriteFlag(tracked == Line::Column ? "TrackRows" : "TrackColumns", false);
     module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
         framework::ModuleServices{desktop, registry});
-    module->SetHostApplication(host::Variant(sheet.excel.Application()));
-    module->ConnectToHost();
+    testing::ConnectToExcel(*module, sheet.excel);
     if (tracking)
         module->TrackClick(*module);
     const host::excel::Application app(sheet.excel.Application());

@@ -12,10 +12,8 @@
 #include "addin/module.h"
 #include "framework/ribbon_callbacks.h"
 #include "framework/ribbon_callbacks_dispatch.h"
-#include "host/sim/desktop.h"
-#include "host/sim/excel.h"
-#include "host/sim/memory_registry.h"
 #include "host/sim/office.h"
+#include "tests/support/addin_in_excel.h"
 
 namespace {
 
@@ -23,21 +21,10 @@ using namespace tarvex;
 
 constexpr std::u16string_view kExcelRibbon = u"Microsoft.Excel.Workbook";
 
-// The add-in's module connected to a simulated Excel with one workbook.
-struct ConnectedAddin {
-    ConnectedAddin() {
-        excel.AddWorkbook(u"Book1");
-        excel.SetCallLogging(false);
-        module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
-            framework::ModuleServices{desktop, registry});
-        module->SetHostApplication(host::Variant(excel.Application()));
-        module->ConnectToHost();
-    }
-
-    sim::SimExcel excel;
-    sim::MemoryRegistry registry;
-    sim::SimDesktop desktop;
-    std::unique_ptr<addin::TAddInModule> module;
+// The add-in's module connected to a simulated Excel with one workbook, which keeps no log
+// of the calls it serves.
+struct ConnectedAddin : tarvex::testing::AddinInExcel {
+    ConnectedAddin() { excel.SetCallLogging(false); }
 };
 
 // One get* callback of one control as the document names it: the control's id (what

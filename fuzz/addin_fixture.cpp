@@ -19,16 +19,11 @@ void CollectIds(const framework::TadxRibbonComponent& component, std::vector<std
 
 AddinFixture::AddinFixture(bool tracking) {
     desktop.SetMessageHandler([](const sim::ShownMessage&) { return 1; });
-    excel.AddWorkbook(u"Book1");
     excel.SetText({1, 1}, u"INV-1");
     excel.SetText({2, 1}, u"INV-2");
     excel.SetText({3, 1}, u"INV-1");
     excel.SetText({1, 2}, u"INV-1");
     excel.SetCallLogging(false);
-    module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
-        framework::ModuleServices{desktop, registry});
-    module->SetHostApplication(host::Variant(excel.Application()));
-    module->ConnectToHost();
     if (tracking)
         module->TrackClick(*module);
 }

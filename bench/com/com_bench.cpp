@@ -186,14 +186,6 @@ bool MeasureEntry(HMODULE dll, std::int32_t filled, bool tracking, std::vector<F
     figure.name = tracking ? "column, distinct entry, " + std::to_string(filled) + " cells"
                            : "per entry, tracking off";
 
-    // In process: the module's handler called directly.
-    bench::CheckedEntry::Counts counts{};
-    {
-        bench::CheckedEntry entry(sheet, Line::Column, tracking);
-        counts = entry.CountOneCheck();
-        figure.baseline = MedianMicroseconds([&] { entry.Check(); }, iterations);
-    }
-
     // Through COM: Excel's SheetChange on the sink the DLL advised.
     static const host::Ref<host::Dispatch> noInstance;
     DllAddin addin(dll, sheet.excel, noInstance);
@@ -221,6 +213,14 @@ bool MeasureEntry(HMODULE dll, std::int32_t filled, bool tracking, std::vector<F
     figure.microseconds = MedianMicroseconds(change, iterations);
     ::VariantClear(&sheetObject);
     const bool stopped = addin.Stop();
+
+    // In process, on the same sheet after the DLL: the module's handler called directly.
+    bench::CheckedEntry::Counts counts{};
+    {
+        bench::CheckedEntry entry(sheet, Line::Column, tracking);
+        counts = entry.CountOneCheck();
+        figure.baseline = MedianMicroseconds([&] { entry.Check(); }, iterations);
+    }
 
     if (!stopped || counts.calls != figure.calls || counts.prompts != 0) {
         std::fprintf(stderr, "tarvex_com_bench: %s: the DLL made %zu calls, in process %zu\n",

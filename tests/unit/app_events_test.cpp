@@ -13,6 +13,7 @@
 #include "host/sim/excel.h"
 #include "host/sim/memory_registry.h"
 #include "tests/support/recording_dispatch.h"
+#include "tests/support/addin_in_excel.h"
 
 namespace tarvex::framework {
 namespace {
@@ -129,8 +130,7 @@ TEST_F(ApplicationEvents, SheetChangeReachesItsHandlerInDeclarationOrder) {
         shSeen = Variant(sh);
         targetSeen = Variant(target);
     };
-    module->SetHostApplication(Variant(excel.Application()));
-    module->ConnectToHost();
+    testing::ConnectToExcel(*module, excel);
     excel.TypeInto({7, 2}, u"abc");
     ASSERT_FALSE(targetSeen.IsNothing());
     EXPECT_EQ(host::excel::Range(targetSeen.ToObject()).Address(host::excel::xlA1), u"$B$7");
@@ -183,8 +183,7 @@ TEST_F(ApplicationEvents, ObjectWithoutTheDeclaredInterfaceIsReported) {
 TEST_F(ApplicationEvents, CancelWrittenByTheHandlerIsSeenByExcel) {
     module->events->OnWorkbookBeforeClose = [](TComponent&, const host::Ref<host::Dispatch>&,
                                                bool& cancel) { cancel = true; };
-    module->SetHostApplication(Variant(excel.Application()));
-    module->ConnectToHost();
+    testing::ConnectToExcel(*module, excel);
     EXPECT_FALSE(excel.CloseActiveWorkbook()) << "the close was cancelled";
     EXPECT_TRUE(excel.HasActiveWorkbook());
 

@@ -18,6 +18,7 @@
 #include "host/sim/excel.h"
 #include "host/sim/memory_registry.h"
 #include "host/sim/office.h"
+#include "tests/support/addin_in_excel.h"
 
 namespace tarvex::framework::testing {
 
@@ -67,8 +68,7 @@ protected:
     void Connect(std::u16string version = u"11.0") {
         excel.SetVersion(std::move(version));
         module->SetFactory(&factory);
-        module->SetHostApplication(host::Variant(excel.Application()));
-        module->ConnectToHost();
+        tarvex::testing::ConnectToExcel(*module, excel);
     }
 
     TadxCommandBar& AddBar(std::u16string name, bool temporary = true) {

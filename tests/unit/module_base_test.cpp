@@ -15,6 +15,7 @@
 #include "host/sim/memory_registry.h"
 #include "host/text.h"
 #include "tests/support/recording_dispatch.h"
+#include "tests/support/addin_in_excel.h"
 
 namespace tarvex::framework {
 namespace {
@@ -116,8 +117,7 @@ TEST_F(ModuleBase, HandleErrorShowsTheAddInNameUnlessOnErrorTakesIt) {
 TEST_F(ModuleBase, ConnectingToExcelAttachesTheWrapperAndItsEvents) {
     auto module = Make();
     excel.SetVersion(u"12.0");
-    module->SetHostApplication(Variant(excel.Application()));
-    module->ConnectToHost();
+    testing::ConnectToExcel(*module, excel);
     EXPECT_EQ(module->HostType(), TadxOfficeHostApp::ohaExcel);
     ASSERT_NE(module->ExcelApp(), nullptr);
     EXPECT_TRUE(module->IsRibbonHost()) << "Excel 2007 shows the ribbon";
@@ -133,16 +133,14 @@ TEST_F(ModuleBase, OnlyVersionTwelveIsKnownAsARibbonHostAtConnection) {
     for (const char16_t* version : {u"11.0", u"14.0", u"16.0", u"1.2."}) {
         auto module = Make();
         excel.SetVersion(version);
-        module->SetHostApplication(Variant(excel.Application()));
-        module->ConnectToHost();
+        testing::ConnectToExcel(*module, excel);
         EXPECT_FALSE(module->IsRibbonHost()) << host::Utf16ToUtf8(version);
     }
 }
 
 TEST_F(ModuleBase, ModuleWithoutEventsComponentConnectsNoEvents) {
     auto module = Make(false);
-    module->SetHostApplication(Variant(excel.Application()));
-    module->ConnectToHost();
+    testing::ConnectToExcel(*module, excel);
     EXPECT_NE(module->ExcelApp(), nullptr);
     EXPECT_EQ(module->HostEvents(), nullptr);
 }

@@ -12,6 +12,7 @@
 #include "host/sim/memory_registry.h"
 #include "settings/options.h"
 #include "settings/options_form.h"
+#include "tests/support/addin_in_excel.h"
 
 namespace tarvex::addin {
 namespace {
@@ -26,8 +27,7 @@ class ModuleCommands : public ::testing::Test {
 protected:
     void SetUp() override {
         excel.AddWorkbook(u"Book1");
-        module->SetHostApplication(host::Variant(excel.Application()));
-        module->ConnectToHost();
+        testing::ConnectToExcel(*module, excel);
         module->SetFactory(&factory);
         desktop.SetForegroundWindow(kExcelWindow);
         desktop.SetActiveWindow(kExcelWindow);

@@ -24,6 +24,7 @@
 #include "host/sim/office.h"
 #include "host/sim/picture.h"
 #include "tests/support/addin_ribbon.h"
+#include "tests/support/addin_in_excel.h"
 
 namespace tarvex::framework {
 namespace {
@@ -450,8 +451,7 @@ TEST(RibbonCallbacksOfTheAddin, TrackOnTheRibbonSwitchesTrackingByName) {
         TadxCOMAddInModule::Create<addin::TAddInModule>(ModuleServices{desktop, registry});
     module->SetFactory(&factory);
     const std::u16string xml = GetCustomUI(*module, u"Microsoft.Excel.Workbook");
-    module->SetHostApplication(Variant(excel.Application()));
-    module->ConnectToHost();
+    testing::ConnectToExcel(*module, excel);
     module->OnAddInInitialize(*module);
     module->CreateCommandBars();
     module->OnAddInStartupComplete(*module);

@@ -11,6 +11,7 @@
 #include "host/sim/excel.h"
 #include "host/sim/memory_registry.h"
 #include "settings/options.h"
+#include "tests/support/addin_in_excel.h"
 
 namespace tarvex::addin {
 namespace {
@@ -25,10 +26,9 @@ Cell At(std::u16string_view a1) {
 
 Area Span(std::u16string_view a1) { return *sim::ParseA1Area(a1); }
 
-class SheetChangeCheck : public ::testing::Test {
+class SheetChangeCheck : public ::testing::Test, protected testing::AddinInExcel {
 protected:
     void SetUp() override {
-        excel.AddWorkbook(u"Book1");
         desktop.SetForegroundWindow(0x1234);
         desktop.SetOwnerWindow(0x99);
         desktop.SetModalHandler([this](host::Form& form) {
@@ -42,8 +42,6 @@ protected:
             answers.pop_front();
             return answer;
         });
-        module->SetHostApplication(host::Variant(excel.Application()));
-        module->ConnectToHost();
     }
 
     /// Switches tracking on with the stored options as they are.
@@ -60,12 +58,6 @@ protected:
 
     std::size_t Finds() const { return excel.CallCount("Range.Find"); }
 
-    sim::SimExcel excel;
-    sim::MemoryRegistry registry;
-    sim::SimDesktop desktop;
-    std::unique_ptr<TAddInModule> module =
-        framework::TadxCOMAddInModule::Create<TAddInModule>(
-            framework::ModuleServices{desktop, registry});
     std::vector<std::u16string> prompts;
     std::vector<host::WindowHandle> ownersDuringPrompt;
     std::deque<int> answers;

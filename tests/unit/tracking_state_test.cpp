@@ -13,6 +13,7 @@
 #include "host/sim/memory_registry.h"
 #include "host/text.h"
 #include "settings/options.h"
+#include "tests/support/addin_in_excel.h"
 
 namespace tarvex::addin {
 namespace {
@@ -21,14 +22,8 @@ using host::RegistryRoot;
 
 constexpr std::string_view kOptionsKey = "Software\\Morvane Software\\Tarvex\\Options";
 
-class TrackingState : public ::testing::Test {
+class TrackingState : public ::testing::Test, protected testing::AddinInExcel {
 protected:
-    void SetUp() override {
-        excel.AddWorkbook(u"Book1");
-        module->SetHostApplication(host::Variant(excel.Application()));
-        module->ConnectToHost();
-    }
-
     /// The value names read from the options key, in order.
     std::vector<std::string> ValuesRead() const {
         std::vector<std::string> names;
@@ -42,13 +37,6 @@ protected:
     std::u16string StoredRange() const {
         return module->SelectedRange() ? module->SelectedRange().Address(host::excel::xlA1) : u"none";
     }
-
-    sim::SimExcel excel;
-    sim::MemoryRegistry registry;
-    sim::SimDesktop desktop;
-    std::unique_ptr<TAddInModule> module =
-        framework::TadxCOMAddInModule::Create<TAddInModule>(
-            framework::ModuleServices{desktop, registry});
 };
 
 TEST_F(TrackingState, CreatedWithTrackingOffAndNothingTracked) {

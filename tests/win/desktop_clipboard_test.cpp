@@ -23,6 +23,7 @@
 #include "host/win/desktop.h"
 #include "host/win/handles.h"
 #include "tests/win/bitmap_pixels.h"
+#include "tests/support/addin_in_excel.h"
 
 namespace tarvex::win {
 namespace {
@@ -211,8 +212,7 @@ TEST_F(RealClipboard, Office2000sFaceComesThroughTheClipboardAndTheUsersDataSurv
         errors.push_back(error.what());
         handled = true;
     };
-    module->SetHostApplication(host::Variant(excel.Application()));
-    module->ConnectToHost();
+    tarvex::testing::ConnectToExcel(*module, excel);
     auto& bar = module->CreateComponent<framework::TadxCommandBar>();
     bar.SetCommandBarName(u"Tarvex");
     bar.SetTemporary(true);

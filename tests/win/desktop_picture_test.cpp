@@ -19,6 +19,7 @@
 #include "host/win/com_adapters.h"
 #include "host/win/desktop.h"
 #include "tests/win/bitmap_pixels.h"
+#include "tests/support/addin_in_excel.h"
 
 namespace tarvex::win {
 namespace {
@@ -101,8 +102,7 @@ TEST_F(Pictures, AButtonReceivesARealPictureAndMask) {
         errors.push_back(error.what());
         handled = true;
     };
-    module->SetHostApplication(host::Variant(excel.Application()));
-    module->ConnectToHost();
+    tarvex::testing::ConnectToExcel(*module, excel);
     auto& bar = module->CreateComponent<framework::TadxCommandBar>();
     bar.SetCommandBarName(u"Tarvex");
     bar.SetTemporary(true);
