@@ -30,6 +30,11 @@ set(TARVEX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR
     ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh --prefix ${TARVEX_WINEPREFIX})
 
+# What ships carries no symbols: they go into a file of their own beside the DLL, for reading
+# crash reports.
+find_program(TARVEX_OBJCOPY NAMES ${TARVEX_TOOLCHAIN_PREFIX}-objcopy REQUIRED)
+find_program(TARVEX_STRIP NAMES ${TARVEX_TOOLCHAIN_PREFIX}-strip REQUIRED)
+
 # Authenticode signing of qorvel.dll and the packages, by scripts/sign.sh, when a
 # code-signing certificate is given. Its password comes from the environment variable
 # TARVEX_SIGN_PASSWORD at build time, never from the cache.
