@@ -29,3 +29,39 @@ endif()
 set(TARVEX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR
     ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh --prefix ${TARVEX_WINEPREFIX})
+
+# What ships carries no symbols: they go into a file of their own beside the DLL, for reading
+# crash reports.
+find_program(TARVEX_OBJCOPY NAMES ${TARVEX_TOOLCHAIN_PREFIX}-objcopy REQUIRED)
+find_program(TARVEX_STRIP NAMES ${TARVEX_TOOLCHAIN_PREFIX}-strip REQUIRED)
+
+# Authenticode signing of qorvel.dll and the packages, by scripts/sign.sh, when a
+# code-signing certificate is given. Its password comes from the environment variable
+# TARVEX_SIGN_PASSWORD at build time, never from the cache.
+set(TARVEX_SIGN_PFX "" CACHE FILEPATH
+    "PKCS#12 file with the code-signing certificate and its key; empty: nothing is signed")
+set(TARVEX_SIGN_TIMESTAMP_URL "" CACHE STRING
+    "RFC 3161 time-stamp server for the signatures (optional)")
+set(TARVEX_SIGN_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/sign.sh)
+if(TARVEX_SIGN_PFX)
+    if(NOT EXISTS ${TARVEX_SIGN_PFX})
+        message(FATAL_ERROR "TARVEX_SIGN_PFX: ${TARVEX_SIGN_PFX} does not exist")
+    endif()
+    find_program(TARVEX_OSSLSIGNCODE osslsigncode REQUIRED)
+    message(STATUS "Signing qorvel.dll and the packages with ${TARVEX_SIGN_PFX} "
+        "(password from TARVEX_SIGN_PASSWORD)")
+else()
+    message(STATUS "No code-signing certificate (-DTARVEX_SIGN_PFX): "
+        "qorvel.dll and the packages are not signed")
+endif()
+
+# tarvex_sign_command(VAR FILE): in VAR, the COMMAND that signs FILE in place, or nothing
+# when no certificate is configured.
+function(tarvex_sign_command var file)
+    if(TARVEX_SIGN_PFX)
+        set(${var} COMMAND ${TARVEX_SIGN_SCRIPT} ${file} ${TARVEX_SIGN_PFX} ${PROJECT_NAME}
+            ${TARVEX_SIGN_TIMESTAMP_URL} PARENT_SCOPE)
+    else()
+        set(${var} "" PARENT_SCOPE)
+    endif()
+endfunction()

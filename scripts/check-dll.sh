@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks a built qorvel.dll: its PE format, exactly the four COM server exports and DllInstall with
-# undecorated names, and imports from system DLLs only (no mingw runtime DLL).
+# undecorated names, imports from system DLLs only (no mingw runtime DLL), and no symbols (they
+# are in the debug file it links to).
 # Usage: check-dll.sh OBJDUMP DLL PE32|PE32+
 set -euo pipefail
 objdump=$1 dll=$2 format=$3
@@ -25,4 +26,6 @@ allowed='^(kernel32|user32|gdi32|advapi32|ole32|oleaut32|olepro32|shell32|comctl
 for lib in $imports; do
     grep -qE "$allowed" <<<"$lib" || fail "imports $lib, which is not a system DLL"
 done
+grep -qx "no symbols" <<<"$("$objdump" -t "$dll")" || fail "carries its symbols"
+grep -q '[[:space:]]\.gnu_debuglink[[:space:]]' <<<"$("$objdump" -h "$dll")" || fail "links to no debug file"
 echo "check-dll: $(basename "$dll") is $format, exports: $exports; imports: $(tr '\n' ' ' <<<"$imports")"

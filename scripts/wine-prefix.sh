@@ -3,7 +3,7 @@
 # at the same moment). Usage: wine-prefix.sh DIR
 set -euo pipefail
 prefix=$1
-[ -f "$prefix/.tarvex-ready" ] && exit 0
+[ -f "$prefix/.tarvex-ready" ] && [ -f "$prefix/.tarvex-fonts" ] && exit 0
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
@@ -16,4 +16,18 @@ if [ ! -f "$prefix/.tarvex-ready" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 9>&- ||
         { echo "wine-prefix: cannot configure $prefix" >&2; exit 1; }
     touch "$prefix/.tarvex-ready"
+fi
+# Wine draws caption buttons with its own Marlett font (and dialogs with its MS Sans Serif),
+# which Debian installs where Wine does not look for them: without it the buttons come out
+# as letters. Fonts in the prefix's Fonts folder are found.
+if [ ! -f "$prefix/.tarvex-fonts" ]; then
+    for fonts in /usr/share/wine/fonts /usr/lib/x86_64-linux-gnu/wine/fonts /usr/lib/wine/fonts; do
+        if [ -f "$fonts/marlett.ttf" ]; then
+            cp "$fonts"/*.ttf "$fonts"/*.fon "$prefix/drive_c/windows/Fonts/"
+            break
+        fi
+    done
+    [ -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ] ||
+        echo "wine-prefix: Wine's fonts (marlett.ttf, Debian package fonts-wine) not found" >&2
+    touch "$prefix/.tarvex-fonts"
 fi

@@ -109,16 +109,25 @@ int HostSketch::TextWidth(const std::wstring& text) {
     return size.cx;
 }
 
-std::string HostSketch::Save(const std::string& name) {
+void HostSketch::FillRect(const RECT& area, std::uint32_t colour) {
+    if (!m_bits)
+        return;
+    ::GdiFlush();
+    for (int y = std::max(0L, area.top); y < std::min<LONG>(area.bottom, m_height); ++y)
+        for (int x = std::max(0L, area.left); x < std::min<LONG>(area.right, m_width); ++x)
+            At(x, y) = colour & 0xFFFFFF;
+}
+
+std::string HostSketch::Save(const std::string& name, int width, int height) {
     if (!m_bits)
         return {};
     ::GdiFlush();
     Capture capture;
-    capture.width = m_width;
-    capture.height = m_height;
-    capture.rgb.reserve(static_cast<std::size_t>(m_width) * m_height * 3);
-    for (int y = 0; y < m_height; ++y) {
-        for (int x = 0; x < m_width; ++x) {
+    capture.width = width < 0 ? m_width : std::min(width, m_width);
+    capture.height = height < 0 ? m_height : std::min(height, m_height);
+    capture.rgb.reserve(static_cast<std::size_t>(capture.width) * capture.height * 3);
+    for (int y = 0; y < capture.height; ++y) {
+        for (int x = 0; x < capture.width; ++x) {
             const std::uint32_t pixel = At(x, y);
             capture.rgb.push_back(static_cast<std::uint8_t>(pixel >> 16));
             capture.rgb.push_back(static_cast<std::uint8_t>(pixel >> 8));
@@ -164,8 +173,9 @@ std::uint32_t TextColour(const ShownControl& control) {
 } // namespace
 
 std::string SketchRibbonGroup(const std::wstring& tab, const std::vector<ShownControl>& controls,
-                              const std::string& name) {
-    constexpr int kWidth = 560, kHeight = 310, kTop = 34, kRow = 24, kGroupBottom = 150;
+                              bool menuOpen, const std::string& name) {
+    constexpr int kWidth = 340, kHeight = 380, kTop = 34, kRow = 24, kGroupBottom = 150;
+    constexpr int kMenuWidth = 236;
     HostSketch sketch(kWidth, kHeight, kRibbonBackground);
     sketch.DrawText(tab, 12, 6);
     sketch.DrawLine(8, 26, kWidth - 8, 26, kRibbonLines);
@@ -175,23 +185,15 @@ std::string SketchRibbonGroup(const std::wstring& tab, const std::vector<ShownCo
     int column = -1; // x of the column of normal controls being filled, -1 when none
     int row = 0;
     bool inMenu = false, launcher = false;
-    int menuRow = 0;
-    constexpr int kMenuX = 300;
+    POINT menuAt{};
+    std::vector<const ShownControl*> menuItems;
     for (const ShownControl& control : controls) {
         if (control.visible && !*control.visible)
             continue;
         if (control.tag == L"group") {
             groupLabel = control.label;
-        } else if (inMenu && control.tag == L"menuSeparator") {
-            const int y = kTop + menuRow * kRow + kRow / 2;
-            sketch.DrawLine(kMenuX + 26, y, kMenuX + 230, y, kRibbonLines);
-            ++menuRow;
-        } else if (inMenu && !control.label.empty()) {
-            const int y = kTop + menuRow * kRow;
-            if (control.image)
-                sketch.DrawPicture(control.image.Get(), kMenuX + 4, y + 2);
-            sketch.DrawText(control.label, kMenuX + 28, y + 4, TextColour(control));
-            ++menuRow;
+        } else if (inMenu && (control.tag == L"menuSeparator" || !control.label.empty())) {
+            menuItems.push_back(&control);
         } else if (control.label.empty()) {
             launcher = true; // the dialog box launcher's button: no label of its own
             inMenu = false;
@@ -218,7 +220,8 @@ std::string SketchRibbonGroup(const std::wstring& tab, const std::vector<ShownCo
             if (control.tag == L"menu") {
                 DrawDropArrow(sketch, column + width + 5, y + 10);
                 inMenu = true;
-                menuRow = 0;
+                menuAt = {column, y + kRow};
+                menuItems.clear();
             }
             x = std::max(x, column + width + 16);
             ++row;
@@ -235,14 +238,30 @@ std::string SketchRibbonGroup(const std::wstring& tab, const std::vector<ShownCo
         sketch.DrawLine(corner, kGroupBottom - 12, corner, kGroupBottom - 4, 0x5A5A5A);
         sketch.DrawLine(corner + 2, kGroupBottom - 10, corner + 8, kGroupBottom - 4, 0x5A5A5A);
     }
-    if (menuRow > 0) {
-        const int bottom = kTop + menuRow * kRow + 2;
-        sketch.DrawLine(kMenuX - 2, kTop - 2, kMenuX + 234, kTop - 2, kRibbonLines);
-        sketch.DrawLine(kMenuX - 2, bottom, kMenuX + 234, bottom, kRibbonLines);
-        sketch.DrawLine(kMenuX - 2, kTop - 2, kMenuX - 2, bottom, kRibbonLines);
-        sketch.DrawLine(kMenuX + 234, kTop - 2, kMenuX + 234, bottom + 1, kRibbonLines);
+    if (!menuOpen)
+        return sketch.Save(name, right + 24, kGroupBottom + 8);
+
+    // The menu dropped below its button, over the group, as a user who opened it sees it.
+    const int left = menuAt.x, top = menuAt.y;
+    const int bottom = top + static_cast<int>(menuItems.size()) * kRow + 4;
+    sketch.FillRect({left, top, left + kMenuWidth, bottom}, 0xFCFCFC);
+    sketch.DrawLine(left, top, left + kMenuWidth, top, kRibbonLines);
+    sketch.DrawLine(left, bottom, left + kMenuWidth, bottom, kRibbonLines);
+    sketch.DrawLine(left, top, left, bottom, kRibbonLines);
+    sketch.DrawLine(left + kMenuWidth, top, left + kMenuWidth, bottom + 1, kRibbonLines);
+    int y = top + 2;
+    for (const ShownControl* item : menuItems) {
+        if (item->tag == L"menuSeparator") {
+            sketch.DrawLine(left + 28, y + kRow / 2, left + kMenuWidth - 4, y + kRow / 2,
+                            kRibbonLines);
+        } else {
+            if (item->image)
+                sketch.DrawPicture(item->image.Get(), left + 6, y + 4);
+            sketch.DrawText(item->label, left + 30, y + 5, TextColour(*item));
+        }
+        y += kRow;
     }
-    return sketch.Save(name);
+    return sketch.Save(name, std::max(right + 24, left + kMenuWidth + 12), bottom + 12);
 }
 
 std::optional<sim::SimBitmap> FaceAsShown(const sim::ButtonFace& face, std::uint32_t background) {

@@ -39,8 +39,12 @@ public:
     /// The width `text` takes in the dialog font.
     int TextWidth(const std::wstring& text);
 
-    /// Saves the canvas as test-output/`name`.png; the path, or empty when it failed.
-    std::string Save(const std::string& name);
+    /// Fills the rectangle `area` with `colour` (0xRRGGBB).
+    void FillRect(const RECT& area, std::uint32_t colour);
+
+    /// Saves the canvas (its top-left `width` x `height` pixels when given) as
+    /// test-output/`name`.png; the path, or empty when it failed.
+    std::string Save(const std::string& name, int width = -1, int height = -1);
 
 private:
     std::uint32_t& At(int x, int y) { return m_bits[static_cast<std::size_t>(y) * m_width + x]; }
@@ -69,11 +73,11 @@ struct ShownControl {
 };
 
 /// Draws the group the way Office lays it out (large controls, a column of normal ones,
-/// the group's label and launcher) with its menu dropped beside it, from `controls` in
-/// document order (the group first, its menu's items after the menu, the launcher last),
-/// and saves it as test-output/`name`.png. The path, or empty when it failed.
+/// the group's label and launcher), with its menu dropped below its button when `menuOpen`,
+/// from `controls` in document order (the group first, its menu's items after the menu, the
+/// launcher last), and saves it as test-output/`name`.png. The path, or empty when it failed.
 std::string SketchRibbonGroup(const std::wstring& tab, const std::vector<ShownControl>& controls,
-                              const std::string& name);
+                              bool menuOpen, const std::string& name);
 
 /// A command bar button as Office shows it: its face (if any) and caption.
 struct ShownButton {
