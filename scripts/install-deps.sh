@@ -7,7 +7,7 @@ native=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev valgrind)
 everything=("${native[@]}" clang-14 libclang-rt-14-dev ccache
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
     wine wine64 libwine-dev xvfb xauth libxml2-utils fp-utils python3 wixl msitools
-    osslsigncode openssl)
+    osslsigncode openssl fonts-wine)
 
 if [ "${1:-}" = "--native" ]; then
     wanted=("${native[@]}" ccache)
