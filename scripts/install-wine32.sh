@@ -44,10 +44,10 @@ fi
 # A failed list is left out by apt and the older one used, which is how a mirror whose i386
 # lists lag behind its amd64 ones shows: such a set is not consistent, so it is not used.
 if ! timeout 600 "${sudo[@]}" apt-get update -qq >"$log" 2>&1 || grep -q '^E:' "$log"; then
-    undo "the package source's i386 lists did not download consistently ($(grep -m 1 '^E:' "$log" | cut -c 4- | cut -c 1-160))"
+    undo "the package source's i386 lists did not download consistently ($(grep -m 1 '^E:' "$log" | cut -c 4- | sed 's/ *\[IP:.*//'))"
 fi
 if ! timeout 900 "${sudo[@]}" apt-get install -y -qq wine32:i386 >"$log" 2>&1; then
-    undo "the package source could not provide a consistent wine32:i386 ($(grep -m 1 '^E:' "$log" | cut -c 4- | cut -c 1-160))"
+    undo "the package source could not provide a consistent wine32:i386 ($(grep -m 1 '^E:' "$log" | cut -c 4- | sed 's/ *\[IP:.*//'))"
 fi
 installed || undo "wine32:i386 did not install"
 exit 0
