@@ -344,6 +344,8 @@ void SimExcel::NewSheet(std::u16string name) {
     book->sheets.insert(book->sheets.begin() + static_cast<std::ptrdiff_t>(book->activeSheet) + 1,
                         sheet);
     m_state->ActivateSheet(sheet);
+    // Excel documents these three events but not their order when a sheet is added: the
+    // simulated Excel raises them as the user sees the change, the old sheet leaving first.
     m_state->Raise(events::SheetDeactivate, {host::Variant(m_state->SheetObject(old))});
     m_state->Raise(events::WorkbookNewSheet, {host::Variant(m_state->BookObject(book)),
                                               host::Variant(m_state->SheetObject(sheet))});
@@ -356,6 +358,8 @@ void SimExcel::GoToSheet(std::u16string_view sheetName) {
     if (sheet == old)
         return;
     m_state->ActivateSheet(sheet);
+    // Excel documents these three events but not their order when a sheet is added: the
+    // simulated Excel raises them as the user sees the change, the old sheet leaving first.
     m_state->Raise(events::SheetDeactivate, {host::Variant(m_state->SheetObject(old))});
     m_state->Raise(events::SheetActivate, {host::Variant(m_state->SheetObject(sheet))});
 }
