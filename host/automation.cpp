@@ -1,6 +1,7 @@
 #include "automation.h"
 
 #include <algorithm>
+#include <bitset>
 #include <vector>
 
 #include "error.h"
@@ -57,14 +58,26 @@ bool DispArgs::WellFormed() const noexcept {
     const std::uint32_t named = m_params.namedCount;
     if ((count > 0 && !m_params.args) || named > count || (named > 0 && !m_params.namedIds))
         return false;
-    std::vector<bool> taken(count, false);
-    for (std::uint32_t i = 0; i < count - named; ++i)
-        taken[i] = true;
+    // The named ids must be the last `named` positions, each once. Calls name a handful at
+    // most, so a fixed set of bits serves them without allocating; longer lists take a vector.
+    const std::uint32_t positional = count - named;
+    std::bitset<64> small;
+    std::vector<bool> large(named > small.size() ? named : 0, false);
     for (std::uint32_t i = 0; i < named; ++i) {
         const DispId id = m_params.namedIds[i];
-        if (id < 0 || static_cast<std::uint32_t>(id) >= count || taken[static_cast<std::uint32_t>(id)])
+        if (id < 0 || static_cast<std::uint32_t>(id) < positional ||
+            static_cast<std::uint32_t>(id) >= count)
             return false;
-        taken[static_cast<std::uint32_t>(id)] = true;
+        const std::uint32_t slot = static_cast<std::uint32_t>(id) - positional;
+        if (large.empty()) {
+            if (small.test(slot))
+                return false;
+            small.set(slot);
+        } else {
+            if (large[slot])
+                return false;
+            large[slot] = true;
+        }
     }
     return true;
 }

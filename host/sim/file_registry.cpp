@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "atomic_file.h"
 #include "host/error.h"
+#include "host/file.h"
 #include "registry_export.h"
 
 namespace tarvex::sim {
@@ -20,7 +20,7 @@ std::string DisplayName(const std::filesystem::path& path) {
 FileRegistry::FileRegistry(std::filesystem::path path)
     : m_path(std::move(path)) {
     std::string text;
-    const HResult result = ReadWholeFile(m_path, text);
+    const HResult result = host::ReadWholeFile(m_path, text);
     if (result != host::hr::FileNotFound) {
         if (host::Failed(result)) {
             std::string message = "Cannot read the registry file '";
@@ -59,7 +59,7 @@ HResult FileRegistry::Save() {
     const HResult result = WriteRegistryExport(m_memory, text);
     if (host::Failed(result))
         return result;
-    return WriteFileAtomically(m_path, text);
+    return host::WriteFileAtomically(m_path, text);
 }
 
 } // namespace tarvex::sim

@@ -2,6 +2,7 @@
 // the conversion of arguments, handlers and their failures, connecting and disconnecting.
 
 #include <gtest/gtest.h>
+#include <numeric>
 
 #include "framework/app_events.h"
 #include "framework/errors.h"
@@ -222,7 +223,15 @@ TEST_F(ApplicationEvents, ShortOrMalformedArgumentListsDeliverNothing) {
         << "a named id outside the argument list";
     EXPECT_EQ(Raise(ev::SheetChange, {Variant::Nothing(), Variant::Nothing()}, {1, 1}), host::hr::Ok)
         << "two arguments for one position";
+    std::vector<host::DispId> names(70);
+    std::iota(names.begin(), names.end(), 0);
+    names.back() = 3;
+    EXPECT_EQ(Raise(ev::SheetChange, std::vector<Variant>(70, Variant::Nothing()), names), host::hr::Ok)
+        << "a name repeated in a long list of names";
     EXPECT_EQ(calls, 0);
+    names.back() = 69;
+    EXPECT_EQ(Raise(ev::SheetChange, std::vector<Variant>(70, Variant::Nothing()), names), host::hr::Ok);
+    EXPECT_EQ(calls, 1) << "a long list of distinct names is well formed";
     EXPECT_TRUE(messages.empty());
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "host/error.h"
-#include "host/sim/atomic_file.h"
+#include "host/file.h"
 #include "host/sim/file_registry.h"
 #include "settings/options.h"
 
@@ -162,7 +162,7 @@ TEST_F(RegistryFile, AFailedWriteKeepsTheOldFileAndTheOldValue) {
     const std::string saved = ReadFile(path);
 
     // Something that is not ours stands where the temporary file would go.
-    const fs::path blocker = TemporaryPathFor(path);
+    const fs::path blocker = host::TemporaryPathFor(path);
     fs::create_directory(blocker);
     WriteFile(blocker / "keep", "x");
     try {
