@@ -10,11 +10,21 @@ flock 9
 if [ ! -f "$prefix/.tarvex-ready" ]; then
     export WINEPREFIX=$prefix WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+    # A server the caller already runs for this prefix (a persistent one) is the caller's.
+    started_server=yes
+    timeout 1 wineserver -w 9>&- || started_server=no
     wineboot --init >/dev/null 2>&1 9>&- || { echo "wine-prefix: wineboot failed for $prefix" >&2; exit 1; }
     # Tests run on a bare X server with no window manager: Wine then waits two seconds for
     # one whenever a top-level window goes, unless it draws and manages the windows itself.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 9>&- ||
         { echo "wine-prefix: cannot configure $prefix" >&2; exit 1; }
+    # The prefix is ready once the server that built it is gone: until then Wine's desktop
+    # process started by wineboot, on this script's display (or none), serves every program
+    # in the prefix, and windows opened on the display a test brings fail to be created
+    # ("class does not exist"). Its going also writes the registry to the prefix's files.
+    if [ "$started_server" = yes ]; then
+        wineserver -w 9>&- || { echo "wine-prefix: Wine's server did not finish for $prefix" >&2; exit 1; }
+    fi
     touch "$prefix/.tarvex-ready"
 fi
 # Wine draws caption buttons with its own Marlett font (and dialogs with its MS Sans Serif),
