@@ -10,8 +10,8 @@
 #include "addin/module.h"
 #include "bench/filled_sheet.h"
 #include "host/object.h"
-#include "host/sim/desktop.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/registry/memory_registry.h"
 
 namespace tarvex::bench {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "host/sim/cell.h"
-#include "host/sim/excel.h"
+#include "sim/sheet/cell.h"
+#include "sim/excel/excel.h"
 
 namespace tarvex::bench {
 

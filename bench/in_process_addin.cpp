@@ -5,7 +5,7 @@
 #include "addin/identity.h"
 #include "addin/module.h"
 #include "framework/ribbon_callbacks.h"
-#include "host/sim/office.h"
+#include "sim/office/office.h"
 
 namespace tarvex::bench {
 

@@ -9,9 +9,9 @@
 
 #include "framework/addin_object.h"
 #include "framework/factory.h"
-#include "host/sim/desktop.h"
-#include "host/sim/excel.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/excel/excel.h"
+#include "sim/registry/memory_registry.h"
 
 namespace tarvex::bench {
 

@@ -12,7 +12,7 @@
 #include "addin/module.h"
 #include "framework/ribbon_callbacks.h"
 #include "framework/ribbon_callbacks_dispatch.h"
-#include "host/sim/office.h"
+#include "sim/office/office.h"
 #include "tests/support/addin_in_excel.h"
 
 namespace {

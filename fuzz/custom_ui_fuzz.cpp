@@ -15,8 +15,8 @@
 #include "fuzz/fuzz_values.h"
 #include "fuzz/xml_well_formed.h"
 #include "host/error.h"
-#include "host/sim/desktop.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/registry/memory_registry.h"
 #include "host/text.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "fuzz/fuzz_values.h"
 #include "host/excel/dispids.h"
 #include "host/office/office.h"
-#include "host/sim/office.h"
+#include "sim/office/office.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "fuzz/fuzz_values.h"
 #include "host/error.h"
 #include "host/registry.h"
-#include "host/sim/memory_registry.h"
+#include "sim/registry/memory_registry.h"
 #include "host/text.h"
 #include "settings/options.h"
 

@@ -14,9 +14,9 @@
 
 #include "host/error.h"
 #include "host/registry.h"
-#include "host/sim/file_registry.h"
-#include "host/sim/memory_registry.h"
-#include "host/sim/registry_export.h"
+#include "sim/registry/file_registry.h"
+#include "sim/registry/memory_registry.h"
+#include "sim/registry/registry_export.h"
 
 namespace {
 

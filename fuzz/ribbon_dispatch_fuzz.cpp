@@ -13,7 +13,7 @@
 #include "framework/ribbon_callbacks_dispatch.h"
 #include "fuzz/addin_fixture.h"
 #include "fuzz/fuzz_values.h"
-#include "host/sim/office.h"
+#include "sim/office/office.h"
 
 namespace {
 

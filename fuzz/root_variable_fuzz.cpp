@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz/fuzz_values.h"
-#include "host/sim/desktop.h"
+#include "sim/desktop/desktop.h"
 #include "host/text.h"
 #include "settings/help.h"
 

@@ -13,8 +13,8 @@
 #include "host/error.h"
 #include "host/excel/dispids.h"
 #include "host/excel/excel.h"
-#include "host/sim/excel.h"
-#include "host/sim/reference_notation.h"
+#include "sim/excel/excel.h"
+#include "sim/sheet/reference_notation.h"
 #include "host/text.h"
 
 namespace {

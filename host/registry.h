@@ -2,7 +2,7 @@
 
 // The registry seam: a hierarchical key/value store shaped like the Windows registry.
 // Implementations: Win32 (host/win), in memory with failure injection and file-backed in
-// the registry export format (host/sim). Key paths are relative to a root, with levels
+// the registry export format (sim/registry). Key paths are relative to a root, with levels
 // separated by backslashes; leading and trailing backslashes are ignored. Key and value
 // names compare without regard to letter case, as Windows compares them. Names are UTF-8.
 

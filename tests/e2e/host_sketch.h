@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "host/sim/office.h"
+#include "sim/office/office.h"
 #include "host/win/handles.h"
 
 namespace tarvex::testing {

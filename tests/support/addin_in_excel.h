@@ -7,9 +7,9 @@
 
 #include "addin/module.h"
 #include "framework/module.h"
-#include "host/sim/desktop.h"
-#include "host/sim/excel.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/excel/excel.h"
+#include "sim/registry/memory_registry.h"
 #include "host/variant.h"
 
 namespace tarvex::testing {

@@ -13,7 +13,7 @@
 #include "framework/addin_object.h"
 #include "framework/factory.h"
 #include "framework/ribbon_component.h"
-#include "host/sim/office.h"
+#include "sim/office/office.h"
 #include "settings/help.h"
 #include "tests/sweep/sweep_driver.h"
 

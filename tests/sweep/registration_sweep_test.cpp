@@ -12,7 +12,7 @@
 #include "framework/registration.h"
 #include "host/error.h"
 #include "host/office/office.h"
-#include "host/sim/office.h"
+#include "sim/office/office.h"
 #include "host/text.h"
 #include "tests/sweep/sweep_driver.h"
 

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "host/result.h"
-#include "host/sim/desktop.h"
-#include "host/sim/excel.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/excel/excel.h"
+#include "sim/registry/memory_registry.h"
 
 namespace tarvex::sweep {
 

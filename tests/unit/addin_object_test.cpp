@@ -15,10 +15,10 @@
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "host/error.h"
-#include "host/sim/desktop.h"
-#include "host/sim/excel.h"
-#include "host/sim/memory_registry.h"
-#include "host/sim/office.h"
+#include "sim/desktop/desktop.h"
+#include "sim/excel/excel.h"
+#include "sim/registry/memory_registry.h"
+#include "sim/office/office.h"
 #include "tests/support/recording_dispatch.h"
 
 namespace tarvex::framework {

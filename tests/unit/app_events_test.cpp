@@ -10,9 +10,9 @@
 #include "host/module_lock.h"
 #include "host/automation.h"
 #include "host/excel/dispids.h"
-#include "host/sim/desktop.h"
-#include "host/sim/excel.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/excel/excel.h"
+#include "sim/registry/memory_registry.h"
 #include "tests/support/recording_dispatch.h"
 #include "tests/support/addin_in_excel.h"
 

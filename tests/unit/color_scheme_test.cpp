@@ -6,8 +6,8 @@
 #include "framework/color_window.h"
 #include "framework/module.h"
 #include "host/error.h"
-#include "host/sim/desktop.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/registry/memory_registry.h"
 
 namespace tarvex::framework {
 namespace {

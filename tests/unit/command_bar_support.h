@@ -14,10 +14,10 @@
 #include "framework/factory.h"
 #include "framework/module.h"
 #include "host/bitmap.h"
-#include "host/sim/desktop.h"
-#include "host/sim/excel.h"
-#include "host/sim/memory_registry.h"
-#include "host/sim/office.h"
+#include "sim/desktop/desktop.h"
+#include "sim/excel/excel.h"
+#include "sim/registry/memory_registry.h"
+#include "sim/office/office.h"
 #include "tests/support/addin_in_excel.h"
 
 namespace tarvex::framework::testing {

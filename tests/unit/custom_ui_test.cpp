@@ -12,8 +12,8 @@
 #include "framework/ribbon_tab.h"
 #include "framework/xml_helper.h"
 #include "host/error.h"
-#include "host/sim/desktop.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/registry/memory_registry.h"
 #include "host/text.h"
 #include "tests/support/addin_ribbon.h"
 

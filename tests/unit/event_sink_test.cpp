@@ -8,10 +8,10 @@
 #include "host/error.h"
 #include "host/office/dispids.h"
 #include "host/office/office.h"
-#include "host/sim/desktop.h"
-#include "host/sim/excel.h"
-#include "host/sim/memory_registry.h"
-#include "host/sim/office.h"
+#include "sim/desktop/desktop.h"
+#include "sim/excel/excel.h"
+#include "sim/registry/memory_registry.h"
+#include "sim/office/office.h"
 
 namespace tarvex::framework {
 namespace {

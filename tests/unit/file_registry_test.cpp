@@ -9,7 +9,7 @@
 
 #include "host/error.h"
 #include "host/file.h"
-#include "host/sim/file_registry.h"
+#include "sim/registry/file_registry.h"
 #include "settings/options.h"
 
 namespace tarvex::sim {

@@ -7,9 +7,9 @@
 
 #include "host/error.h"
 #include "host/registry.h"
-#include "host/sim/desktop.h"
-#include "host/sim/help_engine.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/desktop/help_engine.h"
+#include "sim/registry/memory_registry.h"
 #include "host/text.h"
 #include "settings/help.h"
 #include "settings/options_form.h"

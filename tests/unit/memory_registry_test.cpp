@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/sim/memory_registry.h"
+#include "sim/registry/memory_registry.h"
 
 namespace tarvex::sim {
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "host/error.h"
-#include "host/sim/desktop.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/registry/memory_registry.h"
 #include "settings/options_form.h"
 
 namespace tarvex::settings {

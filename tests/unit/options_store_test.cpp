@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/error.h"
-#include "host/sim/memory_registry.h"
+#include "sim/registry/memory_registry.h"
 #include "settings/options.h"
 
 namespace tarvex::settings {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/error.h"
-#include "host/sim/registry_export.h"
+#include "sim/registry/registry_export.h"
 
 namespace tarvex::sim {
 namespace {

@@ -9,10 +9,10 @@
 #include "framework/ribbon_tab.h"
 #include "host/error.h"
 #include "host/office/office.h"
-#include "host/sim/desktop.h"
-#include "host/sim/excel.h"
-#include "host/sim/memory_registry.h"
-#include "host/sim/office.h"
+#include "sim/desktop/desktop.h"
+#include "sim/excel/excel.h"
+#include "sim/registry/memory_registry.h"
+#include "sim/office/office.h"
 #include "tests/support/addin_ribbon.h"
 
 namespace tarvex::framework {

@@ -7,9 +7,9 @@
 
 #include "addin/module.h"
 #include "host/excel/dispids.h"
-#include "host/sim/desktop.h"
-#include "host/sim/excel.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/excel/excel.h"
+#include "sim/registry/memory_registry.h"
 #include "settings/options.h"
 #include "tests/support/addin_in_excel.h"
 

@@ -7,7 +7,7 @@
 
 #include "host/error.h"
 #include "host/form.h"
-#include "host/sim/desktop.h"
+#include "sim/desktop/desktop.h"
 #include "settings/information_form.h"
 
 namespace tarvex::sim {

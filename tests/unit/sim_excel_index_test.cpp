@@ -8,9 +8,9 @@
 #include <set>
 
 #include "host/case_folding.h"
-#include "host/sim/chunked_sequence.h"
-#include "host/sim/sheet_cells.h"
-#include "host/sim/text_table.h"
+#include "sim/sheet/chunked_sequence.h"
+#include "sim/sheet/sheet_cells.h"
+#include "sim/sheet/text_table.h"
 #include "host/text.h"
 #include "sim_excel_support.h"
 

@@ -12,7 +12,7 @@
 #include "host/error.h"
 #include "host/excel/dispids.h"
 #include "host/excel/excel.h"
-#include "host/sim/excel.h"
+#include "sim/excel/excel.h"
 
 namespace tarvex::sim::testing {
 

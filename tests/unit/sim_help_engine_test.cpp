@@ -9,9 +9,9 @@
 #include <string>
 
 #include "host/error.h"
-#include "host/sim/ansi_code_page.h"
-#include "host/sim/desktop.h"
-#include "host/sim/help_engine.h"
+#include "sim/desktop/ansi_code_page.h"
+#include "sim/desktop/desktop.h"
+#include "sim/desktop/help_engine.h"
 
 namespace tarvex::sim {
 namespace {

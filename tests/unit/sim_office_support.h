@@ -11,8 +11,8 @@
 #include "host/error.h"
 #include "host/office/dispids.h"
 #include "host/office/office.h"
-#include "host/sim/excel.h"
-#include "host/sim/office.h"
+#include "sim/excel/excel.h"
+#include "sim/office/office.h"
 #include "tests/support/recording_dispatch.h"
 
 namespace tarvex::sim::testing {

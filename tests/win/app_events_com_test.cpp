@@ -8,8 +8,8 @@
 #include "host/module_lock.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
-#include "host/sim/desktop.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/registry/memory_registry.h"
 #include "host/win/com_adapters.h"
 #include "tests/win/raw_com.h"
 

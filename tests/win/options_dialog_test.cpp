@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "host/sim/memory_registry.h"
+#include "sim/registry/memory_registry.h"
 #include "host/text.h"
 #include "host/win/desktop.h"
 #include "host/win/handles.h"

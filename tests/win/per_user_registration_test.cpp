@@ -11,7 +11,7 @@
 
 #include "addin/identity.h"
 #include "host/registry.h"
-#include "host/sim/excel.h"
+#include "sim/excel/excel.h"
 #include "host/text.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"

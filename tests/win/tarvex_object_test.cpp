@@ -10,8 +10,8 @@
 
 #include "addin/identity.h"
 #include "host/registry.h"
-#include "host/sim/excel.h"
-#include "host/sim/office.h"
+#include "sim/excel/excel.h"
+#include "sim/office/office.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
 #include "host/win/registry.h"

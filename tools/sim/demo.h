@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "host/sim/excel.h"
+#include "sim/excel/excel.h"
 
 namespace tarvex::simtool {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "host/office/office.h"
-#include "host/sim/office.h"
+#include "sim/office/office.h"
 #include "host/text.h"
 #include "tools/sim/script.h"
 

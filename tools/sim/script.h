@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/sim/excel.h"
+#include "sim/excel/excel.h"
 
 namespace tarvex::simtool {
 

@@ -17,9 +17,9 @@
 #include "framework/addin_object.h"
 #include "framework/factory.h"
 #include "host/registry.h"
-#include "host/sim/desktop.h"
-#include "host/sim/excel.h"
-#include "host/sim/memory_registry.h"
+#include "sim/desktop/desktop.h"
+#include "sim/excel/excel.h"
+#include "sim/registry/memory_registry.h"
 #include "settings/help.h"
 #include "tools/sim/ribbon_view.h"
 

@@ -1,0 +1,131 @@
+// What the simulated Office's objects share: Office's exception, reaching the current model,
+// making the seam objects, and reading arguments.
+
+#include "sim/office/office_objects.h"
+
+#include "host/error.h"
+#include "host/text.h"
+
+namespace tarvex::sim::detail {
+
+void RaiseOffice(host::HResult scode, std::string_view description) {
+    throw RaisedException{u"Microsoft Office", host::Utf8ToUtf16(description), scode};
+}
+
+RaisedException OfficeFailure(const ClassInfo& type, const MemberInfo* member) {
+    RaisedException raised{u"Microsoft Office", {}, host::hr::Fail};
+    if (member) {
+        raised.description =
+            host::Utf8ToUtf16("Method '" + std::string(member->name) + "' of object '" +
+                              std::string(type.name) + "' failed");
+    }
+    return raised;
+}
+
+OfficeModel& OfficeOf(ExcelState& state) {
+    if (!state.office)
+        throw host::Error(host::hr::Unexpected, "The simulated Office is not running");
+    return *state.office;
+}
+
+host::Ref<host::Dispatch> CommandBarsOf(ExcelState& state) {
+    OfficeModel& office = OfficeOf(state);
+    if (!office.commandBars)
+        office.commandBars =
+            host::MakeRef<CommandBarsObject>(state.weak_from_this(), office.weak_from_this());
+    return office.commandBars;
+}
+
+host::Ref<host::Dispatch> BarObjectOf(ExcelState& state, const std::shared_ptr<BarModel>& bar) {
+    if (!bar->object)
+        bar->object = host::MakeRef<CommandBarObject>(state.weak_from_this(), bar);
+    return bar->object;
+}
+
+host::Ref<host::Dispatch> ControlsOf(ExcelState& state, const std::shared_ptr<BarModel>& bar) {
+    if (!bar->controlsObject)
+        bar->controlsObject = host::MakeRef<ControlsObject>(state.weak_from_this(), bar);
+    return bar->controlsObject;
+}
+
+host::Ref<host::Dispatch> ControlObjectOf(ExcelState& state,
+                                          const std::shared_ptr<ControlModel>& control) {
+    if (!control->object)
+        control->object = host::MakeRef<ControlObject>(state.weak_from_this(), control,
+                                                       KindOf(control->data.type));
+    return control->object;
+}
+
+namespace {
+constexpr std::string_view kInvalidArgument = "Invalid procedure call or argument";
+
+const host::Variant& RequirePutValue(const CallArgs& args) {
+    const host::Variant* value = args.PutValue();
+    if (!value)
+        throw host::Error(host::hr::DispParamNotFound, "A put without a value");
+    return *value;
+}
+} // namespace
+
+std::optional<std::int32_t> OptionalInt(const CallArgs& args, std::uint32_t position) {
+    if (!args.IsGiven(position))
+        return std::nullopt;
+    try {
+        return args.At(position)->ToInt32();
+    } catch (const host::Error&) {
+        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+    }
+}
+
+std::optional<bool> OptionalBool(const CallArgs& args, std::uint32_t position) {
+    if (!args.IsGiven(position))
+        return std::nullopt;
+    try {
+        return args.At(position)->ToBool();
+    } catch (const host::Error&) {
+        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+    }
+}
+
+std::optional<std::u16string> OptionalText(const CallArgs& args, std::uint32_t position) {
+    if (!args.IsGiven(position))
+        return std::nullopt;
+    const host::Variant& value = args.At(position)->Deref();
+    if (!value.Is(host::Variant::Kind::String))
+        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+    return value.ToString();
+}
+
+std::int32_t PutInt(const CallArgs& args) {
+    try {
+        return RequirePutValue(args).ToInt32();
+    } catch (const host::Error& error) {
+        throw ArgumentFailure{error.Code(), args.PutComIndex()};
+    }
+}
+
+bool PutBool(const CallArgs& args) {
+    try {
+        return RequirePutValue(args).ToBool();
+    } catch (const host::Error& error) {
+        throw ArgumentFailure{error.Code(), args.PutComIndex()};
+    }
+}
+
+std::u16string PutText(const CallArgs& args) {
+    try {
+        return RequirePutValue(args).ToString();
+    } catch (const host::Error& error) {
+        throw ArgumentFailure{error.Code(), args.PutComIndex()};
+    }
+}
+
+host::Ref<host::Dispatch> PutObjectValue(const CallArgs& args) {
+    try {
+        return RequirePutValue(args).ToObject();
+    } catch (const host::Error& error) {
+        throw ArgumentFailure{error.Code(), args.PutComIndex()};
+    }
+}
+
+} // namespace tarvex::sim::detail

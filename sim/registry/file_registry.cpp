@@ -1,0 +1,65 @@
+#include "sim/registry/file_registry.h"
+
+#include <string>
+
+#include "host/error.h"
+#include "host/file.h"
+#include "sim/registry/registry_export.h"
+
+namespace tarvex::sim {
+
+using host::HResult;
+
+namespace {
+std::string DisplayName(const std::filesystem::path& path) {
+    const std::u8string name = path.u8string();
+    return std::string(name.begin(), name.end());
+}
+} // namespace
+
+FileRegistry::FileRegistry(std::filesystem::path path)
+    : m_path(std::move(path)) {
+    std::string text;
+    const HResult result = host::ReadWholeFile(m_path, text);
+    if (result != host::hr::FileNotFound) {
+        if (host::Failed(result)) {
+            std::string message = "Cannot read the registry file '";
+            message += DisplayName(m_path);
+            message += "' (";
+            message += host::FormatHResult(result);
+            message += ')';
+            throw host::Error(result, std::move(message));
+        }
+        ReadRegistryExport(text, DisplayName(m_path), m_memory);
+    }
+    m_memory.SetCommitHandler([this] { return Save(); });
+}
+
+HResult FileRegistry::OpenKey(host::RegistryRoot root, std::string_view path,
+                              host::RegistryAccess access,
+                              std::unique_ptr<host::RegistryKey>& key) {
+    return m_memory.OpenKey(root, path, access, key);
+}
+
+HResult FileRegistry::CreateKey(host::RegistryRoot root, std::string_view path,
+                                std::unique_ptr<host::RegistryKey>& key) {
+    return m_memory.CreateKey(root, path, key);
+}
+
+HResult FileRegistry::DeleteKey(host::RegistryRoot root, std::string_view path) {
+    return m_memory.DeleteKey(root, path);
+}
+
+HResult FileRegistry::DeleteTree(host::RegistryRoot root, std::string_view path) {
+    return m_memory.DeleteTree(root, path);
+}
+
+HResult FileRegistry::Save() {
+    std::string text;
+    const HResult result = WriteRegistryExport(m_memory, text);
+    if (host::Failed(result))
+        return result;
+    return host::WriteFileAtomically(m_path, text);
+}
+
+} // namespace tarvex::sim
