@@ -424,8 +424,8 @@ bool TAddInModule::FindDuplicate(Axis axis, std::int32_t row, std::int32_t colum
     const bool inStoredRange = axis == Axis::Column ? FColumnSelectedRange : FRowSelectedRange;
     // A stored range on another sheet holds none of this sheet's cells (Excel's Intersect
     // refuses ranges of two sheets): no overlap, as for a range elsewhere on this sheet.
-    if (inStoredRange && (!IsActiveSheet(FSelectedRange.Worksheet()) ||
-                          !excel.Intersect(cell, FSelectedRange)))
+    if (inStoredRange &&
+        (!IsActiveSheet(FSelectedRange.Worksheet()) || !excel.Intersect(cell, FSelectedRange)))
         return false;
     const excel::Range area = inStoredRange          ? FSelectedRange
                               : axis == Axis::Column ? cell.EntireColumn()
@@ -436,10 +436,9 @@ bool TAddInModule::FindDuplicate(Axis axis, std::int32_t row, std::int32_t colum
     const auto inOwnLine = [&](const excel::Range& found) {
         return axis == Axis::Column ? found.Row() == row : found.Column() == column;
     };
-    excel::Range found =
-        area.Find(what, cell, excel::xlValues, excel::xlWhole,
-                  axis == Axis::Column ? excel::xlByRows : excel::xlByColumns, excel::xlNext,
-                  FCaseSensitive, true);
+    excel::Range found = area.Find(what, cell, excel::xlValues, excel::xlWhole,
+                                   axis == Axis::Column ? excel::xlByRows : excel::xlByColumns,
+                                   excel::xlNext, FCaseSensitive, true);
     if (!found)
         return false;
     if (inOwnLine(found)) {
@@ -458,8 +457,8 @@ excel::Range TAddInModule::RangeOfR1C1(const std::string& address) const {
     // relative to the active cell, first.
     const excel::Application& excel = Excel();
     const excel::Range relativeTo = excel.ActiveCell();
-    return excel.GetRange(excel.ConvertFormula(host::Utf8ToUtf16(address), excel::xlR1C1,
-                                               excel::xlA1, relativeTo));
+    return excel.GetRange(
+        excel.ConvertFormula(host::Utf8ToUtf16(address), excel::xlR1C1, excel::xlA1, relativeTo));
 }
 
 void TAddInModule::ReportDuplicate(const excel::Range& target, const std::string& address) {

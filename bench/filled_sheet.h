@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "sim/sheet/cell.h"
 #include "sim/excel/excel.h"
+#include "sim/sheet/cell.h"
 
 namespace tarvex::bench {
 

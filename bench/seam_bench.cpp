@@ -4,7 +4,6 @@
 // The call has the shape of Range.Find: nine arguments, last first, two of them omitted.
 
 #include <benchmark/benchmark.h>
-
 #include <string>
 
 #include "host/object.h"
@@ -65,9 +64,9 @@ void SeamInvoke(benchmark::State& state) {
     Dispatch* dispatch = target.Get();
     const std::u16string what = u"INV-2026-0042";
     for (auto _ : state) {
-        Variant args[] = {Variant::Missing(), Variant::Missing(), Variant(true),  Variant(1),
-                          Variant(1),         Variant(1),         Variant(-4163), Variant::Nothing(),
-                          Variant(what)};
+        Variant args[] = {Variant::Missing(), Variant::Missing(), Variant(true),
+                          Variant(1),         Variant(1),         Variant(1),
+                          Variant(-4163),     Variant::Nothing(), Variant(what)};
         const DispParams params{args, nullptr, 9, 0};
         Variant result;
         dispatch->Invoke(0x18E, iid::Null, lcid::UserDefault, invoke::Method, params, &result,

@@ -22,8 +22,10 @@ TadxHostInterfaceRecord& ExcelHostInterface() noexcept {
 // ---------------------------------------------------------------------------------------
 // TadxEventDispatch
 
-TadxEventDispatch::TadxEventDispatch(TadxCustomEvents* component, const host::Guid& eventsIid) noexcept
-    : m_component(component), m_eventsIid(eventsIid) {}
+TadxEventDispatch::TadxEventDispatch(TadxCustomEvents* component,
+                                     const host::Guid& eventsIid) noexcept
+    : m_component(component)
+    , m_eventsIid(eventsIid) {}
 
 host::HResult TadxEventDispatch::QueryInterface(const host::Guid& iid, void** object) {
     // The event interface is answered with the same IDispatch: Excel calls it by DISPID.
@@ -48,8 +50,8 @@ host::HResult TadxEventDispatch::GetIDsOfNames(const host::Guid&, std::span<cons
 }
 
 host::HResult TadxEventDispatch::Invoke(host::DispId member, const host::Guid&, std::uint32_t,
-                                        host::InvokeFlags, const host::DispParams& params,
-                                        Variant*, host::ExcepInfo*, std::uint32_t*) {
+                                        host::InvokeFlags, const host::DispParams& params, Variant*,
+                                        host::ExcepInfo*, std::uint32_t*) {
     // A call whose arguments are not laid out as COM lays them out delivers nothing.
     const host::DispArgs args(params);
     if (!m_component || !args.WellFormed())
@@ -64,7 +66,9 @@ host::HResult TadxEventDispatch::Invoke(host::DispId member, const host::Guid&, 
 
 TadxCustomEvents::TadxCustomEvents(TComponent* owner, TadxHostInterfaceRecord& hostInterface,
                                    std::string className)
-    : TComponent(owner), m_hostInterface(hostInterface), m_module(nullptr) {
+    : TComponent(owner)
+    , m_hostInterface(hostInterface)
+    , m_module(nullptr) {
     m_module = dynamic_cast<TadxCOMAddInModule*>(owner);
     if (!m_module)
         throw WrongOwnerError(className, owner ? owner->ClassName() : "nil");
@@ -147,10 +151,18 @@ struct CancelArg {
     std::uint32_t position;
 };
 
-constexpr ObjectArg Wb(std::uint32_t position) { return {position, &excel::iid::Workbook}; }
-constexpr ObjectArg Wn(std::uint32_t position) { return {position, &excel::iid::Window}; }
-constexpr ObjectArg Target(std::uint32_t position) { return {position, &excel::iid::Range}; }
-constexpr ObjectArg Plain(std::uint32_t position) { return {position, nullptr}; }
+constexpr ObjectArg Wb(std::uint32_t position) {
+    return {position, &excel::iid::Workbook};
+}
+constexpr ObjectArg Wn(std::uint32_t position) {
+    return {position, &excel::iid::Window};
+}
+constexpr ObjectArg Target(std::uint32_t position) {
+    return {position, &excel::iid::Range};
+}
+constexpr ObjectArg Plain(std::uint32_t position) {
+    return {position, nullptr};
+}
 
 // An object argument asked for its interface ("Interface not supported" when it does not
 // answer it); nothing stays nothing.
@@ -163,8 +175,12 @@ Object Read(const DispArgs& args, ObjectArg arg) {
         throw host::Error(host::hr::NoInterface, "Interface not supported");
     return converted;
 }
-bool Read(const DispArgs& args, BoolArg arg) { return args.At(arg.position)->ToBool(); }
-std::int32_t Read(const DispArgs& args, IntArg arg) { return args.At(arg.position)->ToInt32(); }
+bool Read(const DispArgs& args, BoolArg arg) {
+    return args.At(arg.position)->ToBool();
+}
+std::int32_t Read(const DispArgs& args, IntArg arg) {
+    return args.At(arg.position)->ToInt32();
+}
 std::u16string Read(const DispArgs& args, TextArg arg) {
     return args.At(arg.position)->ToString();
 }
@@ -182,11 +198,15 @@ template <class T>
 T& Pass(T& value) {
     return value;
 }
-bool& Pass(CancelValue& cancel) { return cancel.value; }
+bool& Pass(CancelValue& cancel) {
+    return cancel.value;
+}
 
 template <class T>
 void HandBack(const T&) {}
-void HandBack(const CancelValue& cancel) { host::WriteBack(cancel.argument, Variant(cancel.value)); }
+void HandBack(const CancelValue& cancel) {
+    host::WriteBack(cancel.argument, Variant(cancel.value));
+}
 
 // Calls `handler`, when one is assigned, with the component and the arguments `readers`
 // read, then hands a by-reference Cancel back to Excel.
@@ -211,36 +231,98 @@ struct EventRow {
 
 namespace ev = excel::events;
 constexpr EventRow kEvents[] = {
-    {ev::WindowResize, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWindowResize, e, a, Wb(0), Wn(1)); }},
-    {ev::WindowActivate, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWindowActivate, e, a, Wb(0), Wn(1)); }},
-    {ev::WindowDeactivate, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWindowDeactivate, e, a, Wb(0), Wn(1)); }},
-    {ev::SheetSelectionChange, 2, [](Events& e, const DispArgs& a) { Fire(e.OnSheetSelectionChange, e, a, Plain(0), Target(1)); }},
-    {ev::SheetBeforeDoubleClick, 3, [](Events& e, const DispArgs& a) { Fire(e.OnSheetBeforeDoubleClick, e, a, Plain(0), Target(1), CancelArg{2}); }},
-    {ev::SheetBeforeRightClick, 3, [](Events& e, const DispArgs& a) { Fire(e.OnSheetBeforeRightClick, e, a, Plain(0), Target(1), CancelArg{2}); }},
-    {ev::SheetActivate, 1, [](Events& e, const DispArgs& a) { Fire(e.OnSheetActivate, e, a, Plain(0)); }},
-    {ev::SheetDeactivate, 1, [](Events& e, const DispArgs& a) { Fire(e.OnSheetDeactivate, e, a, Plain(0)); }},
-    {ev::SheetCalculate, 1, [](Events& e, const DispArgs& a) { Fire(e.OnSheetCalculate, e, a, Plain(0)); }},
-    {ev::SheetChange, 2, [](Events& e, const DispArgs& a) { Fire(e.OnSheetChange, e, a, Plain(0), Target(1)); }},
+    {ev::WindowResize, 2,
+     [](Events& e, const DispArgs& a) { Fire(e.OnWindowResize, e, a, Wb(0), Wn(1)); }},
+    {ev::WindowActivate, 2,
+     [](Events& e, const DispArgs& a) { Fire(e.OnWindowActivate, e, a, Wb(0), Wn(1)); }},
+    {ev::WindowDeactivate, 2,
+     [](Events& e, const DispArgs& a) { Fire(e.OnWindowDeactivate, e, a, Wb(0), Wn(1)); }},
+    {ev::SheetSelectionChange, 2,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnSheetSelectionChange, e, a, Plain(0), Target(1));
+     }},
+    {ev::SheetBeforeDoubleClick, 3,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnSheetBeforeDoubleClick, e, a, Plain(0), Target(1), CancelArg{2});
+     }},
+    {ev::SheetBeforeRightClick, 3,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnSheetBeforeRightClick, e, a, Plain(0), Target(1), CancelArg{2});
+     }},
+    {ev::SheetActivate, 1,
+     [](Events& e, const DispArgs& a) { Fire(e.OnSheetActivate, e, a, Plain(0)); }},
+    {ev::SheetDeactivate, 1,
+     [](Events& e, const DispArgs& a) { Fire(e.OnSheetDeactivate, e, a, Plain(0)); }},
+    {ev::SheetCalculate, 1,
+     [](Events& e, const DispArgs& a) { Fire(e.OnSheetCalculate, e, a, Plain(0)); }},
+    {ev::SheetChange, 2,
+     [](Events& e, const DispArgs& a) { Fire(e.OnSheetChange, e, a, Plain(0), Target(1)); }},
     {ev::NewWorkbook, 1, [](Events& e, const DispArgs& a) { Fire(e.OnNewWorkbook, e, a, Wb(0)); }},
-    {ev::WorkbookOpen, 1, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookOpen, e, a, Wb(0)); }},
-    {ev::WorkbookActivate, 1, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookActivate, e, a, Wb(0)); }},
-    {ev::WorkbookDeactivate, 1, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookDeactivate, e, a, Wb(0)); }},
-    {ev::WorkbookBeforeClose, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookBeforeClose, e, a, Wb(0), CancelArg{1}); }},
-    {ev::WorkbookBeforeSave, 3, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookBeforeSave, e, a, Wb(0), BoolArg{1}, CancelArg{2}); }},
-    {ev::WorkbookBeforePrint, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookBeforePrint, e, a, Wb(0), CancelArg{1}); }},
-    {ev::WorkbookNewSheet, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookNewSheet, e, a, Wb(0), Plain(1)); }},
-    {ev::WorkbookAddinInstall, 1, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookAddinInstall, e, a, Wb(0)); }},
-    {ev::WorkbookAddinUninstall, 1, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookAddinUninstall, e, a, Wb(0)); }},
-    {ev::SheetFollowHyperlink, 2, [](Events& e, const DispArgs& a) { Fire(e.OnSheetFollowHyperlink, e, a, Plain(0), ObjectArg{1, &excel::iid::Hyperlink}); }},
-    {ev::SheetPivotTableUpdate, 2, [](Events& e, const DispArgs& a) { Fire(e.OnSheetPivotTableUpdate, e, a, Plain(0), ObjectArg{1, &excel::iid::PivotTable}); }},
-    {ev::WorkbookPivotTableCloseConnection, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookPivotTableCloseConnection, e, a, Wb(0), ObjectArg{1, &excel::iid::PivotTable}); }},
-    {ev::WorkbookPivotTableOpenConnection, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookPivotTableOpenConnection, e, a, Wb(0), ObjectArg{1, &excel::iid::PivotTable}); }},
-    {ev::WorkbookSync, 2, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookSync, e, a, Wb(0), IntArg{1}); }},
-    {ev::WorkbookBeforeXmlImport, 5, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookBeforeXmlImport, e, a, Wb(0), Plain(1), TextArg{2}, BoolArg{3}, CancelArg{4}); }},
-    {ev::WorkbookAfterXmlImport, 4, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookAfterXmlImport, e, a, Wb(0), Plain(1), BoolArg{2}, IntArg{3}); }},
-    {ev::WorkbookBeforeXmlExport, 4, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookBeforeXmlExport, e, a, Wb(0), Plain(1), TextArg{2}, CancelArg{3}); }},
-    {ev::WorkbookAfterXmlExport, 4, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookAfterXmlExport, e, a, Wb(0), Plain(1), TextArg{2}, IntArg{3}); }},
-    {ev::WorkbookRowsetComplete, 4, [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookRowsetComplete, e, a, Wb(0), TextArg{1}, TextArg{2}, BoolArg{3}); }},
+    {ev::WorkbookOpen, 1,
+     [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookOpen, e, a, Wb(0)); }},
+    {ev::WorkbookActivate, 1,
+     [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookActivate, e, a, Wb(0)); }},
+    {ev::WorkbookDeactivate, 1,
+     [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookDeactivate, e, a, Wb(0)); }},
+    {ev::WorkbookBeforeClose, 2,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnWorkbookBeforeClose, e, a, Wb(0), CancelArg{1});
+     }},
+    {ev::WorkbookBeforeSave, 3,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnWorkbookBeforeSave, e, a, Wb(0), BoolArg{1}, CancelArg{2});
+     }},
+    {ev::WorkbookBeforePrint, 2,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnWorkbookBeforePrint, e, a, Wb(0), CancelArg{1});
+     }},
+    {ev::WorkbookNewSheet, 2,
+     [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookNewSheet, e, a, Wb(0), Plain(1)); }},
+    {ev::WorkbookAddinInstall, 1,
+     [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookAddinInstall, e, a, Wb(0)); }},
+    {ev::WorkbookAddinUninstall, 1,
+     [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookAddinUninstall, e, a, Wb(0)); }},
+    {ev::SheetFollowHyperlink, 2,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnSheetFollowHyperlink, e, a, Plain(0), ObjectArg{1, &excel::iid::Hyperlink});
+     }},
+    {ev::SheetPivotTableUpdate, 2,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnSheetPivotTableUpdate, e, a, Plain(0), ObjectArg{1, &excel::iid::PivotTable});
+     }},
+    {ev::WorkbookPivotTableCloseConnection, 2,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnWorkbookPivotTableCloseConnection, e, a, Wb(0),
+              ObjectArg{1, &excel::iid::PivotTable});
+     }},
+    {ev::WorkbookPivotTableOpenConnection, 2,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnWorkbookPivotTableOpenConnection, e, a, Wb(0),
+              ObjectArg{1, &excel::iid::PivotTable});
+     }},
+    {ev::WorkbookSync, 2,
+     [](Events& e, const DispArgs& a) { Fire(e.OnWorkbookSync, e, a, Wb(0), IntArg{1}); }},
+    {ev::WorkbookBeforeXmlImport, 5,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnWorkbookBeforeXmlImport, e, a, Wb(0), Plain(1), TextArg{2}, BoolArg{3},
+              CancelArg{4});
+     }},
+    {ev::WorkbookAfterXmlImport, 4,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnWorkbookAfterXmlImport, e, a, Wb(0), Plain(1), BoolArg{2}, IntArg{3});
+     }},
+    {ev::WorkbookBeforeXmlExport, 4,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnWorkbookBeforeXmlExport, e, a, Wb(0), Plain(1), TextArg{2}, CancelArg{3});
+     }},
+    {ev::WorkbookAfterXmlExport, 4,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnWorkbookAfterXmlExport, e, a, Wb(0), Plain(1), TextArg{2}, IntArg{3});
+     }},
+    {ev::WorkbookRowsetComplete, 4,
+     [](Events& e, const DispArgs& a) {
+         Fire(e.OnWorkbookRowsetComplete, e, a, Wb(0), TextArg{1}, TextArg{2}, BoolArg{3});
+     }},
     {ev::AfterCalculate, 0, [](Events& e, const DispArgs& a) { Fire(e.OnAfterCalculate, e, a); }},
 };
 } // namespace
@@ -259,7 +341,8 @@ void TadxExcelAppEvents::ConnectTo(const host::Ref<host::Dispatch>& application)
     Disconnect();
     if (!application)
         throw host::Error(host::hr::Pointer, "No application to connect the events to");
-    auto excelApplication = host::QueryAs<host::Dispatch>(application.Get(), excel::iid::Application);
+    auto excelApplication =
+        host::QueryAs<host::Dispatch>(application.Get(), excel::iid::Application);
     if (!excelApplication)
         throw host::Error(host::hr::NoInterface, "Interface not supported");
     m_application = excelApplication;

@@ -143,9 +143,9 @@ public:
     using BeforeXmlImportEvent =
         std::function<void(TComponent& sender, const Object& wb, const Object& map,
                            const std::u16string& url, bool isRefresh, bool& cancel)>;
-    using AfterXmlImportEvent = std::function<void(TComponent& sender, const Object& wb,
-                                                   const Object& map, bool isRefresh,
-                                                   std::int32_t result)>;
+    using AfterXmlImportEvent =
+        std::function<void(TComponent& sender, const Object& wb, const Object& map, bool isRefresh,
+                           std::int32_t result)>;
     using BeforeXmlExportEvent =
         std::function<void(TComponent& sender, const Object& wb, const Object& map,
                            const std::u16string& url, bool& cancel)>;

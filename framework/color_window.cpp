@@ -24,12 +24,14 @@ std::optional<std::uint8_t> ReadOfficeTheme(host::Registry& registry) {
     return static_cast<std::uint8_t>(*number & 0xFF);
 }
 
-TadxNativeColorWindow::TadxNativeColorWindow(TadxCOMAddInModule& module) : m_module(module) {
+TadxNativeColorWindow::TadxNativeColorWindow(TadxCOMAddInModule& module)
+    : m_module(module) {
     host::Desktop& desktop = module.Desktop();
     const std::string caption = host::Guid::Generate().ToString();
-    m_window = desktop.CreateMessageWindow(
-        u"TadxNativeColorWindow", std::u16string(caption.begin(), caption.end()),
-        [this](std::uint32_t message, std::uintptr_t, std::intptr_t) { return OnMessage(message); });
+    m_window = desktop.CreateMessageWindow(u"TadxNativeColorWindow",
+                                           std::u16string(caption.begin(), caption.end()),
+                                           [this](std::uint32_t message, std::uintptr_t,
+                                                  std::intptr_t) { return OnMessage(message); });
     m_broadcast = desktop.RegisterMessage(u"WM_MSO_BROADCASTCHANGE");
 }
 

@@ -3,9 +3,12 @@
 namespace tarvex::framework {
 
 TComponent::TComponent(TComponent* owner, std::string name)
-    : m_owner(owner), m_name(std::move(name)) {}
+    : m_owner(owner)
+    , m_name(std::move(name)) {}
 
-TComponent::~TComponent() { DestroyComponents(); }
+TComponent::~TComponent() {
+    DestroyComponents();
+}
 
 void TComponent::DestroyComponents() noexcept {
     // Last created first; each is removed from the list before it is freed, so a component

@@ -17,12 +17,16 @@ namespace {
 constexpr std::int32_t kButton = 1;
 constexpr host::DispId kClick = 1;
 
-bool IsComboType(std::int32_t type) { return type >= 2 && type <= 4; }
+bool IsComboType(std::int32_t type) {
+    return type >= 2 && type <= 4;
+}
 } // namespace
 
 TadxEventSink::TadxEventSink(TadxCOMAddInModule& module, TadxClickTarget& target,
                              std::int32_t controlType)
-    : m_module(&module), m_target(&target), m_controlType(controlType) {}
+    : m_module(&module)
+    , m_target(&target)
+    , m_controlType(controlType) {}
 
 TadxEventSink::~TadxEventSink() {
     if (m_module)
@@ -88,7 +92,9 @@ host::HResult TadxEventSink::GetTypeInfoCount(std::uint32_t& count) {
     return host::hr::Ok;
 }
 
-host::HResult TadxEventSink::GetTypeInfo(std::uint32_t, std::uint32_t) { return host::hr::Fail; }
+host::HResult TadxEventSink::GetTypeInfo(std::uint32_t, std::uint32_t) {
+    return host::hr::Fail;
+}
 
 host::HResult TadxEventSink::GetIDsOfNames(const host::Guid&, std::span<const std::u16string> names,
                                            std::uint32_t, std::span<host::DispId> ids) {
@@ -134,8 +140,8 @@ void TadxEventSink::HandleClick(const host::Variant& control) {
     if (office::CommandBarControl(fired).Tag() != target.OfficeTag())
         return;
     if (!target.LinkWorks()) {
-        const host::Guid& as =
-            m_controlType == kButton ? office::iid::CommandBarButton : office::iid::CommandBarComboBox;
+        const host::Guid& as = m_controlType == kButton ? office::iid::CommandBarButton
+                                                        : office::iid::CommandBarComboBox;
         const host::Ref<host::Dispatch> relinked = host::QueryAs<host::Dispatch>(fired.Get(), as);
         if (!relinked)
             throw host::Error(host::hr::NoInterface, "Interface not supported");

@@ -29,8 +29,7 @@ constexpr std::array<HostInterface, kHostAppCount> kHostInterfaces{{
     {host::Guid::Parse("{00063001-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaOutlook},
     {host::Guid::Parse("{68CCE6C0-6129-101B-AF4E-00AA003F0F07}"), TadxOfficeHostApp::ohaAccess},
     {host::Guid::Parse("{00020AFF-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaProject},
-    {host::Guid::Parse("{91493442-5A91-11CF-8700-00AA0060263B}"),
-     TadxOfficeHostApp::ohaPowerPoint},
+    {host::Guid::Parse("{91493442-5A91-11CF-8700-00AA0060263B}"), TadxOfficeHostApp::ohaPowerPoint},
     {host::Guid::Parse("{04DF1014-7007-11D1-83BC-006097ABE675}"), TadxOfficeHostApp::ohaFrontPage},
     {host::Guid::Parse("{D6D389CE-1781-47A0-8984-4349687F65D6}"), TadxOfficeHostApp::ohaMapPoint},
     {host::Guid::Parse("{000D0700-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaVisio},
@@ -48,7 +47,8 @@ std::u16string AddInErrorText(std::u16string_view addInName, std::string_view me
 }
 
 TadxCOMAddInModule::TadxCOMAddInModule(ModuleServices services, TComponent* owner)
-    : TComponent(owner), m_services(services) {}
+    : TComponent(owner)
+    , m_services(services) {}
 
 TadxCOMAddInModule::~TadxCOMAddInModule() {
     m_addinRegistry.reset();
@@ -114,7 +114,8 @@ void TadxCOMAddInModule::RekeyControlId(const TComponent* component, const std::
 }
 
 void TadxCOMAddInModule::UnmapControlId(const TComponent* component) noexcept {
-    std::erase_if(m_controlIdMap, [component](const auto& entry) { return entry.second == component; });
+    std::erase_if(m_controlIdMap,
+                  [component](const auto& entry) { return entry.second == component; });
 }
 
 void TadxCOMAddInModule::PruneControlIds(const std::function<bool(TComponent*)>& keep) {
@@ -228,10 +229,10 @@ void TadxCOMAddInModule::CreateCommandBars() {
 std::string TadxCOMAddInModule::GetAddinKey() const {
     if (!m_factory)
         return {};
-    const std::string root = m_hostType == TadxOfficeHostApp::ohaMapPoint ||
-                                     m_hostType == TadxOfficeHostApp::ohaVisio
-                                 ? "\\Software\\Microsoft\\"
-                                 : "\\Software\\Microsoft\\Office\\";
+    const std::string root =
+        m_hostType == TadxOfficeHostApp::ohaMapPoint || m_hostType == TadxOfficeHostApp::ohaVisio
+            ? "\\Software\\Microsoft\\"
+            : "\\Software\\Microsoft\\Office\\";
     return root + std::string(HostKeyName(m_hostType)) + "\\AddIns\\" + m_factory->ProgId();
 }
 

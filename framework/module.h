@@ -178,7 +178,12 @@ public:
     // The components that register themselves with the module while they live (the module
     // owns none of them), in registration order.
 
-    enum class ComponentList : std::uint8_t { CommandBars, RibbonCommands, RibbonTabs, ContextualTabs };
+    enum class ComponentList : std::uint8_t {
+        CommandBars,
+        RibbonCommands,
+        RibbonTabs,
+        ContextualTabs
+    };
     void Enlist(ComponentList list, TComponent* component);
     void Delist(ComponentList list, const TComponent* component) noexcept;
     const std::vector<TComponent*>& CommandBarList() const noexcept { return m_commandBarList; }

@@ -115,8 +115,7 @@ Variant ControlGetter(TadxCOMAddInModule& module, const DispArgs& args, bool str
 
 // A getter of entry `index` of the control's items.
 template <class Read>
-Variant ItemGetter(TadxCOMAddInModule& module, const DispArgs& args, Variant fallback,
-                   Read read) {
+Variant ItemGetter(TadxCOMAddInModule& module, const DispArgs& args, Variant fallback, Read read) {
     TadxRibbonComponent* component = Lookup(module, ControlArg(args, 0), false);
     if (!component)
         return fallback;
@@ -171,126 +170,163 @@ struct CallbackRow {
 
 constexpr CallbackRow kCallbacks[] = {
     {"RibbonLoaded_Callback", RibbonLoaded, 1, -1, RibbonLoadedCallback},
-    {"GetImages_Callback", GetImages, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetImages_Callback", GetImages, 1, -1,
+     [](Module& m, const DispArgs& a) {
          const std::u16string name = StripWrappedSuffix(Arg(a, 0).ToString());
          auto* component = dynamic_cast<Component*>(FindRibbonComponent(m, name));
          return PictureValue(component ? RibbonPicture(m.Desktop(), *component) : nullptr);
      }},
-    {"GetVisible_Callback", GetVisible, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetVisible_Callback", GetVisible, 1, -1,
+     [](Module& m, const DispArgs& a) {
          return ComponentGetter(m, a, false, true, [](const Component& c) { return c.Visible(); });
      }},
-    {"GetKeyTip_Callback", GetKeyTip, 1, -1, [](Module& m, const DispArgs& a) {
-         return ComponentGetter(m, a, false, kEmptyText, [](const Component& c) { return c.KeyTip(); });
+    {"GetKeyTip_Callback", GetKeyTip, 1, -1,
+     [](Module& m, const DispArgs& a) {
+         return ComponentGetter(m, a, false, kEmptyText,
+                                [](const Component& c) { return c.KeyTip(); });
      }},
-    {"GetLabel_Callback", GetLabel, 1, -1, [](Module& m, const DispArgs& a) {
-         return ComponentGetter(m, a, true, kEmptyText, [](const Component& c) { return c.Caption(); });
+    {"GetLabel_Callback", GetLabel, 1, -1,
+     [](Module& m, const DispArgs& a) {
+         return ComponentGetter(m, a, true, kEmptyText,
+                                [](const Component& c) { return c.Caption(); });
      }},
-    {"GetEnabled_Callback", GetEnabled, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetEnabled_Callback", GetEnabled, 1, -1,
+     [](Module& m, const DispArgs& a) {
          return ControlGetter(m, a, false, true, [](const Control& c) { return c.Enabled(); });
      }},
-    {"GetPressed_Callback", GetPressed, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetPressed_Callback", GetPressed, 1, -1,
+     [](Module& m, const DispArgs& a) {
          return ControlGetter(m, a, true, false, [](const Control& c) { return c.Pressed(); });
      }},
-    {"GetImage_Callback", GetImage, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetImage_Callback", GetImage, 1, -1,
+     [](Module& m, const DispArgs& a) {
          Component* component = Lookup(m, ControlArg(a, 0), true);
          return PictureValue(component ? RibbonPicture(m.Desktop(), *component) : nullptr);
      }},
-    {"GetSuperTip_Callback", GetSuperTip, 1, -1, [](Module& m, const DispArgs& a) {
-         return ControlGetter(m, a, true, kEmptyText, [](const Control& c) { return c.SuperTip(); });
+    {"GetSuperTip_Callback", GetSuperTip, 1, -1,
+     [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, true, kEmptyText,
+                              [](const Control& c) { return c.SuperTip(); });
      }},
-    {"GetScreenTip_Callback", GetScreenTip, 1, -1, [](Module& m, const DispArgs& a) {
-         return ControlGetter(m, a, true, kEmptyText, [](const Control& c) { return c.ScreenTip(); });
+    {"GetScreenTip_Callback", GetScreenTip, 1, -1,
+     [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, true, kEmptyText,
+                              [](const Control& c) { return c.ScreenTip(); });
      }},
-    {"GetSize_Callback", GetSize, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetSize_Callback", GetSize, 1, -1,
+     [](Module& m, const DispArgs& a) {
          return ControlGetter(m, a, false, std::int32_t{0},
                               [](const Control& c) { return static_cast<std::int32_t>(c.Size()); });
      }},
-    {"GetShowLabel_Callback", GetShowLabel, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetShowLabel_Callback", GetShowLabel, 1, -1,
+     [](Module& m, const DispArgs& a) {
          return ControlGetter(m, a, true, true, [](const Control& c) { return c.ShowCaption(); });
      }},
-    {"GetShowImage_Callback", GetShowImage, 1, -1, [](Module& m, const DispArgs& a) {
-         return ControlGetter(m, a, true, false, ShowsImage);
+    {"GetShowImage_Callback", GetShowImage, 1, -1,
+     [](Module& m, const DispArgs& a) { return ControlGetter(m, a, true, false, ShowsImage); }},
+    {"GetDescription_Callback", GetDescription, 1, -1,
+     [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, true, kEmptyText,
+                              [](const Control& c) { return c.Description(); });
      }},
-    {"GetDescription_Callback", GetDescription, 1, -1, [](Module& m, const DispArgs& a) {
-         return ControlGetter(m, a, true, kEmptyText, [](const Control& c) { return c.Description(); });
-     }},
-    {"GetText_Callback", GetText, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetText_Callback", GetText, 1, -1,
+     [](Module& m, const DispArgs& a) {
          return ControlGetter(m, a, false, kEmptyText, [](const Control& c) { return c.Text(); });
      }},
-    {"GetItemCount_Callback", GetItemCount, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetItemCount_Callback", GetItemCount, 1, -1,
+     [](Module& m, const DispArgs& a) {
          return ComponentGetter(m, a, false, std::int32_t{0}, [](Component& c) {
              const TadxRibbonControls* items = c.GetChildControls();
              return static_cast<std::int32_t>(items ? items->Count() : 0);
          });
      }},
-    {"GetItemID_Callback", GetItemId, 2, -1, [](Module& m, const DispArgs& a) {
+    {"GetItemID_Callback", GetItemId, 2, -1,
+     [](Module& m, const DispArgs& a) {
          return ItemGetter(m, a, kEmptyText, [](const Control& c) { return c.Id(); });
      }},
-    {"GetItemImage_Callback", GetItemImage, 2, -1, [](Module& m, const DispArgs& a) {
+    {"GetItemImage_Callback", GetItemImage, 2, -1,
+     [](Module& m, const DispArgs& a) {
          Component* component = Lookup(m, ControlArg(a, 0), false);
          if (!component)
              return Variant::Nothing();
          const Control& item = ItemOf(*component, Arg(a, 1).ToInt32());
          return PictureValue(RibbonItemPicture(m.Desktop(), item));
      }},
-    {"GetItemLabel_Callback", GetItemLabel, 2, -1, [](Module& m, const DispArgs& a) {
+    {"GetItemLabel_Callback", GetItemLabel, 2, -1,
+     [](Module& m, const DispArgs& a) {
          return ItemGetter(m, a, kEmptyText, [](const Control& c) { return c.Caption(); });
      }},
-    {"GetItemScreenTip_Callback", GetItemScreenTip, 2, -1, [](Module& m, const DispArgs& a) {
+    {"GetItemScreenTip_Callback", GetItemScreenTip, 2, -1,
+     [](Module& m, const DispArgs& a) {
          return ItemGetter(m, a, kEmptyText, [](const Control& c) { return c.ScreenTip(); });
      }},
-    {"GetItemSuperTip_Callback", GetItemSuperTip, 2, -1, [](Module& m, const DispArgs& a) {
+    {"GetItemSuperTip_Callback", GetItemSuperTip, 2, -1,
+     [](Module& m, const DispArgs& a) {
          return ItemGetter(m, a, kEmptyText, [](const Control& c) { return c.SuperTip(); });
      }},
-    {"GetShowItemImage_Callback", GetShowItemImage, 2, -1, [](Module& m, const DispArgs& a) {
-         return ItemGetter(m, a, true, ShowsImage);
-     }},
-    {"GetSelectedItemIndex_Callback", GetSelectedItemIndex, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetShowItemImage_Callback", GetShowItemImage, 2, -1,
+     [](Module& m, const DispArgs& a) { return ItemGetter(m, a, true, ShowsImage); }},
+    {"GetSelectedItemIndex_Callback", GetSelectedItemIndex, 1, -1,
+     [](Module& m, const DispArgs& a) {
          return ControlGetter(m, a, false, std::int32_t{0},
                               [](const Control& c) { return c.SelectedItemIndex(); });
      }},
-    {"GetSelectedItemId_Callback", GetSelectedItemId, 1, -1, [](Module& m, const DispArgs& a) {
-         return ControlGetter(m, a, false, kEmptyText, [](const Control& c) { return c.SelectedItemId(); });
+    {"GetSelectedItemId_Callback", GetSelectedItemId, 1, -1,
+     [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, kEmptyText,
+                              [](const Control& c) { return c.SelectedItemId(); });
      }},
-    {"GetItemHeight_Callback", GetItemHeight, 1, -1, [](Module& m, const DispArgs& a) {
-         return ControlGetter(m, a, false, std::int32_t{-1}, [](const Control& c) { return c.ItemHeight(); });
+    {"GetItemHeight_Callback", GetItemHeight, 1, -1,
+     [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, std::int32_t{-1},
+                              [](const Control& c) { return c.ItemHeight(); });
      }},
-    {"GetItemWidth_Callback", GetItemWidth, 1, -1, [](Module& m, const DispArgs& a) {
-         return ControlGetter(m, a, false, std::int32_t{-1}, [](const Control& c) { return c.ItemWidth(); });
+    {"GetItemWidth_Callback", GetItemWidth, 1, -1,
+     [](Module& m, const DispArgs& a) {
+         return ControlGetter(m, a, false, std::int32_t{-1},
+                              [](const Control& c) { return c.ItemWidth(); });
      }},
-    {"GetContent_Callback", GetContent, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetContent_Callback", GetContent, 1, -1,
+     [](Module& m, const DispArgs& a) {
          return ControlGetter(m, a, false, kEmptyText, [](Control& c) { return c.GetContent(); });
      }},
-    {"GetTitle_Callback", GetTitle, 1, -1, [](Module& m, const DispArgs& a) {
+    {"GetTitle_Callback", GetTitle, 1, -1,
+     [](Module& m, const DispArgs& a) {
          return ControlGetter(m, a, false, kEmptyText, [](const Control& c) { return c.Title(); });
      }},
-    {"OnActionCommon_Callback", OnActionCommon, 1, -1, [](Module& m, const DispArgs& a) {
+    {"OnActionCommon_Callback", OnActionCommon, 1, -1,
+     [](Module& m, const DispArgs& a) {
          TadxRibbonActionArguments action = ActionOn(a);
          RunAction(m, true, action);
          return Variant();
      }},
-    {"OnActionCommonRepurposed_Callback", OnActionCommonRepurposed, 2, 1, [](Module& m, const DispArgs& a) {
+    {"OnActionCommonRepurposed_Callback", OnActionCommonRepurposed, 2, 1,
+     [](Module& m, const DispArgs& a) {
          RepurposedAction(m, a, true, 1);
          return Variant();
      }},
-    {"OnActionState_Callback", OnActionState, 2, -1, [](Module& m, const DispArgs& a) {
+    {"OnActionState_Callback", OnActionState, 2, -1,
+     [](Module& m, const DispArgs& a) {
          TadxRibbonActionArguments action = ActionOn(a);
          action.pressed = Arg(a, 1).ToBool();
          RunAction(m, true, action);
          return Variant();
      }},
-    {"OnActionStateRepurposed_Callback", OnActionStateRepurposed, 3, 2, [](Module& m, const DispArgs& a) {
+    {"OnActionStateRepurposed_Callback", OnActionStateRepurposed, 3, 2,
+     [](Module& m, const DispArgs& a) {
          RepurposedAction(m, a, Arg(a, 1).ToBool(), 2);
          return Variant();
      }},
-    {"OnActionSelected_Callback", OnActionSelected, 3, -1, [](Module& m, const DispArgs& a) {
+    {"OnActionSelected_Callback", OnActionSelected, 3, -1,
+     [](Module& m, const DispArgs& a) {
          TadxRibbonActionArguments action = ActionOn(a);
          action.selectedId = Arg(a, 1).ToString();
          action.selectedIndex = Arg(a, 2).ToInt32();
          RunAction(m, false, action);
          return Variant();
      }},
-    {"OnChange_Callback", OnChange, 2, -1, [](Module& m, const DispArgs& a) {
+    {"OnChange_Callback", OnChange, 2, -1,
+     [](Module& m, const DispArgs& a) {
          TadxRibbonActionArguments action = ActionOn(a);
          action.text = Arg(a, 1).ToString();
          RunAction(m, false, action);

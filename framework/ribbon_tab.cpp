@@ -47,8 +47,6 @@ TadxRibbonTab::~TadxRibbonTab() {
     Module().Delist(TadxCOMAddInModule::ComponentList::ContextualTabs, this);
 }
 
-
-
 void TadxRibbonTab::SetContext(std::u16string context) {
     if (context == m_context)
         return;

@@ -15,9 +15,9 @@
 #include "fuzz/fuzz_values.h"
 #include "fuzz/xml_well_formed.h"
 #include "host/error.h"
+#include "host/text.h"
 #include "sim/desktop/desktop.h"
 #include "sim/registry/memory_registry.h"
-#include "host/text.h"
 
 namespace {
 

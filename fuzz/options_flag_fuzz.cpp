@@ -11,9 +11,9 @@
 #include "fuzz/fuzz_values.h"
 #include "host/error.h"
 #include "host/registry.h"
-#include "sim/registry/memory_registry.h"
 #include "host/text.h"
 #include "settings/options.h"
+#include "sim/registry/memory_registry.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "fuzz/fuzz_values.h"
-#include "sim/desktop/desktop.h"
 #include "host/text.h"
 #include "settings/help.h"
+#include "sim/desktop/desktop.h"
 
 namespace {
 

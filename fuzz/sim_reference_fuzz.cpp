@@ -13,9 +13,9 @@
 #include "host/error.h"
 #include "host/excel/dispids.h"
 #include "host/excel/excel.h"
+#include "host/text.h"
 #include "sim/excel/excel.h"
 #include "sim/sheet/reference_notation.h"
-#include "host/text.h"
 
 namespace {
 

@@ -21,8 +21,7 @@ namespace {
         message += Utf16ToUtf8(excep.description);
     }
     // An exception raised by the callee carries its own code in scode.
-    const HResult reported =
-        code == hr::DispException && Failed(excep.scode) ? excep.scode : code;
+    const HResult reported = code == hr::DispException && Failed(excep.scode) ? excep.scode : code;
     throw Error(reported, std::move(message));
 }
 } // namespace

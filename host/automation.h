@@ -38,7 +38,8 @@ void Put(Dispatch& object, DispId member, std::uint32_t locale, const Variant& v
 /// the position its id gives. Reading never goes outside what the caller passed.
 class DispArgs {
 public:
-    explicit DispArgs(const DispParams& params) noexcept : m_params(params) {}
+    explicit DispArgs(const DispParams& params) noexcept
+        : m_params(params) {}
 
     /// Whether the arguments of a method call are laid out as COM lays them out: an array
     /// when there are any, no more names than arguments, and every named id a distinct

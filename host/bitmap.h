@@ -21,7 +21,9 @@ struct Bitmap {
     std::optional<std::uint32_t> transparentColor;
 
     bool Empty() const noexcept { return width <= 0 || height <= 0 || pixels.empty(); }
-    std::uint32_t Pixel(int x, int y) const { return pixels.at(static_cast<std::size_t>(y) * width + x); }
+    std::uint32_t Pixel(int x, int y) const {
+        return pixels.at(static_cast<std::size_t>(y) * width + x);
+    }
     /// The colour of the bottom-left pixel, without alpha.
     std::uint32_t BottomLeft() const { return Pixel(0, height - 1) & 0x00FFFFFF; }
     /// The colour drawn transparent: the named one, else the bottom-left pixel's.

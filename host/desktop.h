@@ -167,7 +167,8 @@ public:
     /// ("open"), no owner window, no parameters and no working folder, as ShellExecuteA does;
     /// the program the shell starts shows its window with `showCommand`. Returns whether the
     /// shell took it; nothing is reported to the user either way.
-    virtual bool ShellExecuteFile(std::string_view verb, std::string_view file, int showCommand) = 0;
+    virtual bool ShellExecuteFile(std::string_view verb, std::string_view file,
+                                  int showCommand) = 0;
 };
 
 } // namespace tarvex::host

@@ -5,7 +5,9 @@
 
 namespace tarvex::host {
 
-Error::Error(HResult code, std::string message) : m_code(code), m_message(std::move(message)) {}
+Error::Error(HResult code, std::string message)
+    : m_code(code)
+    , m_message(std::move(message)) {}
 
 std::string FormatHResult(HResult code) {
     char text[16];

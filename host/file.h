@@ -35,9 +35,8 @@ std::uint32_t ProcessId();
 /// Writes `content` to a new file `temporary`, flushes it to disk and closes it; `created` is
 /// set as soon as the file exists. Where the platform has permissions, the new file takes
 /// those of `target` when it exists.
-HResult WriteAndFlush(const std::filesystem::path& temporary,
-                      const std::filesystem::path& target, std::string_view content,
-                      bool& created);
+HResult WriteAndFlush(const std::filesystem::path& temporary, const std::filesystem::path& target,
+                      std::string_view content, bool& created);
 /// Renames `temporary` over `path`, replacing it.
 HResult Replace(const std::filesystem::path& temporary, const std::filesystem::path& path);
 void RemoveFile(const std::filesystem::path& path);

@@ -1,10 +1,10 @@
 // The POSIX calls behind host/file.h.
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <utility>
 
 #include "host/file.h"

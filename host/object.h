@@ -105,9 +105,9 @@ public:
 
     /// Calls member `member`. `result` may be null when the caller wants no result;
     /// `excepInfo` and `argErr` may be null.
-    virtual HResult Invoke(DispId member, const Guid& iid, std::uint32_t locale,
-                           InvokeFlags flags, const DispParams& params, Variant* result,
-                           ExcepInfo* excepInfo, std::uint32_t* argErr) = 0;
+    virtual HResult Invoke(DispId member, const Guid& iid, std::uint32_t locale, InvokeFlags flags,
+                           const DispParams& params, Variant* result, ExcepInfo* excepInfo,
+                           std::uint32_t* argErr) = 0;
 
 protected:
     ~Dispatch() = default;

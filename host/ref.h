@@ -19,7 +19,8 @@ public:
     Ref(std::nullptr_t) noexcept {}
 
     /// Shares `object`: adds a reference of its own.
-    explicit Ref(T* object) noexcept : m_object(object) {
+    explicit Ref(T* object) noexcept
+        : m_object(object) {
         if (m_object)
             m_object->AddRef();
     }
@@ -31,16 +32,20 @@ public:
         return ref;
     }
 
-    Ref(const Ref& other) noexcept : Ref(other.m_object) {}
-    Ref(Ref&& other) noexcept : m_object(std::exchange(other.m_object, nullptr)) {}
+    Ref(const Ref& other) noexcept
+        : Ref(other.m_object) {}
+    Ref(Ref&& other) noexcept
+        : m_object(std::exchange(other.m_object, nullptr)) {}
 
     template <class U>
-        requires std::convertible_to<U*, T*>
-    Ref(const Ref<U>& other) noexcept : Ref(static_cast<T*>(other.Get())) {}
+    requires std::convertible_to<U*, T*> Ref(const Ref<U>& other)
+    noexcept
+        : Ref(static_cast<T*>(other.Get())) {}
 
     template <class U>
-        requires std::convertible_to<U*, T*>
-    Ref(Ref<U>&& other) noexcept : m_object(other.Detach()) {}
+    requires std::convertible_to<U*, T*> Ref(Ref<U>&& other)
+    noexcept
+        : m_object(other.Detach()) {}
 
     ~Ref() { Reset(); }
 
@@ -95,9 +100,7 @@ public:
     /// As Put(), for QueryInterface-style `void**` out-parameters.
     void** PutVoid() noexcept { return reinterpret_cast<void**>(Put()); }
 
-    friend bool operator==(const Ref& a, const Ref& b) noexcept {
-        return a.m_object == b.m_object;
-    }
+    friend bool operator==(const Ref& a, const Ref& b) noexcept { return a.m_object == b.m_object; }
     friend bool operator==(const Ref& a, std::nullptr_t) noexcept { return a.m_object == nullptr; }
 
 private:

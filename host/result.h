@@ -11,11 +11,17 @@ namespace tarvex::host {
 /// A COM result code: negative values are failures, 0 and positive values success.
 using HResult = std::int32_t;
 
-constexpr bool Succeeded(HResult code) noexcept { return code >= 0; }
-constexpr bool Failed(HResult code) noexcept { return code < 0; }
+constexpr bool Succeeded(HResult code) noexcept {
+    return code >= 0;
+}
+constexpr bool Failed(HResult code) noexcept {
+    return code < 0;
+}
 
 /// Builds a result code from its unsigned 32-bit spelling (0x8000FFFF...).
-constexpr HResult MakeHResult(std::uint32_t bits) noexcept { return static_cast<HResult>(bits); }
+constexpr HResult MakeHResult(std::uint32_t bits) noexcept {
+    return static_cast<HResult>(bits);
+}
 
 /// The result code that Win32 error `code` maps to (HRESULT_FROM_WIN32).
 constexpr HResult FromWin32(std::uint32_t code) noexcept {

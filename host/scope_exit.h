@@ -9,7 +9,8 @@ namespace tarvex::host {
 template <class Function>
 class ScopeExit {
 public:
-    explicit ScopeExit(Function function) noexcept : m_function(std::move(function)) {}
+    explicit ScopeExit(Function function) noexcept
+        : m_function(std::move(function)) {}
     ScopeExit(const ScopeExit&) = delete;
     ScopeExit& operator=(const ScopeExit&) = delete;
     ~ScopeExit() { m_function(); }

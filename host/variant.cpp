@@ -21,7 +21,9 @@ Variant Variant::Null() noexcept {
     return v;
 }
 
-Variant Variant::Nothing() noexcept { return Variant(Ref<Dispatch>()); }
+Variant Variant::Nothing() noexcept {
+    return Variant(Ref<Dispatch>());
+}
 
 Variant Variant::FromError(HResult code) noexcept {
     Variant v;
@@ -133,7 +135,9 @@ Variant& Variant::Target() const {
     ThrowMismatch("ByRef");
 }
 
-bool operator==(const Variant& a, const Variant& b) noexcept { return a.m_value == b.m_value; }
+bool operator==(const Variant& a, const Variant& b) noexcept {
+    return a.m_value == b.m_value;
+}
 
 std::string Variant::Describe() const {
     std::string text(KindName(GetKind()));

@@ -36,14 +36,18 @@ public:
     };
 
     Variant() noexcept = default;
-    Variant(bool value) noexcept : m_value(std::in_place_type<bool>, value) {}
-    Variant(std::int32_t value) noexcept : m_value(std::in_place_type<std::int32_t>, value) {}
-    Variant(double value) noexcept : m_value(std::in_place_type<double>, value) {}
+    Variant(bool value) noexcept
+        : m_value(std::in_place_type<bool>, value) {}
+    Variant(std::int32_t value) noexcept
+        : m_value(std::in_place_type<std::int32_t>, value) {}
+    Variant(double value) noexcept
+        : m_value(std::in_place_type<double>, value) {}
     Variant(std::u16string value) noexcept
         : m_value(std::in_place_type<std::u16string>, std::move(value)) {}
     Variant(std::u16string_view value)
         : m_value(std::in_place_type<std::u16string>, value) {}
-    Variant(const char16_t* value) : m_value(std::in_place_type<std::u16string>, value) {}
+    Variant(const char16_t* value)
+        : m_value(std::in_place_type<std::u16string>, value) {}
     Variant(Ref<Dispatch> object) noexcept
         : m_value(std::in_place_type<ObjectValue>, ObjectValue{std::move(object)}) {}
 

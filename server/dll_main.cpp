@@ -29,7 +29,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
         if (!tarvex::server::IsServerClass(factory, clsid))
             return CLASS_E_CLASSNOTAVAILABLE;
         return tarvex::host::MakeRef<tarvex::server::ClassFactory>(factory)->QueryInterface(iid,
-                                                                                             object);
+                                                                                            object);
     } catch (...) {
         return tarvex::host::CatchCurrentFailure(E_UNEXPECTED).code;
     }

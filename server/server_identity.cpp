@@ -19,7 +19,6 @@ namespace {
 
 HMODULE g_module = nullptr;
 
-
 std::unique_ptr<framework::TadxFactory> MakeFactory() {
     const std::wstring path = ServerPath();
     win::ComPtr<ITypeLib> library;
@@ -36,7 +35,8 @@ std::unique_ptr<framework::TadxFactory> MakeFactory() {
                                                   nullptr, nullptr),
                         "Reading the class's name");
     return std::make_unique<framework::TadxFactory>(
-        host::Utf16ToUtf8(win::FromWide(libraryName.Get())), host::Utf16ToUtf8(win::FromWide(className.Get())),
+        host::Utf16ToUtf8(win::FromWide(libraryName.Get())),
+        host::Utf16ToUtf8(win::FromWide(className.Get())),
         host::Utf16ToUtf8(win::FromWide(description.Get())), addin::kClsidTarvex,
         host::Utf16ToUtf8(win::FromWide(FolderOf(path).c_str())));
 }

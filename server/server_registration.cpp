@@ -15,8 +15,8 @@
 #include "host/scope_exit.h"
 #include "host/win/com_adapters.h"
 #include "host/win/desktop.h"
-#include "host/win/wide_text.h"
 #include "host/win/registry.h"
+#include "host/win/wide_text.h"
 #include "server/registration_host.h"
 #include "server/server_identity.h"
 

@@ -30,8 +30,8 @@ std::u16string WindowsFolder(const host::Desktop& desktop) {
 
 void ExpandWindowsRootVariable(const host::Desktop& desktop, std::u16string& path) {
     // ASCII letters only: the variable is spelt in ASCII.
-    if (!host::EqualsAsciiIgnoringCase(std::u16string_view(path).substr(0, kWindowsRootVariable.size()),
-                                       kWindowsRootVariable))
+    if (!host::EqualsAsciiIgnoringCase(
+            std::u16string_view(path).substr(0, kWindowsRootVariable.size()), kWindowsRootVariable))
         return;
     path.replace(0, kWindowsRootVariable.size(), WindowsFolder(desktop));
 }

@@ -28,11 +28,11 @@
 #include "bench/filled_sheet.h"
 #include "bench/in_process_addin.h"
 #include "host/excel/excel.h"
-#include "sim/office/office.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
 #include "host/win/registry.h"
 #include "server/tarvex_object.h"
+#include "sim/office/office.h"
 
 namespace {
 

@@ -55,20 +55,20 @@ Ref<Dispatch> Range::Worksheet() const {
 }
 
 Range Range::EntireRow() const {
-    return Range(Call(Self(m_object, "Range.EntireRow"), range::EntireRow, kGet,
-                      lcid::UserDefault, {}, "Range.EntireRow")
+    return Range(Call(Self(m_object, "Range.EntireRow"), range::EntireRow, kGet, lcid::UserDefault,
+                      {}, "Range.EntireRow")
                      .ToObject());
 }
 
-Range Range::Find(const Variant& what, const Range& after, std::int32_t lookIn,
-                  std::int32_t lookAt, std::int32_t searchOrder, std::int32_t searchDirection,
-                  bool matchCase, bool matchByte) const {
-    return Range(Call(Self(m_object, "Range.Find"), range::Find, kMethod, lcid::UserDefault,
-                      {what, ObjectOrNothing(after), Variant(lookIn), Variant(lookAt),
-                       Variant(searchOrder), Variant(searchDirection), Variant(matchCase),
-                       Variant(matchByte)},
-                      "Range.Find")
-                     .ToObject());
+Range Range::Find(const Variant& what, const Range& after, std::int32_t lookIn, std::int32_t lookAt,
+                  std::int32_t searchOrder, std::int32_t searchDirection, bool matchCase,
+                  bool matchByte) const {
+    return Range(
+        Call(Self(m_object, "Range.Find"), range::Find, kMethod, lcid::UserDefault,
+             {what, ObjectOrNothing(after), Variant(lookIn), Variant(lookAt), Variant(searchOrder),
+              Variant(searchDirection), Variant(matchCase), Variant(matchByte)},
+             "Range.Find")
+            .ToObject());
 }
 
 Range Range::Find(const std::u16string& what, const Range& after, std::int32_t lookIn,
@@ -79,8 +79,8 @@ Range Range::Find(const std::u16string& what, const Range& after, std::int32_t l
 }
 
 Range Range::FindNext(const Range& after) const {
-    return Range(Call(Self(m_object, "Range.FindNext"), range::FindNext, kMethod,
-                      lcid::UserDefault, {ObjectOrNothing(after)}, "Range.FindNext")
+    return Range(Call(Self(m_object, "Range.FindNext"), range::FindNext, kMethod, lcid::UserDefault,
+                      {ObjectOrNothing(after)}, "Range.FindNext")
                      .ToObject());
 }
 
@@ -93,8 +93,7 @@ std::u16string Range::Address(std::int32_t referenceStyle) const {
 }
 
 std::u16string Range::AddressLocal(std::int32_t referenceStyle) const {
-    return Call(Self(m_object, "Range.AddressLocal"), range::AddressLocal, kGet,
-                lcid::UserDefault,
+    return Call(Self(m_object, "Range.AddressLocal"), range::AddressLocal, kGet, lcid::UserDefault,
                 {Variant::Missing(), Variant::Missing(), Variant(referenceStyle),
                  Variant::Missing(), Variant::Missing()},
                 "Range.AddressLocal")
@@ -136,11 +135,10 @@ std::u16string Application::Version() const {
         .ToString();
 }
 
-std::u16string Application::ConvertFormula(const std::u16string& formula,
-                                           std::int32_t fromStyle, std::int32_t toStyle,
-                                           const Range& relativeTo) const {
-    return Call(Self(m_object, "Application.ConvertFormula"), application::ConvertFormula,
-                kMethod, lcid::UserDefault,
+std::u16string Application::ConvertFormula(const std::u16string& formula, std::int32_t fromStyle,
+                                           std::int32_t toStyle, const Range& relativeTo) const {
+    return Call(Self(m_object, "Application.ConvertFormula"), application::ConvertFormula, kMethod,
+                lcid::UserDefault,
                 {Variant(formula), Variant(fromStyle), Variant(toStyle), Variant::Missing(),
                  ObjectOrNothing(relativeTo)},
                 "Application.ConvertFormula")
@@ -149,8 +147,7 @@ std::u16string Application::ConvertFormula(const std::u16string& formula,
 
 Range Application::GetRange(const std::u16string& cell1) const {
     return Range(Call(Self(m_object, "Application.Range"), application::Range, kGet,
-                      lcid::UserDefault, {Variant(cell1), Variant::Missing()},
-                      "Application.Range")
+                      lcid::UserDefault, {Variant(cell1), Variant::Missing()}, "Application.Range")
                      .ToObject());
 }
 

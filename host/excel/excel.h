@@ -18,7 +18,8 @@ namespace tarvex::host::excel {
 class Range {
 public:
     Range() = default;
-    explicit Range(Ref<Dispatch> object) noexcept : m_object(std::move(object)) {}
+    explicit Range(Ref<Dispatch> object) noexcept
+        : m_object(std::move(object)) {}
 
     explicit operator bool() const noexcept { return static_cast<bool>(m_object); }
     Dispatch* Get() const noexcept { return m_object.Get(); }
@@ -62,7 +63,8 @@ private:
 /// Excel's Application object.
 class Application {
 public:
-    explicit Application(Ref<Dispatch> object) noexcept : m_object(std::move(object)) {}
+    explicit Application(Ref<Dispatch> object) noexcept
+        : m_object(std::move(object)) {}
 
     Dispatch* Get() const noexcept { return m_object.Get(); }
 

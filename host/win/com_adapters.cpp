@@ -1,7 +1,6 @@
 // The client and server COM adapters.
 
 #include "host/win/com_adapters.h"
-#include "host/win/wide_text.h"
 
 #include <atomic>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include "host/automation.h"
 #include "host/error.h"
 #include "host/module_lock.h"
+#include "host/win/wide_text.h"
 
 namespace tarvex::win {
 
@@ -63,7 +63,8 @@ void FromComExcepInfo(EXCEPINFO& from, host::ExcepInfo& to) {
 // An array of VARIANTs that clears every element when it goes.
 class VariantArray {
 public:
-    explicit VariantArray(std::size_t count) : m_values(count) {
+    explicit VariantArray(std::size_t count)
+        : m_values(count) {
         for (VARIANT& value : m_values)
             ::VariantInit(&value);
     }
@@ -135,7 +136,8 @@ host::Ref<host::ConnectionPoint> MakeClientPoint(IConnectionPoint* object);
 
 class ServerDispatch final : public IDispatch {
 public:
-    explicit ServerDispatch(host::Dispatch* served) : m_served(served) {
+    explicit ServerDispatch(host::Dispatch* served)
+        : m_served(served) {
         ServedObjects().emplace(served, this);
     }
     ServerDispatch(const ServerDispatch&) = delete;
@@ -218,8 +220,8 @@ public:
         }
     }
 
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count,
-                                            LCID locale, DISPID* ids) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
+                                            DISPID* ids) override {
         try {
             if (count && (!names || !ids))
                 return E_POINTER;
@@ -264,18 +266,16 @@ public:
                 }
             }
 
-            const host::DispParams seamParams{
-                args.data(),
-                reinterpret_cast<const host::DispId*>(namedCount ? params->rgdispidNamedArgs
-                                                                 : nullptr),
-                count, namedCount};
+            const host::DispParams seamParams{args.data(),
+                                              reinterpret_cast<const host::DispId*>(
+                                                  namedCount ? params->rgdispidNamedArgs : nullptr),
+                                              count, namedCount};
             host::Variant seamResult;
             host::ExcepInfo seamExcep;
             std::uint32_t seamArgErr = 0;
-            const host::HResult outcome =
-                m_served->Invoke(member, FromGuid(riid), locale, flags, seamParams,
-                                 result ? &seamResult : nullptr, excepInfo ? &seamExcep : nullptr,
-                                 argErr ? &seamArgErr : nullptr);
+            const host::HResult outcome = m_served->Invoke(
+                member, FromGuid(riid), locale, flags, seamParams, result ? &seamResult : nullptr,
+                excepInfo ? &seamExcep : nullptr, argErr ? &seamArgErr : nullptr);
 
             for (UINT i = 0; i < count; ++i) {
                 if (!(params->rgvarg[i].vt & VT_BYREF))
@@ -310,11 +310,11 @@ private:
     host::ModuleLock m_moduleLock;
 };
 
-class ServerConnectionPointContainer final
-    : public CountedComObject<IConnectionPointContainer> {
+class ServerConnectionPointContainer final : public CountedComObject<IConnectionPointContainer> {
 public:
     ServerConnectionPointContainer(IDispatch* owner, host::ConnectionPointContainer* served)
-        : m_owner(owner), m_served(served) {}
+        : m_owner(owner)
+        , m_served(served) {}
 
     // The container is a face of its owner: every other interface is the owner's.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
@@ -360,7 +360,8 @@ private:
 class ServerConnectionPoint final : public CountedComObject<IConnectionPoint> {
 public:
     ServerConnectionPoint(IConnectionPointContainer* container, host::ConnectionPoint* served)
-        : m_container(container), m_served(served) {}
+        : m_container(container)
+        , m_served(served) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (!object)
@@ -461,7 +462,8 @@ std::unordered_map<IUnknown*, ClientIdentity*>& ClientIdentities() {
 // event and the active sheet, say) answer the same pointer, as COM's own objects do.
 class ClientIdentity final : public host::RefCounted<host::Unknown> {
 public:
-    explicit ClientIdentity(IUnknown* identity) : m_identity(identity) {
+    explicit ClientIdentity(IUnknown* identity)
+        : m_identity(identity) {
         ClientIdentities().emplace(identity, this);
     }
     ~ClientIdentity() override { ClientIdentities().erase(m_identity.Get()); }
@@ -538,7 +540,8 @@ host::HResult QueryComObject(IUnknown* object, host::Unknown* self, const host::
 
 class ClientDispatch final : public host::RefCounted<host::Dispatch> {
 public:
-    explicit ClientDispatch(IDispatch* object) : m_object(object) {}
+    explicit ClientDispatch(IDispatch* object)
+        : m_object(object) {}
 
     IDispatch* Com() const noexcept { return m_object.Get(); }
 
@@ -549,8 +552,7 @@ public:
             return host::hr::Ok;
         }
         try {
-            return QueryComObject(m_object.Get(), static_cast<host::Dispatch*>(this), iid,
-                                  answer);
+            return QueryComObject(m_object.Get(), static_cast<host::Dispatch*>(this), iid, answer);
         } catch (...) {
             return CaughtResult();
         }
@@ -619,9 +621,9 @@ public:
             UniqueVariant comResult;
             EXCEPINFO comExcep{};
             UINT comArgErr = 0;
-            const HRESULT outcome = m_object->Invoke(
-                member, ToGuid(iid), locale, flags, &comParams, result ? comResult.Put() : nullptr,
-                excepInfo ? &comExcep : nullptr, &comArgErr);
+            const HRESULT outcome = m_object->Invoke(member, ToGuid(iid), locale, flags, &comParams,
+                                                     result ? comResult.Put() : nullptr,
+                                                     excepInfo ? &comExcep : nullptr, &comArgErr);
 
             for (std::uint32_t i = 0; i < count; ++i)
                 host::WriteBack(params.args[i], FromComVariant(referenced[i]));
@@ -680,14 +682,15 @@ private:
 
 class ClientConnectionPoint final : public host::RefCounted<host::ConnectionPoint> {
 public:
-    explicit ClientConnectionPoint(IConnectionPoint* object) : m_object(object) {}
+    explicit ClientConnectionPoint(IConnectionPoint* object)
+        : m_object(object) {}
 
     host::HResult QueryInterface(const host::Guid& iid, void** answer) override {
-        return host::AnswerQuery(iid, answer,
-                                 {host::InterfaceOffer::Of<host::Unknown>(
-                                      host::iid::Unknown, static_cast<host::ConnectionPoint*>(this)),
-                                  host::InterfaceOffer::Of<host::ConnectionPoint>(
-                                      host::iid::ConnectionPoint, this)});
+        return host::AnswerQuery(
+            iid, answer,
+            {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown,
+                                                     static_cast<host::ConnectionPoint*>(this)),
+             host::InterfaceOffer::Of<host::ConnectionPoint>(host::iid::ConnectionPoint, this)});
     }
 
     host::HResult GetConnectionInterface(host::Guid& iid) override {
@@ -765,6 +768,5 @@ ComPtr<IDispatch> ToCom(host::Dispatch* object) {
         return ComPtr<IDispatch>(served->second);
     return ComPtr<IDispatch>(new ServerDispatch(object));
 }
-
 
 } // namespace tarvex::win

@@ -14,11 +14,12 @@
 // wraps. All of this runs on the apartment's one thread.
 
 #include <windows.h>
+
 #include <ocidl.h>
-#include <ole2.h>
 #include <olectl.h>
 
 #include <cstdint>
+#include <ole2.h>
 
 #include "host/object.h"
 #include "host/variant.h"

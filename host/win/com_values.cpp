@@ -36,9 +36,9 @@ host::Guid FromGuid(const GUID& guid) noexcept {
 namespace {
 
 [[noreturn]] void ThrowMismatch(VARTYPE type) {
-    throw host::Error(host::hr::DispTypeMismatch,
-                      "Type mismatch: variant type " + std::to_string(type) +
-                          " has no automation value in the add-in");
+    throw host::Error(host::hr::DispTypeMismatch, "Type mismatch: variant type " +
+                                                      std::to_string(type) +
+                                                      " has no automation value in the add-in");
 }
 
 template <class Integer>

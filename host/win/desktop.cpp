@@ -90,7 +90,8 @@ namespace {
 // A hidden window whose procedure hands every message to the handler.
 class HiddenWindow final : public host::MessageWindow {
 public:
-    explicit HiddenWindow(host::MessageWindowHandler handler) : m_handler(std::move(handler)) {}
+    explicit HiddenWindow(host::MessageWindowHandler handler)
+        : m_handler(std::move(handler)) {}
     ~HiddenWindow() override {
         // Messages sent while the window is destroyed find no handler of a gone object.
         if (m_window)
@@ -174,7 +175,8 @@ BOOL CALLBACK TestThreadWindow(HWND window, LPARAM context) {
 
 host::WindowHandle Win32Desktop::FindThreadWindow(std::u16string_view className) const {
     ClassSearch search{ToWide(className)};
-    ::EnumThreadWindows(::GetCurrentThreadId(), TestThreadWindow, reinterpret_cast<LPARAM>(&search));
+    ::EnumThreadWindows(::GetCurrentThreadId(), TestThreadWindow,
+                        reinterpret_cast<LPARAM>(&search));
     return reinterpret_cast<host::WindowHandle>(search.found);
 }
 

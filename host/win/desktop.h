@@ -31,9 +31,9 @@ public:
     std::uint32_t RegisterMessage(std::u16string_view name) override;
     /// A hidden WS_POPUP tool window (no parent, position and size 0) of a class registered
     /// in this module with the default window procedure; its own procedure calls `handler`.
-    std::unique_ptr<host::MessageWindow> CreateMessageWindow(std::u16string_view className,
-                                                             std::u16string_view caption,
-                                                             host::MessageWindowHandler handler) override;
+    std::unique_ptr<host::MessageWindow>
+    CreateMessageWindow(std::u16string_view className, std::u16string_view caption,
+                        host::MessageWindowHandler handler) override;
     host::WindowHandle FindThreadWindow(std::u16string_view className) const override;
 
     // Button faces: OLE pictures made from bitmaps, and the clipboard.

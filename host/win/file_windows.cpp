@@ -1,7 +1,6 @@
 // The Windows calls behind host/file.h.
 
 #include "host/file.h"
-
 #include "host/win/handles.h"
 
 namespace tarvex::host::platform {
@@ -59,9 +58,8 @@ void RemoveFile(const fs::path& path) {
 }
 
 HResult ReadAll(const fs::path& path, std::string& content) {
-    win::UniqueKernelHandle file =
-        OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                 OPEN_EXISTING);
+    win::UniqueKernelHandle file = OpenFile(
+        path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
     if (!file) {
         const DWORD error = ::GetLastError();
         return error == ERROR_PATH_NOT_FOUND ? hr::FileNotFound : FromWin32(error);

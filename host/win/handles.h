@@ -5,6 +5,7 @@
 // over. COM interface pointers are held by host::Ref (see ComPtr).
 
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include <utility>
@@ -20,7 +21,8 @@ public:
     using Handle = typename Traits::Handle;
 
     UniqueHandle() noexcept = default;
-    explicit UniqueHandle(Handle handle) noexcept : m_handle(handle) {}
+    explicit UniqueHandle(Handle handle) noexcept
+        : m_handle(handle) {}
     UniqueHandle(UniqueHandle&& other) noexcept
         : m_handle(std::exchange(other.m_handle, Traits::Invalid())) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
@@ -71,14 +73,30 @@ struct Kernel {
     }
 };
 
-inline void CloseKey(HKEY key) noexcept { ::RegCloseKey(key); }
-inline void DestroyWindowHandle(HWND window) noexcept { ::DestroyWindow(window); }
-inline void DeleteGdiObject(HGDIOBJ object) noexcept { ::DeleteObject(object); }
-inline void DeleteDeviceContext(HDC dc) noexcept { ::DeleteDC(dc); }
-inline void FreeGlobal(HGLOBAL memory) noexcept { ::GlobalFree(memory); }
-inline void CloseLibrary(HMODULE library) noexcept { ::FreeLibrary(library); }
-inline void FreeBstr(BSTR text) noexcept { ::SysFreeString(text); }
-inline void DestroyIconHandle(HICON icon) noexcept { ::DestroyIcon(icon); }
+inline void CloseKey(HKEY key) noexcept {
+    ::RegCloseKey(key);
+}
+inline void DestroyWindowHandle(HWND window) noexcept {
+    ::DestroyWindow(window);
+}
+inline void DeleteGdiObject(HGDIOBJ object) noexcept {
+    ::DeleteObject(object);
+}
+inline void DeleteDeviceContext(HDC dc) noexcept {
+    ::DeleteDC(dc);
+}
+inline void FreeGlobal(HGLOBAL memory) noexcept {
+    ::GlobalFree(memory);
+}
+inline void CloseLibrary(HMODULE library) noexcept {
+    ::FreeLibrary(library);
+}
+inline void FreeBstr(BSTR text) noexcept {
+    ::SysFreeString(text);
+}
+inline void DestroyIconHandle(HICON icon) noexcept {
+    ::DestroyIcon(icon);
+}
 } // namespace traits
 
 /// A registry key opened or created by the add-in (never a predefined root key).
@@ -111,7 +129,8 @@ using ComPtr = host::Ref<Interface>;
 class UniqueVariant {
 public:
     UniqueVariant() noexcept { ::VariantInit(&m_value); }
-    UniqueVariant(UniqueVariant&& other) noexcept : m_value(other.m_value) {
+    UniqueVariant(UniqueVariant&& other) noexcept
+        : m_value(other.m_value) {
         ::VariantInit(&other.m_value);
     }
     UniqueVariant& operator=(UniqueVariant&& other) noexcept {

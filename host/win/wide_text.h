@@ -4,6 +4,7 @@
 // without recoding them.
 
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include <cstddef>

@@ -144,9 +144,9 @@ public:
     /// Numbers from 0xC000 on, one per name, as Windows gives them.
     std::uint32_t RegisterMessage(std::u16string_view name) override;
     /// A simulated hidden window; Broadcast reaches it until it is destroyed.
-    std::unique_ptr<host::MessageWindow> CreateMessageWindow(std::u16string_view className,
-                                                             std::u16string_view caption,
-                                                             host::MessageWindowHandler handler) override;
+    std::unique_ptr<host::MessageWindow>
+    CreateMessageWindow(std::u16string_view className, std::u16string_view caption,
+                        host::MessageWindowHandler handler) override;
     host::WindowHandle FindThreadWindow(std::u16string_view className) const override;
 
     /// Sends a message to every live message window, in creation order, as a broadcast to
@@ -225,9 +225,7 @@ public:
     /// The calls that can fail on Windows, oldest first, by name ("ShowModal", "ShowMessage",
     /// "CreateMessageWindow", "ShellExecuteFile", "LoadProcessLibrary", "CallHtmlHelpA",
     /// "CallHtmlHelpW"), made while their logging is on. ClearRecords forgets them.
-    const std::vector<std::string_view>& FailableCalls() const noexcept {
-        return m_failableCalls;
-    }
+    const std::vector<std::string_view>& FailableCalls() const noexcept { return m_failableCalls; }
     /// Logs the calls that can fail (off by default: long runs such as benchmarks keep
     /// only the count that FailCall needs).
     void SetFailableCallLogging(bool on) noexcept { m_logFailable = on; }

@@ -1,9 +1,8 @@
 // SimDesktop's button-face services: pictures made from bitmaps, and sessions of the
 // desktop's clipboard.
 
-#include "sim/desktop/desktop.h"
-
 #include "host/error.h"
+#include "sim/desktop/desktop.h"
 #include "sim/desktop/picture.h"
 
 namespace tarvex::sim {
@@ -44,10 +43,10 @@ private:
 };
 
 void RequirePixels(const host::Bitmap& bitmap) {
-    if (bitmap.Empty() ||
-        bitmap.pixels.size() !=
-            static_cast<std::size_t>(bitmap.width) * static_cast<std::size_t>(bitmap.height))
-        throw host::Error(host::hr::InvalidArg, "A picture needs a bitmap with one pixel per point");
+    if (bitmap.Empty() || bitmap.pixels.size() != static_cast<std::size_t>(bitmap.width) *
+                                                      static_cast<std::size_t>(bitmap.height))
+        throw host::Error(host::hr::InvalidArg,
+                          "A picture needs a bitmap with one pixel per point");
 }
 } // namespace
 

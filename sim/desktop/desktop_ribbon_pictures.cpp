@@ -1,7 +1,7 @@
 // The parts of SimDesktop that ribbon images need: pictures with per-pixel alpha and icons.
 
-#include "sim/desktop/desktop.h"
 #include "host/error.h"
+#include "sim/desktop/desktop.h"
 #include "sim/desktop/picture.h"
 
 namespace tarvex::sim {

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "sim/excel/excel_model.h"
-#include "sim/excel/excel_objects.h"
 #include "host/case_folding.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
+#include "sim/excel/excel_model.h"
+#include "sim/excel/excel_objects.h"
 #include "sim/office/office.h"
 
 namespace tarvex::sim {
@@ -16,7 +16,6 @@ namespace tarvex::sim {
 bool TextsEqual(std::u16string_view a, std::u16string_view b, bool matchCase) {
     return matchCase ? a == b : host::FoldedEqual(a, b);
 }
-
 
 namespace {
 namespace events = host::excel::events;

@@ -17,10 +17,10 @@
 #include <utility>
 #include <vector>
 
-#include "sim/sheet/cell.h"
 #include "host/object.h"
 #include "host/result.h"
 #include "host/variant.h"
+#include "sim/sheet/cell.h"
 
 namespace tarvex::sim {
 

@@ -1,11 +1,11 @@
 #include <algorithm>
 #include <array>
 
-#include "sim/excel/excel_objects.h"
-#include "sim/sheet/formula_conversion.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
+#include "sim/excel/excel_objects.h"
 #include "sim/office/office_objects.h"
+#include "sim/sheet/formula_conversion.h"
 
 namespace tarvex::sim::detail {
 

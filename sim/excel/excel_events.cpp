@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <new>
 
-#include "sim/excel/excel_objects.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
+#include "sim/excel/excel_objects.h"
 
 namespace tarvex::sim::detail {
 

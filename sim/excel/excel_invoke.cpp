@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <new>
 
-#include "sim/excel/excel_objects.h"
 #include "host/automation.h"
 #include "host/error.h"
 #include "host/text.h"
+#include "sim/excel/excel_objects.h"
 
 namespace tarvex::sim::detail {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "sim/excel/excel.h"
-#include "sim/sheet/hidden_lines.h"
 #include "host/object.h"
 #include "host/variant.h"
+#include "sim/excel/excel.h"
+#include "sim/sheet/hidden_lines.h"
 #include "sim/sheet/reference_notation.h"
 #include "sim/sheet/sheet_cells.h"
 

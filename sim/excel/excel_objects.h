@@ -17,10 +17,10 @@
 #include <string_view>
 #include <utility>
 
-#include "sim/excel/excel_model.h"
 #include "host/automation.h"
 #include "host/object.h"
 #include "host/variant.h"
+#include "sim/excel/excel_model.h"
 
 namespace tarvex::sim::detail {
 

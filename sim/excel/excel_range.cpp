@@ -3,11 +3,11 @@
 #include <cmath>
 #include <limits>
 
-#include "sim/excel/excel_objects.h"
-#include "sim/sheet/find_pattern.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
 #include "host/text.h"
+#include "sim/excel/excel_objects.h"
+#include "sim/sheet/find_pattern.h"
 
 namespace tarvex::sim::detail {
 
@@ -277,7 +277,8 @@ Variant RangeObject::Search(ExcelState& state, const std::shared_ptr<SheetModel>
         request.area = m_areas[index];
         return sheet->cells.Find(pattern, request, part);
     };
-    std::optional<Cell> found = searchIn(start, count == 1 ? FindPart::Wrapping : FindPart::AfterStart);
+    std::optional<Cell> found =
+        searchIn(start, count == 1 ? FindPart::Wrapping : FindPart::AfterStart);
     for (std::size_t step = 1; !found && step < count; ++step)
         found = searchIn(request.previous ? (start + count - step) % count : (start + step) % count,
                          FindPart::Whole);

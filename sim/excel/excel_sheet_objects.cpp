@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <array>
 
-#include "sim/excel/excel_objects.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
+#include "sim/excel/excel_objects.h"
 
 namespace tarvex::sim {
 

@@ -1,8 +1,8 @@
 #include <algorithm>
 
+#include "host/error.h"
 #include "sim/excel/excel_model.h"
 #include "sim/excel/excel_objects.h"
-#include "host/error.h"
 #include "sim/excel/sink_calls.h"
 
 namespace tarvex::sim::detail {

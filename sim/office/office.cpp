@@ -4,13 +4,13 @@
 
 #include <algorithm>
 
-#include "sim/desktop/clipboard.h"
-#include "sim/excel/excel_model.h"
 #include "host/error.h"
 #include "host/office/dispids.h"
+#include "sim/desktop/clipboard.h"
+#include "sim/desktop/picture.h"
+#include "sim/excel/excel_model.h"
 #include "sim/office/office_model.h"
 #include "sim/office/office_objects.h"
-#include "sim/desktop/picture.h"
 
 namespace tarvex::sim {
 

@@ -16,10 +16,10 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/excel/excel.h"
 #include "host/bitmap.h"
 #include "host/object.h"
 #include "host/result.h"
+#include "sim/excel/excel.h"
 
 namespace tarvex::sim {
 

@@ -6,8 +6,8 @@
 
 #include "host/error.h"
 #include "host/office/dispids.h"
-#include "sim/office/office_objects.h"
 #include "sim/excel/sink_calls.h"
+#include "sim/office/office_objects.h"
 
 namespace tarvex::sim::detail {
 

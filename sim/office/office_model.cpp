@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "sim/excel/excel.h"
 #include "host/error.h"
 #include "host/office/dispids.h"
+#include "sim/excel/excel.h"
 
 namespace tarvex::sim::detail {
 

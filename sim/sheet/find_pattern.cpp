@@ -4,9 +4,9 @@
 
 namespace tarvex::sim::detail {
 
-using host::FoldInPlace;
 using host::FoldedEqual;
 using host::FoldedHash;
+using host::FoldInPlace;
 
 FindPattern::FindPattern(std::u16string_view what, bool wholeCell, bool matchCase)
     : m_wholeCell(wholeCell)

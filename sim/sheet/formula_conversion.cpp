@@ -19,7 +19,6 @@ bool IsNameChar(char16_t c) noexcept {
     return IsLetter(c) || IsDigit(c) || c == u'_' || c == u'.' || c == u'\\' || c >= 0x80;
 }
 
-
 void ApplyReferenceType(Endpoint& endpoint, std::int32_t type) {
     using namespace host::excel;
     endpoint.row.absolute = type == xlAbsolute || type == xlAbsRowRelColumn;

@@ -135,7 +135,8 @@ std::optional<std::uint64_t> SheetCells::SearchVisible(const FindPattern& patter
     if (!hidden || hidden->Empty())
         return Search(pattern, order, band, low, high, backward);
     while (low <= high) {
-        const std::optional<std::uint64_t> found = Search(pattern, order, band, low, high, backward);
+        const std::optional<std::uint64_t> found =
+            Search(pattern, order, band, low, high, backward);
         if (!found || !hidden->Hides(CellFor(*found, order)))
             return found;
         if (!backward) {

@@ -4,9 +4,9 @@
 
 namespace tarvex::sim::detail {
 
-using host::FoldInPlace;
 using host::FoldedEqual;
 using host::FoldedHash;
+using host::FoldInPlace;
 
 namespace {
 constexpr std::size_t kNoSlot = SIZE_MAX;

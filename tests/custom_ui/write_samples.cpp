@@ -15,9 +15,9 @@
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
+#include "host/text.h"
 #include "sim/desktop/desktop.h"
 #include "sim/registry/memory_registry.h"
-#include "host/text.h"
 #include "tests/support/addin_ribbon.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/office/office.h"
 #include "host/win/handles.h"
+#include "sim/office/office.h"
 
 namespace tarvex::testing {
 

@@ -7,10 +7,10 @@
 
 #include "addin/module.h"
 #include "framework/module.h"
+#include "host/variant.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/registry/memory_registry.h"
-#include "host/variant.h"
 
 namespace tarvex::testing {
 

@@ -34,7 +34,8 @@ public:
                                                host::ExcepInfo* excepInfo)>;
 
     explicit RecordingDispatch(LiveCount* live = nullptr, std::vector<host::Guid> extraIids = {})
-        : m_live(live), m_extraIids(std::move(extraIids)) {
+        : m_live(live)
+        , m_extraIids(std::move(extraIids)) {
         if (m_live)
             ++m_live->value;
     }
@@ -50,8 +51,8 @@ public:
     host::HResult QueryInterface(const host::Guid& iid, void** object) override {
         for (const host::Guid& extra : m_extraIids) {
             if (iid == extra)
-                return host::AnswerQuery(
-                    iid, object, {host::InterfaceOffer::Of<host::Dispatch>(iid, this)});
+                return host::AnswerQuery(iid, object,
+                                         {host::InterfaceOffer::Of<host::Dispatch>(iid, this)});
         }
         return host::AnswerQuery(
             iid, object,

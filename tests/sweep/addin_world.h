@@ -13,8 +13,8 @@
 #include "framework/addin_object.h"
 #include "framework/factory.h"
 #include "framework/ribbon_component.h"
-#include "sim/office/office.h"
 #include "settings/help.h"
+#include "sim/office/office.h"
 #include "tests/sweep/sweep_driver.h"
 
 namespace tarvex::sweep {

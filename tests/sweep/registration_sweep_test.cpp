@@ -12,8 +12,8 @@
 #include "framework/registration.h"
 #include "host/error.h"
 #include "host/office/office.h"
-#include "sim/office/office.h"
 #include "host/text.h"
+#include "sim/office/office.h"
 #include "tests/sweep/sweep_driver.h"
 
 namespace tarvex::sweep {

@@ -12,11 +12,11 @@
 #include "framework/ribbon_callbacks_dispatch.h"
 #include "framework/ribbon_controls.h"
 #include "host/error.h"
+#include "settings/options.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
-#include "sim/registry/memory_registry.h"
 #include "sim/office/office.h"
-#include "settings/options.h"
+#include "sim/registry/memory_registry.h"
 #include "tests/support/addin_ribbon.h"
 
 namespace tarvex::addin {

@@ -17,8 +17,8 @@
 #include "host/error.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
-#include "sim/registry/memory_registry.h"
 #include "sim/office/office.h"
+#include "sim/registry/memory_registry.h"
 #include "tests/support/recording_dispatch.h"
 
 namespace tarvex::framework {

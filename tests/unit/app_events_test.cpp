@@ -7,14 +7,14 @@
 #include "framework/app_events.h"
 #include "framework/errors.h"
 #include "framework/module.h"
-#include "host/module_lock.h"
 #include "host/automation.h"
 #include "host/excel/dispids.h"
+#include "host/module_lock.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/registry/memory_registry.h"
-#include "tests/support/recording_dispatch.h"
 #include "tests/support/addin_in_excel.h"
+#include "tests/support/recording_dispatch.h"
 
 namespace tarvex::framework {
 namespace {
@@ -29,7 +29,8 @@ public:
 
 private:
     friend class TadxCOMAddInModule;
-    explicit EventsModule(ModuleServices services) : TadxCOMAddInModule(services) {}
+    explicit EventsModule(ModuleServices services)
+        : TadxCOMAddInModule(services) {}
     void LoadDesign() override {
         SetAddInName(u"Tarvex");
         events = &CreateComponent<TadxExcelAppEvents>("ExcelAppEvents");
@@ -43,10 +44,11 @@ public:
     host::Guid answers = host::iid::Dispatch;
     host::HResult QueryInterface(const host::Guid& iid, void** object) override {
         ++queries;
-        return host::AnswerQuery(iid, object,
-                                 {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-                                  host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-                                  host::InterfaceOffer::Of<host::Dispatch>(answers, this)});
+        return host::AnswerQuery(
+            iid, object,
+            {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
+             host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
+             host::InterfaceOffer::Of<host::Dispatch>(answers, this)});
     }
     host::HResult GetTypeInfoCount(std::uint32_t& count) override {
         count = 0;
@@ -80,9 +82,8 @@ protected:
         const host::DispParams params{argsLastFirst.data(), named.empty() ? nullptr : named.data(),
                                       static_cast<std::uint32_t>(argsLastFirst.size()),
                                       static_cast<std::uint32_t>(named.size())};
-        return module->events->DispatchObject().Invoke(event, host::iid::Null, 0,
-                                                       host::invoke::Method, params, nullptr,
-                                                       nullptr, nullptr);
+        return module->events->DispatchObject().Invoke(
+            event, host::iid::Null, 0, host::invoke::Method, params, nullptr, nullptr, nullptr);
     }
 
     Variant Workbook() {
@@ -135,7 +136,8 @@ TEST_F(ApplicationEvents, SheetChangeReachesItsHandlerInDeclarationOrder) {
     excel.TypeInto({7, 2}, u"abc");
     ASSERT_FALSE(targetSeen.IsNothing());
     EXPECT_EQ(host::excel::Range(targetSeen.ToObject()).Address(host::excel::xlA1), u"$B$7");
-    EXPECT_TRUE(host::QueryAs<host::Dispatch>(shSeen.ToObject().Get(), host::excel::iid::Worksheet));
+    EXPECT_TRUE(
+        host::QueryAs<host::Dispatch>(shSeen.ToObject().Get(), host::excel::iid::Worksheet));
 }
 
 TEST_F(ApplicationEvents, EmptySlotCostsNoConversionAndUnknownEventsAreIgnored) {
@@ -159,7 +161,8 @@ TEST_F(ApplicationEvents, FailingHandlerIsReportedAndExcelStillGetsOk) {
     };
     EXPECT_EQ(Raise(ev::WorkbookActivate, {Workbook()}), host::hr::Ok);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, u"Tarvex error: the add-in has fired an exception.\r\nthe handler broke");
+    EXPECT_EQ(messages[0].text,
+              u"Tarvex error: the add-in has fired an exception.\r\nthe handler broke");
     EXPECT_EQ(messages[0].style, host::message_box::Ok | host::message_box::IconError);
 }
 
@@ -203,8 +206,8 @@ TEST_F(ApplicationEvents, NamedArgumentsArePlacedByTheirIds) {
     };
     auto sheet = host::MakeRef<CountingObject>();
     // Sh (position 0) and Target (position 1) given by name, in reverse order.
-    EXPECT_EQ(Raise(ev::SheetChange, {Variant::Nothing(), Variant(host::Ref<host::Dispatch>(sheet))},
-                    {1, 0}),
+    EXPECT_EQ(Raise(ev::SheetChange,
+                    {Variant::Nothing(), Variant(host::Ref<host::Dispatch>(sheet))}, {1, 0}),
               host::hr::Ok);
     EXPECT_TRUE(called);
     EXPECT_EQ(seenSh.ToObject().Get(), static_cast<host::Dispatch*>(sheet.Get()));
@@ -219,18 +222,22 @@ TEST_F(ApplicationEvents, ShortOrMalformedArgumentListsDeliverNothing) {
     EXPECT_EQ(Raise(ev::SheetChange, {Variant::Nothing()}), host::hr::Ok);
     EXPECT_EQ(Raise(ev::SheetChange, {}), host::hr::Ok);
     EXPECT_EQ(Raise(ev::WorkbookBeforeClose, {Workbook()}), host::hr::Ok);
-    EXPECT_EQ(Raise(ev::SheetChange, {Variant::Nothing(), Variant::Nothing()}, {0, 7}), host::hr::Ok)
+    EXPECT_EQ(Raise(ev::SheetChange, {Variant::Nothing(), Variant::Nothing()}, {0, 7}),
+              host::hr::Ok)
         << "a named id outside the argument list";
-    EXPECT_EQ(Raise(ev::SheetChange, {Variant::Nothing(), Variant::Nothing()}, {1, 1}), host::hr::Ok)
+    EXPECT_EQ(Raise(ev::SheetChange, {Variant::Nothing(), Variant::Nothing()}, {1, 1}),
+              host::hr::Ok)
         << "two arguments for one position";
     std::vector<host::DispId> names(70);
     std::iota(names.begin(), names.end(), 0);
     names.back() = 3;
-    EXPECT_EQ(Raise(ev::SheetChange, std::vector<Variant>(70, Variant::Nothing()), names), host::hr::Ok)
+    EXPECT_EQ(Raise(ev::SheetChange, std::vector<Variant>(70, Variant::Nothing()), names),
+              host::hr::Ok)
         << "a name repeated in a long list of names";
     EXPECT_EQ(calls, 0);
     names.back() = 69;
-    EXPECT_EQ(Raise(ev::SheetChange, std::vector<Variant>(70, Variant::Nothing()), names), host::hr::Ok);
+    EXPECT_EQ(Raise(ev::SheetChange, std::vector<Variant>(70, Variant::Nothing()), names),
+              host::hr::Ok);
     EXPECT_EQ(calls, 1) << "a long list of distinct names is well formed";
     EXPECT_TRUE(messages.empty());
 }

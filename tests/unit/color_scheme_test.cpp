@@ -17,7 +17,8 @@ constexpr std::uint32_t kQueryEndSession = 0x0011;
 
 class PlainModule : public TadxCOMAddInModule {
     friend class TadxCOMAddInModule;
-    explicit PlainModule(ModuleServices services) : TadxCOMAddInModule(services) {}
+    explicit PlainModule(ModuleServices services)
+        : TadxCOMAddInModule(services) {}
     void LoadDesign() override { SetAddInName(u"Tarvex"); }
 };
 

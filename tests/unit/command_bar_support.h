@@ -16,8 +16,8 @@
 #include "host/bitmap.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
-#include "sim/registry/memory_registry.h"
 #include "sim/office/office.h"
+#include "sim/registry/memory_registry.h"
 #include "tests/support/addin_in_excel.h"
 
 namespace tarvex::framework::testing {

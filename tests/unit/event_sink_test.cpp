@@ -10,8 +10,8 @@
 #include "host/office/office.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
-#include "sim/registry/memory_registry.h"
 #include "sim/office/office.h"
+#include "sim/registry/memory_registry.h"
 
 namespace tarvex::framework {
 namespace {
@@ -20,7 +20,8 @@ namespace office = host::office;
 
 class PlainModule : public TadxCOMAddInModule {
     friend class TadxCOMAddInModule;
-    explicit PlainModule(ModuleServices services) : TadxCOMAddInModule(services) {}
+    explicit PlainModule(ModuleServices services)
+        : TadxCOMAddInModule(services) {}
     void LoadDesign() override { SetAddInName(u"Tarvex"); }
 };
 
@@ -56,13 +57,14 @@ protected:
             messages.push_back(message.text);
             return 1;
         });
-        bar = office::CommandBars(excel.Office().CommandBars()).Add(u"Tarvex", 1, std::nullopt, true);
+        bar =
+            office::CommandBars(excel.Office().CommandBars()).Add(u"Tarvex", 1, std::nullopt, true);
         bar.SetVisible(true); // a new bar is hidden until made visible, as in Office
     }
 
     /// Adds a control of `type` with `tag` to the bar; returns its Office object and handle.
     std::pair<host::Ref<host::Dispatch>, sim::SimOffice::ControlHandle> Add(std::int32_t type,
-                                                                          std::u16string tag) {
+                                                                            std::u16string tag) {
         const office::CommandBarControl control =
             bar.Controls().Add(type, std::nullopt, std::nullopt, std::nullopt, true);
         control.SetTag(tag);
@@ -109,7 +111,8 @@ TEST_F(ControlEvents, BrokenLinkIsRelinkedToTheClickedButton) {
     track.linkWorks = false;
     excel.Office().Click(handle);
     ASSERT_EQ(track.relinkedTo.size(), 1u);
-    EXPECT_TRUE(host::QueryAs<host::Dispatch>(track.relinkedTo[0].Get(), office::iid::CommandBarButton));
+    EXPECT_TRUE(
+        host::QueryAs<host::Dispatch>(track.relinkedTo[0].Get(), office::iid::CommandBarButton));
     EXPECT_EQ(track.clicks, 1) << "the click still runs after the relink";
 }
 
@@ -161,16 +164,16 @@ TEST_F(ControlEvents, AnswersOfficeByTheRules) {
     EXPECT_FALSE(host::QueryAs<host::Dispatch>(sink.Get(), office::iid::CommandBarControl));
 
     const host::DispParams none{};
-    EXPECT_EQ(sink->Invoke(2, host::iid::Null, 0, host::invoke::Method, none, nullptr, nullptr,
-                           nullptr),
-              host::hr::DispMemberNotFound);
-    EXPECT_EQ(sink->Invoke(1, host::iid::Null, 0, host::invoke::Method, none, nullptr, nullptr,
-                           nullptr),
-              host::hr::Pointer);
+    EXPECT_EQ(
+        sink->Invoke(2, host::iid::Null, 0, host::invoke::Method, none, nullptr, nullptr, nullptr),
+        host::hr::DispMemberNotFound);
+    EXPECT_EQ(
+        sink->Invoke(1, host::iid::Null, 0, host::invoke::Method, none, nullptr, nullptr, nullptr),
+        host::hr::Pointer);
     host::Variant onlyCtrl[] = {host::Variant(object)};
     const host::DispParams shortList{onlyCtrl, nullptr, 1, 0};
-    EXPECT_EQ(sink->Invoke(1, host::iid::Null, 0, host::invoke::Method, shortList, nullptr,
-                           nullptr, nullptr),
+    EXPECT_EQ(sink->Invoke(1, host::iid::Null, 0, host::invoke::Method, shortList, nullptr, nullptr,
+                           nullptr),
               host::hr::Ok);
     EXPECT_EQ(track.clicks, 0) << "a click without CancelDefault delivers nothing";
 }

@@ -9,8 +9,8 @@
 
 #include "host/error.h"
 #include "host/file.h"
-#include "sim/registry/file_registry.h"
 #include "settings/options.h"
+#include "sim/registry/file_registry.h"
 
 namespace tarvex::sim {
 namespace {

@@ -7,12 +7,12 @@
 
 #include "host/error.h"
 #include "host/registry.h"
-#include "sim/desktop/desktop.h"
-#include "sim/desktop/help_engine.h"
-#include "sim/registry/memory_registry.h"
 #include "host/text.h"
 #include "settings/help.h"
 #include "settings/options_form.h"
+#include "sim/desktop/desktop.h"
+#include "sim/desktop/help_engine.h"
+#include "sim/registry/memory_registry.h"
 
 namespace tarvex::settings {
 namespace {

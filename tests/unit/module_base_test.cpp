@@ -9,13 +9,13 @@
 #include "framework/module.h"
 #include "host/excel/dispids.h"
 #include "host/office/office.h"
-#include "sim/office/office.h"
+#include "host/text.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
+#include "sim/office/office.h"
 #include "sim/registry/memory_registry.h"
-#include "host/text.h"
-#include "tests/support/recording_dispatch.h"
 #include "tests/support/addin_in_excel.h"
+#include "tests/support/recording_dispatch.h"
 
 namespace tarvex::framework {
 namespace {
@@ -31,7 +31,8 @@ public:
 private:
     friend class TadxCOMAddInModule;
     DesignedModule(ModuleServices services, bool events)
-        : TadxCOMAddInModule(services), withEvents(events) {}
+        : TadxCOMAddInModule(services)
+        , withEvents(events) {}
     void LoadDesign() override {
         steps.push_back("design");
         SetAddInName(u"Tarvex");
@@ -48,7 +49,8 @@ private:
 class ModuleBase : public ::testing::Test {
 protected:
     std::unique_ptr<DesignedModule> Make(bool events = true) {
-        return TadxCOMAddInModule::Create<DesignedModule>(ModuleServices{desktop, registry}, events);
+        return TadxCOMAddInModule::Create<DesignedModule>(ModuleServices{desktop, registry},
+                                                          events);
     }
 
     sim::SimExcel excel;
@@ -97,7 +99,8 @@ TEST_F(ModuleBase, HandleErrorShowsTheAddInNameUnlessOnErrorTakesIt) {
     });
     module->HandleError(host::Error(host::hr::Fail, "Range is locked"));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], u"Error|Tarvex error: the add-in has fired an exception.\r\nRange is locked");
+    EXPECT_EQ(shown[0],
+              u"Error|Tarvex error: the add-in has fired an exception.\r\nRange is locked");
 
     int seen = 0;
     module->OnError = [&](TComponent&, const std::exception& error, bool& handled) {
@@ -174,7 +177,8 @@ TEST_F(ModuleBase, AddinKeyNeedsTheFactory) {
     module->SetHostType(TadxOfficeHostApp::ohaVisio);
     EXPECT_EQ(module->GetAddinKey(), "\\Software\\Microsoft\\Visio\\AddIns\\qorvel.Tarvex");
     module->SetHostType(TadxOfficeHostApp::ohaProject);
-    EXPECT_EQ(module->GetAddinKey(), "\\Software\\Microsoft\\Office\\MS Project\\AddIns\\qorvel.Tarvex");
+    EXPECT_EQ(module->GetAddinKey(),
+              "\\Software\\Microsoft\\Office\\MS Project\\AddIns\\qorvel.Tarvex");
 }
 
 } // namespace

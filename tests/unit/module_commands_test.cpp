@@ -7,11 +7,11 @@
 #include "framework/factory.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
+#include "settings/options.h"
+#include "settings/options_form.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/registry/memory_registry.h"
-#include "settings/options.h"
-#include "settings/options_form.h"
 #include "tests/support/addin_in_excel.h"
 
 namespace tarvex::addin {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "host/error.h"
+#include "settings/options_form.h"
 #include "sim/desktop/desktop.h"
 #include "sim/registry/memory_registry.h"
-#include "settings/options_form.h"
 
 namespace tarvex::settings {
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "host/error.h"
-#include "sim/registry/memory_registry.h"
 #include "settings/options.h"
+#include "sim/registry/memory_registry.h"
 
 namespace tarvex::settings {
 namespace {

@@ -66,7 +66,10 @@ class Holder : public RefCounted<Unknown> {
 public:
     Ref<Holder> inner;
     LiveCount* live;
-    explicit Holder(LiveCount* count) : live(count) { ++live->value; }
+    explicit Holder(LiveCount* count)
+        : live(count) {
+        ++live->value;
+    }
     ~Holder() override { --live->value; }
     HResult QueryInterface(const Guid& iid, void** object) override {
         return AnswerQuery(iid, object, {InterfaceOffer::Of<Unknown>(iid::Unknown, this)});

@@ -14,8 +14,8 @@
 #include "host/office/office.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
-#include "sim/registry/memory_registry.h"
 #include "sim/office/office.h"
+#include "sim/registry/memory_registry.h"
 
 namespace tarvex::framework {
 namespace {

@@ -19,12 +19,12 @@
 #include "host/error.h"
 #include "host/office/dispids.h"
 #include "sim/desktop/desktop.h"
-#include "sim/excel/excel.h"
-#include "sim/registry/memory_registry.h"
-#include "sim/office/office.h"
 #include "sim/desktop/picture.h"
-#include "tests/support/addin_ribbon.h"
+#include "sim/excel/excel.h"
+#include "sim/office/office.h"
+#include "sim/registry/memory_registry.h"
 #include "tests/support/addin_in_excel.h"
+#include "tests/support/addin_ribbon.h"
 
 namespace tarvex::framework {
 namespace {

@@ -9,9 +9,9 @@
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
 #include "host/error.h"
+#include "host/text.h"
 #include "sim/desktop/desktop.h"
 #include "sim/registry/memory_registry.h"
-#include "host/text.h"
 #include "tests/support/addin_ribbon.h"
 
 namespace tarvex::framework {

@@ -11,8 +11,8 @@
 #include "host/office/office.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
-#include "sim/registry/memory_registry.h"
 #include "sim/office/office.h"
+#include "sim/registry/memory_registry.h"
 #include "tests/support/addin_ribbon.h"
 
 namespace tarvex::framework {

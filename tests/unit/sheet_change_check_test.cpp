@@ -1,16 +1,15 @@
 // The duplicate check of every cell change, end to end over the simulated Excel: which
 // changes are checked, what Excel is asked, what the user is told and where the jump goes.
 
-#include <gtest/gtest.h>
-
 #include <deque>
+#include <gtest/gtest.h>
 
 #include "addin/module.h"
 #include "host/excel/dispids.h"
+#include "settings/options.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/registry/memory_registry.h"
-#include "settings/options.h"
 #include "tests/support/addin_in_excel.h"
 
 namespace tarvex::addin {
@@ -24,7 +23,9 @@ Cell At(std::u16string_view a1) {
     return {area->top, area->left};
 }
 
-Area Span(std::u16string_view a1) { return *sim::ParseA1Area(a1); }
+Area Span(std::u16string_view a1) {
+    return *sim::ParseA1Area(a1);
+}
 
 class SheetChangeCheck : public ::testing::Test, protected testing::AddinInExcel {
 protected:
@@ -243,9 +244,9 @@ TEST_F(SheetChangeCheck, WildcardCharactersAreMatchedLiterally) {
     // Excel itself reads them as wildcards: the add-in has to escape them.
     host::excel::Application app(excel.Application());
     const auto column = app.GetRange(u"B:B");
-    EXPECT_TRUE(column.Find(host::Variant(u"a?c"), app.GetRange(u"B1"),
-                            host::excel::xlValues, host::excel::xlWhole, host::excel::xlByRows,
-                            host::excel::xlNext, true, true));
+    EXPECT_TRUE(column.Find(host::Variant(u"a?c"), app.GetRange(u"B1"), host::excel::xlValues,
+                            host::excel::xlWhole, host::excel::xlByRows, host::excel::xlNext, true,
+                            true));
 
     Type(u"B10", u"a?c");
     EXPECT_EQ(prompts, std::vector<std::u16string>{PromptFor(u"B8")});

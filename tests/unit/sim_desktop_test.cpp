@@ -7,8 +7,8 @@
 
 #include "host/error.h"
 #include "host/form.h"
-#include "sim/desktop/desktop.h"
 #include "settings/information_form.h"
+#include "sim/desktop/desktop.h"
 
 namespace tarvex::sim {
 namespace {

@@ -182,10 +182,10 @@ TEST(SimEvents, NewSheetsAndSheetTabsRaiseTheSheetEvents) {
     EXPECT_EQ(excel.SheetNames(),
               (std::vector<std::u16string>{u"Sheet1", u"Sheet3", u"My Sheet", u"Data"}));
     EXPECT_EQ(excel.ActiveSheetName(), u"My Sheet");
-    ASSERT_EQ(Ids(*sink), (std::vector<host::DispId>{
-                              events::SheetDeactivate, events::WorkbookNewSheet,
-                              events::SheetActivate, events::SheetDeactivate,
-                              events::WorkbookNewSheet, events::SheetActivate}));
+    ASSERT_EQ(Ids(*sink),
+              (std::vector<host::DispId>{events::SheetDeactivate, events::WorkbookNewSheet,
+                                         events::SheetActivate, events::SheetDeactivate,
+                                         events::WorkbookNewSheet, events::SheetActivate}));
     EXPECT_EQ(sheetName(sink->events[0].comOrderValues[0]), u"Sheet1");
     // WorkbookNewSheet(Wb, Sh) arrives last argument first.
     EXPECT_EQ(sheetName(sink->events[1].comOrderValues[0]), u"Sheet3");
@@ -198,7 +198,8 @@ TEST(SimEvents, NewSheetsAndSheetTabsRaiseTheSheetEvents) {
     sink->events.clear();
     excel.GoToSheet(u"data");
     excel.GoToSheet(u"Data");
-    ASSERT_EQ(Ids(*sink), (std::vector<host::DispId>{events::SheetDeactivate, events::SheetActivate}));
+    ASSERT_EQ(Ids(*sink),
+              (std::vector<host::DispId>{events::SheetDeactivate, events::SheetActivate}));
     EXPECT_EQ(sheetName(sink->events[0].comOrderValues[0]), u"My Sheet");
     EXPECT_EQ(sheetName(sink->events[1].comOrderValues[0]), u"Data");
     EXPECT_EQ(testing::CodeOf([&] { excel.GoToSheet(u"Nowhere"); }), host::hr::InvalidArg);
@@ -215,8 +216,9 @@ TEST(SimEvents, AProgramWritingCellsRaisesTheirSheetsChangeAndMovesNothing) {
     ASSERT_EQ(Ids(*sink), std::vector<host::DispId>{events::SheetChange});
     const Range target(sink->events[0].comOrderValues[0].ToObject());
     EXPECT_EQ(target.Address(xlA1), u"$B$7,$E$1:$E$2");
-    EXPECT_EQ(testing::Get(sink->events[0].comOrderValues[1].ToObject(), worksheet::Name).ToString(),
-              u"Sheet2");
+    EXPECT_EQ(
+        testing::Get(sink->events[0].comOrderValues[1].ToObject(), worksheet::Name).ToString(),
+        u"Sheet2");
     EXPECT_EQ(excel.Text(u"Sheet2", {2, 5}), u"abc");
     EXPECT_EQ(excel.Text({7, 2}), u"") << "the active sheet is not written";
     EXPECT_EQ(excel.ActiveSheetName(), u"Sheet1");

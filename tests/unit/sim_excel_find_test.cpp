@@ -251,9 +251,9 @@ TEST_F(SimFind, ValuesPassOverHiddenRowsAndColumnsFormulasDoNot) {
     EXPECT_EQ(Find(u"B:B", u"*", u"B2"), u"$B$9"); // scanned as well as looked up
     EXPECT_EQ(Find(u"9:9", u"x", u"B9", xlWhole, xlByColumns), u"$F$9");
     EXPECT_EQ(Find(u"A1:F9", u"x", u"F9"), u"$B$2");
-    const auto formulas = RangeAt(excel, u"B:B").Find(Variant(u"x"), RangeAt(excel, u"B2"),
-                                                      xlFormulas, xlWhole, xlByRows, xlNext,
-                                                      false, false);
+    const auto formulas = RangeAt(excel, u"B:B")
+                              .Find(Variant(u"x"), RangeAt(excel, u"B2"), xlFormulas, xlWhole,
+                                    xlByRows, xlNext, false, false);
     EXPECT_EQ(AddressOf(formulas), u"$B$4");
     excel.UnhideAll({});
     EXPECT_EQ(Find(u"B:B", u"x", u"B2"), u"$B$4");
@@ -270,8 +270,9 @@ TEST_F(SimFind, SeveralAreasAreSearchedInTheirOrderAndWrapAround) {
     EXPECT_EQ(Find(areas, u"x", u"A2", xlWhole, xlByRows, false, xlPrevious), u"$C$9");
     EXPECT_EQ(Find(areas, u"x", u"C3", xlWhole, xlByRows, false, xlPrevious), u"$E$1");
     // Without After the search starts after the first area's top-left cell.
-    EXPECT_EQ(AddressOf(RangeAt(excel, areas).Find(Variant(u"x"), Range(), xlValues, xlWhole,
-                                                   xlByRows, xlNext, false, false)),
+    EXPECT_EQ(AddressOf(RangeAt(excel, areas)
+                            .Find(Variant(u"x"), Range(), xlValues, xlWhole, xlByRows, xlNext,
+                                  false, false)),
               u"$C$3");
     EXPECT_EQ(Find(u"C1:C2,A1", u"x", u"C1"), u""); // only its areas are searched
 }

@@ -8,10 +8,10 @@
 #include <set>
 
 #include "host/case_folding.h"
+#include "host/text.h"
 #include "sim/sheet/chunked_sequence.h"
 #include "sim/sheet/sheet_cells.h"
 #include "sim/sheet/text_table.h"
-#include "host/text.h"
 #include "sim_excel_support.h"
 
 namespace tarvex::sim {

@@ -20,9 +20,8 @@ TEST(SimOfficeRibbon, RecordsInvalidationsInOrder) {
     ribbon.Invalidate();
     ribbon.InvalidateControl(u"optionsButton");
     EXPECT_EQ(simOffice.RibbonInvalidations(),
-              (std::vector<Invalidation>{{false, u"trackButton"},
-                                         {true, u""},
-                                         {false, u"optionsButton"}}));
+              (std::vector<Invalidation>{
+                  {false, u"trackButton"}, {true, u""}, {false, u"optionsButton"}}));
     EXPECT_EQ(FailureOf([&] { ribbon.InvalidateControl(u""); }), host::hr::InvalidArg);
     // InvalidateControl needs its id.
     EXPECT_EQ(testing::FailureOf([&] {
@@ -44,8 +43,7 @@ TEST(SimOfficeRibbon, RecordsInvalidationsInOrder) {
 TEST(SimOfficeRibbon, ControlsCarryTheirIdTagAndContext) {
     SimExcel excel;
     const auto window = host::MakeRef<tarvex::testing::RecordingDispatch>();
-    const RibbonControl control(
-        excel.Office().MakeRibbonControl(u"trackButton", u"track", window));
+    const RibbonControl control(excel.Office().MakeRibbonControl(u"trackButton", u"track", window));
     EXPECT_EQ(control.Id(), u"trackButton");
     EXPECT_EQ(control.Tag(), u"track");
     EXPECT_EQ(control.Context().Get(), window.Get());

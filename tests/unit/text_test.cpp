@@ -14,13 +14,18 @@ TEST(Text, RoundTripsEveryPlane) {
 }
 
 TEST(Text, MalformedInputBecomesReplacementCharacters) {
-    EXPECT_EQ(Utf8ToUtf16("a\xff" "b"), u"a\uFFFDb");
-    EXPECT_EQ(Utf8ToUtf16("\xe2\x82"), u"\uFFFD\uFFFD");           // cut short at the end
-    EXPECT_EQ(Utf8ToUtf16("\xc0\xaf"), u"\uFFFD");                 // overlong '/'
-    EXPECT_EQ(Utf8ToUtf16("\xed\xa0\x80"), u"\uFFFD");             // encoded surrogate
-    EXPECT_EQ(Utf8ToUtf16("\xe2x"), u"\uFFFDx");                   // continuation missing
+    EXPECT_EQ(Utf8ToUtf16("a\xff"
+                          "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(Utf8ToUtf16("\xe2\x82"), u"\uFFFD\uFFFD"); // cut short at the end
+    EXPECT_EQ(Utf8ToUtf16("\xc0\xaf"), u"\uFFFD");       // overlong '/'
+    EXPECT_EQ(Utf8ToUtf16("\xed\xa0\x80"), u"\uFFFD");   // encoded surrogate
+    EXPECT_EQ(Utf8ToUtf16("\xe2x"), u"\uFFFDx");         // continuation missing
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xef\xbf\xbd");
-    EXPECT_EQ(Utf16ToUtf8(u"\xDC00" u"a"), "\xef\xbf\xbd" "a");
+    EXPECT_EQ(Utf16ToUtf8(u"\xDC00"
+                          u"a"),
+              "\xef\xbf\xbd"
+              "a");
 }
 
 TEST(Errors, CarryCodeAndMessage) {

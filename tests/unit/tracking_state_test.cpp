@@ -1,18 +1,17 @@
 // The module's state: loading the options, the Track switch, the version and workbook
 // tests that the check relies on.
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 #include "addin/module.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
+#include "host/text.h"
+#include "settings/options.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/registry/memory_registry.h"
-#include "host/text.h"
-#include "settings/options.h"
 #include "tests/support/addin_in_excel.h"
 
 namespace tarvex::addin {
@@ -35,7 +34,8 @@ protected:
     }
 
     std::u16string StoredRange() const {
-        return module->SelectedRange() ? module->SelectedRange().Address(host::excel::xlA1) : u"none";
+        return module->SelectedRange() ? module->SelectedRange().Address(host::excel::xlA1)
+                                       : u"none";
     }
 };
 
@@ -52,11 +52,11 @@ TEST_F(TrackingState, FirstLoadReadsInOrderAndMaterialisesDefaults) {
     module->LoadOptions();
     // The key does not exist yet, so the first value is only read after its default
     // created it; every later missing value is looked for, written, then read.
-    EXPECT_EQ(ValuesRead(), (std::vector<std::string>{
-                                "CaseSensitive", "TrackColumns", "TrackColumns",
-                                "ActiveColumn", "ActiveColumn", "ColumnSelectedRange",
-                                "ColumnSelectedRange", "TrackRows", "TrackRows", "ActiveRow",
-                                "ActiveRow", "RowSelectedRange", "RowSelectedRange"}));
+    EXPECT_EQ(ValuesRead(),
+              (std::vector<std::string>{
+                  "CaseSensitive", "TrackColumns", "TrackColumns", "ActiveColumn", "ActiveColumn",
+                  "ColumnSelectedRange", "ColumnSelectedRange", "TrackRows", "TrackRows",
+                  "ActiveRow", "ActiveRow", "RowSelectedRange", "RowSelectedRange"}));
     EXPECT_TRUE(module->ActiveColumnMode());
     EXPECT_TRUE(module->ActiveRowMode());
     EXPECT_FALSE(module->ColumnSelectedRangeMode());

@@ -10,12 +10,12 @@
 #include "framework/factory.h"
 #include "framework/module.h"
 #include "host/module_lock.h"
-#include "sim/desktop/desktop.h"
-#include "sim/excel/excel.h"
-#include "sim/registry/memory_registry.h"
-#include "sim/office/office.h"
 #include "host/win/com_adapters.h"
 #include "server/addin_object.h"
+#include "sim/desktop/desktop.h"
+#include "sim/excel/excel.h"
+#include "sim/office/office.h"
+#include "sim/registry/memory_registry.h"
 #include "tests/support/recording_dispatch.h"
 
 namespace tarvex::server {

@@ -5,12 +5,12 @@
 
 #include "framework/app_events.h"
 #include "framework/module.h"
-#include "host/module_lock.h"
 #include "host/error.h"
 #include "host/excel/dispids.h"
+#include "host/module_lock.h"
+#include "host/win/com_adapters.h"
 #include "sim/desktop/desktop.h"
 #include "sim/registry/memory_registry.h"
-#include "host/win/com_adapters.h"
 #include "tests/win/raw_com.h"
 
 namespace tarvex::framework {
@@ -22,7 +22,8 @@ public:
 
 private:
     friend class TadxCOMAddInModule;
-    explicit EventsModule(ModuleServices services) : TadxCOMAddInModule(services) {}
+    explicit EventsModule(ModuleServices services)
+        : TadxCOMAddInModule(services) {}
     void LoadDesign() override {
         SetAddInName(u"Tarvex");
         events = &CreateComponent<TadxExcelAppEvents>("ExcelAppEvents");
@@ -81,7 +82,8 @@ TEST_F(ApplicationEventsOverCom, CancelSetByTheHandlerReachesExcelsVariant) {
         EXPECT_EQ(excel.lastResult, S_OK) << "a failing handler still answers S_OK";
         EXPECT_EQ(activations, 1);
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0], u"Tarvex error: the add-in has fired an exception.\r\nhandler failed");
+        EXPECT_EQ(messages[0],
+                  u"Tarvex error: the add-in has fired an exception.\r\nhandler failed");
 
         // The add-in goes while Excel still holds the sink (the sink is not unadvised here).
         module->events->OnWorkbookBeforeClose = nullptr;

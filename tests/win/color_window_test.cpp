@@ -1,9 +1,9 @@
 // The colour window on real Windows: a hidden top-level window that hears Office's
 // registered broadcast and re-reads "Theme" from the real registry.
 
-#include <gtest/gtest.h>
-
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include "framework/color_window.h"
 #include "framework/module.h"
@@ -15,7 +15,8 @@ namespace {
 
 class PlainModule : public TadxCOMAddInModule {
     friend class TadxCOMAddInModule;
-    explicit PlainModule(ModuleServices services) : TadxCOMAddInModule(services) {}
+    explicit PlainModule(ModuleServices services)
+        : TadxCOMAddInModule(services) {}
     void LoadDesign() override { SetAddInName(u"Tarvex"); }
 };
 

@@ -61,8 +61,8 @@ TEST_F(ComAdapters, ServedObjectSeesArgumentsLastFirstAndWritesBackByReference) 
     ASSERT_EQ(seam->calls.size(), 1u);
     EXPECT_EQ(seam->calls[0].member, 0x622);
     EXPECT_EQ(seam->calls[0].locale, LOCALE_USER_DEFAULT);
-    EXPECT_EQ(seam->calls[0].args,
-              (std::vector<std::string>{"ByRef->Bool(false)", "String(\"B7\")", "Object(nothing)"}));
+    EXPECT_EQ(seam->calls[0].args, (std::vector<std::string>{"ByRef->Bool(false)", "String(\"B7\")",
+                                                             "Object(nothing)"}));
     EXPECT_EQ(cancel, VARIANT_TRUE) << "True crosses COM as -1 in the caller's own VT_BOOL";
 }
 
@@ -91,9 +91,9 @@ TEST_F(ComAdapters, ByReferenceValuesKeepTheCallersType) {
     DISPPARAMS params{args, nullptr, 3, 0};
     ASSERT_EQ(com->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
               S_OK);
-    EXPECT_EQ(seam->calls[0].args, (std::vector<std::string>{"ByRef->Int32(0)",
-                                                             "ByRef->String(\"old\")",
-                                                             "ByRef->Int32(3)"}));
+    EXPECT_EQ(
+        seam->calls[0].args,
+        (std::vector<std::string>{"ByRef->Int32(0)", "ByRef->String(\"old\")", "ByRef->Int32(3)"}));
     EXPECT_EQ(number, 7);
     EXPECT_STREQ(text, L"changed");
     EXPECT_EQ(inner.vt, VT_R8) << "a by-reference VARIANT takes whatever the callee stored";
@@ -116,9 +116,9 @@ TEST_F(ComAdapters, NamedArgumentsResultsAndFailuresPassThrough) {
 
     UniqueVariant result;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    ASSERT_EQ(com->Invoke(0xEC, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result.Put(), nullptr,
-                          nullptr),
-              S_OK);
+    ASSERT_EQ(
+        com->Invoke(0xEC, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result.Put(), nullptr, nullptr),
+        S_OK);
     ASSERT_EQ(result.Get().vt, VT_BSTR);
     EXPECT_STREQ(result.Get().bstrVal, L"$B$3");
 
@@ -128,9 +128,9 @@ TEST_F(ComAdapters, NamedArgumentsResultsAndFailuresPassThrough) {
     DISPID put = DISPID_PROPERTYPUT;
     DISPPARAMS params{&value, &put, 1, 1};
     EXCEPINFO excep{};
-    EXPECT_EQ(com->Invoke(0x22E, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, &excep,
-                          nullptr),
-              DISP_E_EXCEPTION);
+    EXPECT_EQ(
+        com->Invoke(0x22E, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, &excep, nullptr),
+        DISP_E_EXCEPTION);
     EXPECT_EQ(seam->calls[1].flags, DISPATCH_PROPERTYPUT);
     EXPECT_EQ(seam->calls[1].named, std::vector<host::DispId>{host::dispid::PropertyPut});
     EXPECT_STREQ(excep.bstrDescription, L"Range is protected");
@@ -169,19 +169,18 @@ TEST_F(ComAdapters, ClientBuildsExcelsWireShapes) {
         Variant cancel(false);
         // Arguments are given last-first, as COM passes them.
         Variant args[] = {Variant::RefTo(cancel), Variant(u"abc"), Variant::Missing(),
-                          Variant::Nothing(), Variant(true), Variant(-4163), Variant(0.5),
-                          Variant::Null()};
+                          Variant::Nothing(),     Variant(true),   Variant(-4163),
+                          Variant(0.5),           Variant::Null()};
         host::DispParams params{args, nullptr, 8, 0};
         Variant result;
         ASSERT_EQ(seam->Invoke(0x18E, host::iid::Null, host::lcid::UserDefault,
                                host::invoke::Method, params, &result, nullptr, nullptr),
                   host::hr::Ok);
         ASSERT_EQ(raw.calls.size(), 1u);
-        EXPECT_EQ(raw.calls[0].args,
-                  (std::vector<std::string>{"VT_BYREF|VT_BOOL(0)", "VT_BSTR(abc)",
-                                            "VT_ERROR(0x80020004)", "VT_DISPATCH(null)",
-                                            "VT_BOOL(-1)", "VT_I4(-4163)", "VT_R8(0.5)",
-                                            "VT_NULL"}));
+        EXPECT_EQ(raw.calls[0].args, (std::vector<std::string>{
+                                         "VT_BYREF|VT_BOOL(0)", "VT_BSTR(abc)",
+                                         "VT_ERROR(0x80020004)", "VT_DISPATCH(null)", "VT_BOOL(-1)",
+                                         "VT_I4(-4163)", "VT_R8(0.5)", "VT_NULL"}));
         EXPECT_TRUE(cancel.ToBool()) << "the callee's by-reference write reaches the caller";
         EXPECT_EQ(result, Variant(42));
     }
@@ -292,8 +291,8 @@ TEST_F(ComAdapters, QueryInterfaceFollowsTheServedObject) {
 TEST_F(ComAdapters, SeamSinkAdvisedAtARealConnectionPoint) {
     RawEventSource excel(kAppEvents);
     {
-        auto sink = host::MakeRef<RecordingDispatch>(
-            &live, std::vector<host::Guid>{FromGuid(kAppEvents)});
+        auto sink =
+            host::MakeRef<RecordingDispatch>(&live, std::vector<host::Guid>{FromGuid(kAppEvents)});
         sink->answer = [](const host::DispParams& params, Variant*, host::ExcepInfo*) {
             params.args[0].Target() = true;
             return host::hr::Ok;
@@ -342,7 +341,8 @@ class SeamEventSource : public host::RefCounted<host::Dispatch, host::Connection
 public:
     class Point : public host::RefCounted<host::ConnectionPoint> {
     public:
-        explicit Point(SeamEventSource* owner) : m_owner(owner) {}
+        explicit Point(SeamEventSource* owner)
+            : m_owner(owner) {}
         host::HResult QueryInterface(const host::Guid& iid, void** object) override {
             return host::AnswerQuery(
                 iid, object,

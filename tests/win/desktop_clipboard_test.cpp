@@ -17,13 +17,13 @@
 #include "framework/module.h"
 #include "host/clipboard.h"
 #include "host/error.h"
-#include "sim/excel/excel.h"
-#include "sim/registry/memory_registry.h"
-#include "sim/office/office.h"
 #include "host/win/desktop.h"
 #include "host/win/handles.h"
-#include "tests/win/bitmap_pixels.h"
+#include "sim/excel/excel.h"
+#include "sim/office/office.h"
+#include "sim/registry/memory_registry.h"
 #include "tests/support/addin_in_excel.h"
+#include "tests/win/bitmap_pixels.h"
 
 namespace tarvex::win {
 namespace {

@@ -13,13 +13,13 @@
 #include "framework/command_bar_button.h"
 #include "framework/module.h"
 #include "host/error.h"
-#include "sim/excel/excel.h"
-#include "sim/registry/memory_registry.h"
-#include "sim/office/office.h"
 #include "host/win/com_adapters.h"
 #include "host/win/desktop.h"
-#include "tests/win/bitmap_pixels.h"
+#include "sim/excel/excel.h"
+#include "sim/office/office.h"
+#include "sim/registry/memory_registry.h"
 #include "tests/support/addin_in_excel.h"
+#include "tests/win/bitmap_pixels.h"
 
 namespace tarvex::win {
 namespace {

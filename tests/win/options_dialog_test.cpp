@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "sim/registry/memory_registry.h"
 #include "host/text.h"
 #include "host/win/desktop.h"
 #include "host/win/handles.h"
 #include "host/win/registry.h"
 #include "settings/help.h"
 #include "settings/options_form.h"
+#include "sim/registry/memory_registry.h"
 #include "tests/win/dialog_watcher.h"
 #include "tests/win/window_capture.h"
 

@@ -11,12 +11,12 @@
 
 #include "addin/identity.h"
 #include "host/registry.h"
-#include "sim/excel/excel.h"
 #include "host/text.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
 #include "host/win/registry.h"
 #include "server/tarvex_object.h"
+#include "sim/excel/excel.h"
 #include "tests/win/registered_dll.h"
 
 namespace tarvex::win {

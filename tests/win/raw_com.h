@@ -4,12 +4,13 @@
 // vtables, as Excel and Office do, without any of the project's adapters.
 
 #include <windows.h>
+
 #include <ocidl.h>
-#include <ole2.h>
 #include <olectl.h>
 
 #include <cstdio>
 #include <functional>
+#include <ole2.h>
 #include <string>
 #include <vector>
 
@@ -124,7 +125,8 @@ public:
 /// advised, as Excel does. Owned by the test.
 class RawEventSource : public IDispatch, public IConnectionPointContainer, public RawUnknownBase {
 public:
-    explicit RawEventSource(const IID& events) : m_point(this, events) {}
+    explicit RawEventSource(const IID& events)
+        : m_point(this, events) {}
 
     /// Calls every advised sink with the given arguments (last argument first).
     void Fire(DISPID member, std::vector<VARIANT>& argsLastFirst) {
@@ -173,8 +175,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
         return DISP_E_UNKNOWNNAME;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                     EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
         return DISP_E_MEMBERNOTFOUND;
     }
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override {
@@ -192,7 +194,9 @@ public:
 
     class Point : public IConnectionPoint {
     public:
-        Point(RawEventSource* owner, const IID& iid) : m_owner(owner), events(iid) {}
+        Point(RawEventSource* owner, const IID& iid)
+            : m_owner(owner)
+            , events(iid) {}
         RawEventSource* m_owner;
         IID events;
         std::vector<IDispatch*> sinks;
@@ -232,9 +236,7 @@ public:
             sinks[cookie - 1] = nullptr;
             return S_OK;
         }
-        HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override {
-            return E_NOTIMPL;
-        }
+        HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
     };
 
 private:

@@ -8,7 +8,8 @@
 namespace tarvex::simtool {
 
 std::vector<std::vector<std::u16string>> ReadCsv(std::istream& input) {
-    const std::string text((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
+    const std::string text((std::istreambuf_iterator<char>(input)),
+                           std::istreambuf_iterator<char>());
     std::size_t i = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
 
     std::vector<std::vector<std::u16string>> records;

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "host/office/office.h"
-#include "sim/office/office.h"
 #include "host/text.h"
+#include "sim/office/office.h"
 #include "tools/sim/script.h"
 
 namespace tarvex::simtool {

@@ -6,10 +6,16 @@
 namespace tarvex::simtool {
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
-bool IsUpper(char16_t c) { return c >= u'A' && c <= u'Z'; }
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsUpper(char16_t c) {
+    return c >= u'A' && c <= u'Z';
+}
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // A run of letters as a column number (A = 1); 0 when out of the sheet.
 std::int32_t ColumnNumber(std::u16string_view letters) {
@@ -127,8 +133,8 @@ sim::Area ParseRangeRef(std::u16string_view text) {
         const auto b = TryCell(second);
         if (!b)
             throw fail();
-        return {std::min(a->row, b->row), std::min(a->column, b->column),
-                std::max(a->row, b->row), std::max(a->column, b->column)};
+        return {std::min(a->row, b->row), std::min(a->column, b->column), std::max(a->row, b->row),
+                std::max(a->column, b->column)};
     }
     if (AllOf(first, IsUpper) && AllOf(second, IsUpper) && first.size() <= 3 &&
         second.size() <= 3) {

@@ -11,12 +11,12 @@
 #include "framework/ribbon_callbacks_dispatch.h"
 #include "host/error.h"
 #include "host/scope_exit.h"
-#include "sim/registry/file_registry.h"
-#include "sim/desktop/help_engine.h"
-#include "sim/registry/memory_registry.h"
-#include "sim/office/office.h"
 #include "host/text.h"
 #include "settings/information_form.h"
+#include "sim/desktop/help_engine.h"
+#include "sim/office/office.h"
+#include "sim/registry/file_registry.h"
+#include "sim/registry/memory_registry.h"
 #include "tools/sim/csv.h"
 #include "tools/sim/demo.h"
 #include "tools/sim/script.h"
@@ -649,12 +649,11 @@ void Session::LoadCommand(const std::vector<std::u16string>& words) {
 void Session::ShowCommand(const std::vector<std::u16string>& words) {
     if (words.size() > 2)
         Malformed("usage: show [RANGE]");
-    const SheetRange where =
-        words.size() == 2 ? ParseSheetRange(words[1]) : SheetRange{};
+    const SheetRange where = words.size() == 2 ? ParseSheetRange(words[1]) : SheetRange{};
     RequireSheet(where.sheet);
-    const std::optional<sim::Area> area =
-        words.size() == 2 ? std::optional<sim::Area>(where.areas.front())
-                          : m_excel.UsedArea(where.sheet);
+    const std::optional<sim::Area> area = words.size() == 2
+                                              ? std::optional<sim::Area>(where.areas.front())
+                                              : m_excel.UsedArea(where.sheet);
     if (!area)
         return;
     for (const auto& [cell, text] : m_excel.NonEmptyCells(where.sheet, *area))

@@ -17,10 +17,10 @@
 #include "framework/addin_object.h"
 #include "framework/factory.h"
 #include "host/registry.h"
+#include "settings/help.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/registry/memory_registry.h"
-#include "settings/help.h"
 #include "tools/sim/ribbon_view.h"
 
 namespace tarvex::simtool {
