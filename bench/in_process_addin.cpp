@@ -4,7 +4,7 @@
 
 #include "addin/identity.h"
 #include "addin/module.h"
-#include "framework/ribbon_callbacks.h"
+#include "framework/ribbon_callbacks_dispatch.h"
 #include "sim/office/office.h"
 
 namespace tarvex::bench {
@@ -27,19 +27,29 @@ InProcessAddin::InProcessAddin()
                 ModuleServices{m_desktop, m_registry});
         },
         m_process);
+    m_callbacks = host::MakeRef<TadxRibbonDispatch>(
+        [this]() -> TadxCOMAddInModule* { return m_addin->Module(); });
+    m_addin->SetSelfDispatch([this] { return m_callbacks; });
+    m_office.emplace(
+        m_excel, *m_addin, m_callbacks, m_addInInst,
+        [this](const sim::OfficeCall&, const std::function<sim::OfficeHost::Outcome()>& run) {
+            const sim::OfficeHost::Outcome outcome = run();
+            m_failed = m_failed || outcome.Failed();
+            return outcome;
+        });
 }
 
 bool InProcessAddin::Start() {
-    if (m_addin->OnConnection(m_excel.Application(), connect_mode::Startup, m_addInInst).Failed())
-        return false;
-    const std::u16string xml = GetCustomUI(*m_addin->Module(), u"Microsoft.Excel.Workbook");
-    m_documentSize = xml.size();
-    return !m_addin->OnStartupComplete().Failed() && m_documentSize > 0 && m_messages == 0;
+    m_failed = false;
+    m_office->StartUp();
+    m_documentSize = m_office->CustomUI().size();
+    return !m_failed && m_documentSize > 0 && m_messages == 0;
 }
 
 bool InProcessAddin::Stop() {
-    return !m_addin->OnBeginShutdown().Failed() &&
-           !m_addin->OnDisconnection(remove_mode::HostShutdown).Failed();
+    m_failed = false;
+    m_office->ShutDown();
+    return !m_failed;
 }
 
 } // namespace tarvex::bench

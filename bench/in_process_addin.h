@@ -6,11 +6,13 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 
 #include "framework/addin_object.h"
 #include "framework/factory.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
+#include "sim/office/office_host.h"
 #include "sim/registry/memory_registry.h"
 
 namespace tarvex::bench {
@@ -19,8 +21,9 @@ class InProcessAddin {
 public:
     InProcessAddin();
 
-    /// OnConnection (connect mode Startup), the customUI document of Excel's workbook ribbon
-    /// and OnStartupComplete. False when any of them failed or a message box appeared.
+    /// Office's start-up of the add-in (sim::OfficeHost): OnConnection, the customUI document
+    /// of Excel's workbook ribbon and its onLoad, OnStartupComplete. False when any of them
+    /// failed or a message box appeared.
     bool Start();
     /// OnBeginShutdown and OnDisconnection (host shut-down).
     bool Stop();
@@ -38,6 +41,9 @@ private:
     framework::TadxAddinProcessState m_process;
     host::Ref<host::Dispatch> m_addInInst;
     std::unique_ptr<framework::TadxAddin> m_addin;
+    host::Ref<host::Dispatch> m_callbacks;
+    bool m_failed = false;
+    std::optional<sim::OfficeHost> m_office;
 };
 
 } // namespace tarvex::bench

@@ -17,6 +17,7 @@
 #include "framework/host_app.h"
 #include "host/desktop.h"
 #include "host/object.h"
+#include "host/office/com_addin.h"
 #include "host/result.h"
 
 namespace tarvex::framework {
@@ -24,17 +25,9 @@ namespace tarvex::framework {
 class TadxCOMAddInModule;
 class TadxFactory;
 
-/// The connect modes of IDTExtensibility2.OnConnection.
-namespace connect_mode {
-inline constexpr std::int32_t AfterStartup = 0;
-inline constexpr std::int32_t Startup = 1;
-} // namespace connect_mode
-
-/// The remove modes of IDTExtensibility2.OnDisconnection.
-namespace remove_mode {
-inline constexpr std::int32_t HostShutdown = 0;
-inline constexpr std::int32_t UserClosed = 1;
-} // namespace remove_mode
+/// The connect and remove modes of IDTExtensibility2.
+namespace connect_mode = host::office::connect_mode;
+namespace remove_mode = host::office::remove_mode;
 
 /// Makes a new module of the add-in: its designed components built and its OnCreate run.
 using ModuleFactory = std::function<std::unique_ptr<TadxCOMAddInModule>()>;
@@ -49,15 +42,8 @@ struct TadxAddinProcessState {
     std::optional<TadxOfficeHostApp> currentHostType;
 };
 
-/// What a method of the add-in object answers its COM caller: the result code and, for a
-/// failure, the error information (source: the ProgID; description: the message).
-struct TadxCallOutcome {
-    host::HResult code = host::hr::Ok;
-    std::u16string source;
-    std::u16string description;
-
-    bool Failed() const noexcept { return code < 0; }
-};
+/// What a method of the add-in object answers its COM caller.
+using TadxCallOutcome = host::office::CallOutcome;
 
 /// Runs `body`; an exception escaping it becomes a failure carrying the exception's own
 /// code when that is a negative one, otherwise E_UNEXPECTED.
@@ -66,12 +52,12 @@ TadxCallOutcome GuardAddinCall(std::string_view progId, const std::function<void
 /// The main window class of each host the add-in knows one for ("XLMAIN" for Excel).
 std::optional<std::u16string_view> MainWindowClass(TadxOfficeHostApp host) noexcept;
 
-class TadxAddin {
+class TadxAddin final : public host::office::ComAddinObject {
 public:
     /// `factory` and `process` must outlive the object; `makeModule` makes the module at
     /// every connection.
     TadxAddin(const TadxFactory& factory, ModuleFactory makeModule, TadxAddinProcessState& process);
-    ~TadxAddin();
+    ~TadxAddin() override;
 
     TadxAddin(const TadxAddin&) = delete;
     TadxAddin& operator=(const TadxAddin&) = delete;
@@ -89,14 +75,14 @@ public:
     /// runs start-up now for every mode but ext_cm_Startup, and sets COMAddIn.Object.
     TadxCallOutcome OnConnection(const host::Ref<host::Dispatch>& application,
                                  std::int32_t connectMode,
-                                 const host::Ref<host::Dispatch>& addInInst) noexcept;
+                                 const host::Ref<host::Dispatch>& addInInst) noexcept override;
     /// Runs start-up once per connection; every call is counted.
-    TadxCallOutcome OnStartupComplete() noexcept;
+    TadxCallOutcome OnStartupComplete() noexcept override;
     /// Raises OnAddInBeginShutdown and clears the owner window of the add-in's forms.
-    TadxCallOutcome OnBeginShutdown() noexcept;
+    TadxCallOutcome OnBeginShutdown() noexcept override;
     /// On a user's unload also shuts down and removes the bars and their records; then
     /// OnAddInFinalize, and in every case the module is destroyed.
-    TadxCallOutcome OnDisconnection(std::int32_t removeMode) noexcept;
+    TadxCallOutcome OnDisconnection(std::int32_t removeMode) noexcept override;
     /// Does nothing.
     TadxCallOutcome OnAddInsUpdate() noexcept;
 
@@ -104,7 +90,8 @@ public:
 
     /// The connected module's customUI document for `ribbonId` into `xml` (left unchanged on
     /// failure). Fails with E_UNEXPECTED outside a connection.
-    TadxCallOutcome GetCustomUI(std::u16string_view ribbonId, std::u16string& xml) noexcept;
+    TadxCallOutcome GetCustomUI(std::u16string_view ribbonId,
+                                std::u16string& xml) noexcept override;
 
     // The frame's forwarding interface.
 

@@ -85,6 +85,10 @@ void SimExcel::SetVersion(std::u16string version) {
     m_state->version = std::move(version);
 }
 
+const std::u16string& SimExcel::Version() const noexcept {
+    return m_state->version;
+}
+
 void SimExcel::SetLocalR1C1Letters(char16_t row, char16_t column) {
     m_state->localLetters = {row, column};
 }

@@ -73,6 +73,8 @@ public:
     const SimOffice& Office() const noexcept { return *m_office; }
     /// Sets the version text that Application.Version answers.
     void SetVersion(std::u16string version);
+    /// The version text Application.Version answers ("16.0").
+    const std::u16string& Version() const noexcept;
     /// Sets the letters of the local R1C1 notation that AddressLocal writes (u'Z', u'S' in
     /// a German Excel). Address and ConvertFormula keep the English R and C.
     void SetLocalR1C1Letters(char16_t row, char16_t column);

@@ -63,6 +63,18 @@ AddinWorld::AddinWorld() {
     m_callbacks = host::MakeRef<framework::TadxRibbonDispatch>(
         [this]() -> framework::TadxCOMAddInModule* { return m_addin.Module(); });
     m_addin.SetSelfDispatch([this] { return m_callbacks; });
+    // Each call Office makes runs in its own phase, its answer recorded.
+    m_office.emplace(
+        excel, m_addin, m_callbacks, m_comAddIn,
+        [this](const sim::OfficeCall& call, const std::function<sim::OfficeHost::Outcome()>& run) {
+            const auto scope = Enter(std::string(call.name));
+            const sim::OfficeHost::Outcome outcome = run();
+            if (call.callback.empty())
+                Answer(std::string(call.name), EntryKind::AddinObject, outcome.code);
+            else
+                Answer(Narrow(call.callback), EntryKind::RibbonCallback, outcome.code);
+            return outcome;
+        });
 }
 
 AddinWorld::~AddinWorld() = default;
@@ -83,7 +95,6 @@ std::unique_ptr<framework::TadxCOMAddInModule> AddinWorld::MakeModule() {
 }
 
 void AddinWorld::SetExcelVersion(std::u16string version) {
-    m_ribbonVersion = std::stoi(Narrow(version)) >= 12;
     excel.SetVersion(std::move(version));
 }
 
@@ -92,42 +103,15 @@ addin::TAddInModule* AddinWorld::Module() const {
 }
 
 void AddinWorld::StartUp() {
-    {
-        const auto scope = Enter("OnConnection");
-        Answer(
-            "OnConnection", EntryKind::AddinObject,
-            m_addin.OnConnection(excel.Application(), framework::connect_mode::Startup, m_comAddIn)
-                .code);
-    }
-    // Office asks for the ribbon only where there is one.
-    if (m_ribbonVersion) {
-        {
-            const auto scope = Enter("GetCustomUI");
-            std::u16string xml;
-            Answer("GetCustomUI", EntryKind::AddinObject,
-                   m_addin.GetCustomUI(u"Microsoft.Excel.Workbook", xml).code);
-        }
-        const auto scope = Enter("onLoad");
-        InvokeCallback(u"RibbonLoaded_Callback", {host::Variant(excel.Office().RibbonUI())});
-    }
-    const auto scope = Enter("OnStartupComplete");
-    Answer("OnStartupComplete", EntryKind::AddinObject, m_addin.OnStartupComplete().code);
+    m_office->StartUp();
 }
 
 void AddinWorld::ShutDown() {
-    {
-        const auto scope = Enter("OnBeginShutdown");
-        Answer("OnBeginShutdown", EntryKind::AddinObject, m_addin.OnBeginShutdown().code);
-    }
-    const auto scope = Enter("OnDisconnection");
-    Answer("OnDisconnection", EntryKind::AddinObject,
-           m_addin.OnDisconnection(framework::remove_mode::HostShutdown).code);
+    m_office->ShutDown();
 }
 
 void AddinWorld::Unload() {
-    const auto scope = Enter("OnDisconnection");
-    Answer("OnDisconnection", EntryKind::AddinObject,
-           m_addin.OnDisconnection(framework::remove_mode::UserClosed).code);
+    m_office->Unload();
 }
 
 host::HResult AddinWorld::InvokeCallback(std::u16string_view name,

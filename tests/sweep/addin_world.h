@@ -15,6 +15,7 @@
 #include "framework/ribbon_component.h"
 #include "settings/help.h"
 #include "sim/office/office.h"
+#include "sim/office/office_host.h"
 #include "tests/sweep/sweep_driver.h"
 
 namespace tarvex::sweep {
@@ -27,9 +28,8 @@ public:
     AddinWorld();
     ~AddinWorld() override;
 
-    /// Office's start-up of the add-in: OnConnection, on a ribbon version (12.0 and later)
-    /// the customUI document and the ribbon's onLoad, OnStartupComplete; each answer
-    /// recorded.
+    /// Office's start-up of the add-in (sim::OfficeHost), each call in its own phase and
+    /// its answer recorded.
     void StartUp();
     /// Office's shut-down: OnBeginShutdown, then OnDisconnection for the host's exit.
     void ShutDown();
@@ -64,7 +64,7 @@ private:
     host::Ref<host::Dispatch> m_comAddIn;
     framework::TadxAddin m_addin{m_factory, [this] { return MakeModule(); }, m_process};
     host::Ref<host::Dispatch> m_callbacks;
-    bool m_ribbonVersion = true;
+    std::optional<sim::OfficeHost> m_office;
 };
 
 /// Whether `message` is the frame's report of a handler's failure (HandleError).

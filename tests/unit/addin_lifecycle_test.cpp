@@ -16,6 +16,7 @@
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/office/office.h"
+#include "sim/office/office_host.h"
 #include "sim/registry/memory_registry.h"
 #include "tests/support/addin_ribbon.h"
 
@@ -36,19 +37,20 @@ protected:
         });
     }
 
-    /// Starts the add-in in Excel of `version` as Office does: connection, the customUI
-    /// document on a ribbon version, start-up completion.
+    /// Starts the add-in in Excel of `version` as Office does (sim::OfficeHost), each call
+    /// expected to succeed.
     void Start(std::u16string version) {
         excel.SetVersion(version);
-        ASSERT_FALSE(
-            addin.OnConnection(excel.Application(), framework::connect_mode::Startup, {}).Failed());
+        sim::OfficeHost office(
+            excel, addin, callbacks, {},
+            [](const sim::OfficeCall& call, const std::function<sim::OfficeHost::Outcome()>& run) {
+                const sim::OfficeHost::Outcome outcome = run();
+                EXPECT_FALSE(outcome.Failed()) << call.name;
+                return outcome;
+            });
+        office.StartUp();
         module = dynamic_cast<TAddInModule*>(addin.Module());
         ASSERT_TRUE(module);
-        std::u16string xml;
-        if (version != u"11.0") {
-            ASSERT_FALSE(addin.GetCustomUI(u"Microsoft.Excel.Workbook", xml).Failed());
-        }
-        ASSERT_FALSE(addin.OnStartupComplete().Failed());
     }
 
     sim::SimOffice& Office() { return excel.Office(); }

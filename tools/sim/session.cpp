@@ -131,32 +131,22 @@ Session::Session(const SessionOptions& options, std::ostream& out)
     // Excel starts with the add-in registered to load at start-up, as Office loads it:
     // connection, then (on a ribbon version) the customUI document and the ribbon's onLoad,
     // then start-up completion.
-    const std::string version = Utf8(options.excelVersion);
-    int major = 0;
-    std::from_chars(version.data(), version.data() + version.size(), major);
-    m_ribbonHost = major >= 12;
     const host::Ref<host::Dispatch> addInInst = m_excel.Office().AddComAddIn(
         u"qorvel.Tarvex", host::Utf8ToUtf16(addin::kClsidTarvexText), u"Tarvex");
-    Report("OnConnection", m_addin->OnConnection(m_excel.Application(),
-                                                 framework::connect_mode::Startup, addInInst));
-    if (m_ribbonHost) {
-        std::u16string xml;
-        const framework::TadxCallOutcome outcome =
-            m_addin->GetCustomUI(u"Microsoft.Excel.Workbook", xml);
-        Report("GetCustomUI", outcome);
-        if (!outcome.Failed()) {
-            m_customUI = xml;
-            m_ribbon.emplace(ParseCustomUI(xml), m_addinDispatch, m_excel.Office());
-            m_ribbon->CallRoot(u"onLoad", {host::Variant(m_excel.Office().RibbonUI())});
-        }
-    }
-    Report("OnStartupComplete", m_addin->OnStartupComplete());
+    m_office.emplace(
+        m_excel, *m_addin, m_addinDispatch, addInInst,
+        [this](const sim::OfficeCall& call, const std::function<sim::OfficeHost::Outcome()>& run) {
+            const sim::OfficeHost::Outcome outcome = run();
+            Report(call.name, outcome);
+            return outcome;
+        });
+    m_ribbonHost = m_office->RibbonVersion();
+    m_office->StartUp();
 }
 
 Session::~Session() {
     // Excel's exit as Office runs it: begin-shutdown, then disconnection.
-    Report("OnBeginShutdown", m_addin->OnBeginShutdown());
-    Report("OnDisconnection", m_addin->OnDisconnection(framework::remove_mode::HostShutdown));
+    m_office->ShutDown();
 }
 
 void Session::Report(std::string_view call, const framework::TadxCallOutcome& outcome) {
@@ -418,8 +408,9 @@ bool Session::Press(const std::u16string& path) {
 
 bool Session::TrackingShown() {
     if (m_ribbonHost) {
-        const RibbonElement* track = m_ribbon ? m_ribbon->Find(u"Track") : nullptr;
-        return track && m_ribbon->Pressed(*track);
+        sim::RibbonView* ribbon = m_office->Ribbon();
+        const sim::RibbonElement* track = ribbon ? ribbon->Find(u"Track") : nullptr;
+        return track && ribbon->Pressed(*track);
     }
     sim::SimOffice& office = m_excel.Office();
     if (const auto bar = office.FindBar(u"Tarvex"))
@@ -430,20 +421,21 @@ bool Session::TrackingShown() {
 }
 
 bool Session::ClickOnRibbon(const std::u16string& path) {
-    if (!m_ribbon)
+    sim::RibbonView* ribbon = m_office->Ribbon();
+    if (!ribbon)
         throw ScriptError("click: the add-in's ribbon is not loaded");
-    const RibbonElement* control = m_ribbon->Find(path);
+    const sim::RibbonElement* control = ribbon->Find(path);
     if (!control)
         throw ScriptError("click: no control '" + Utf8(path) + "' on the ribbon");
     if (control->tag == u"menu")
         return false; // the menu opens; nothing is pressed
-    if (!m_ribbon->Enabled(*control)) {
+    if (!ribbon->Enabled(*control)) {
         m_out << "disabled: " << Utf8(path) << '\n';
         return false;
     }
     // Office passes the control and, for a toggle button, the state the click gives it;
     // the add-in reports a failing command itself.
-    m_ribbon->Press(*control);
+    ribbon->Press(*control);
     return true;
 }
 
@@ -517,7 +509,7 @@ void Session::RibbonCommand(const std::vector<std::u16string>& words) {
         m_out << "ribbon: none\n";
         return;
     }
-    m_out << Utf8(m_customUI) << '\n';
+    m_out << Utf8(m_office->CustomUI()) << '\n';
 }
 
 void Session::AnswerCommand(const std::vector<std::u16string>& words) {

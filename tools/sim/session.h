@@ -20,8 +20,8 @@
 #include "settings/help.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
+#include "sim/office/office_host.h"
 #include "sim/registry/memory_registry.h"
-#include "tools/sim/ribbon_view.h"
 
 namespace tarvex::simtool {
 
@@ -138,9 +138,8 @@ private:
     /// The add-in object's IDispatch as Office sees it: the ribbon callbacks.
     host::Ref<host::Dispatch> m_addinDispatch;
     std::unique_ptr<framework::TadxAddin> m_addin;
-    /// The customUI document Office received, and the ribbon it shows from it.
-    std::u16string m_customUI;
-    std::optional<RibbonView> m_ribbon;
+    /// Office loading the add-in; it keeps the customUI document and the ribbon shown from it.
+    std::optional<sim::OfficeHost> m_office;
 };
 
 } // namespace tarvex::simtool

@@ -1,4 +1,4 @@
-#include "tools/sim/ribbon_view.h"
+#include "sim/office/ribbon_view.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,14 +7,13 @@
 #include "host/office/office.h"
 #include "host/text.h"
 #include "sim/office/office.h"
-#include "tools/sim/script.h"
 
-namespace tarvex::simtool {
+namespace tarvex::sim {
 
 namespace {
 
 [[noreturn]] void Broken(const std::string& what) {
-    throw ScriptError("the add-in's customUI document is broken: " + what);
+    throw RibbonError("the add-in's customUI document is broken: " + what);
 }
 
 bool IsNameUnit(char16_t unit) {
@@ -176,30 +175,39 @@ RibbonElement ParseCustomUI(std::u16string_view xml) {
     return Reader(xml).Document();
 }
 
-RibbonView::RibbonView(RibbonElement document, host::Ref<host::Dispatch> addin,
-                       sim::SimOffice& office)
+RibbonView::RibbonView(RibbonElement document, host::Ref<host::Dispatch> addin, SimOffice& office)
     : m_document(std::move(document))
     , m_addin(std::move(addin))
     , m_office(office) {}
 
-host::Variant RibbonView::Invoke(std::u16string_view callback,
-                                 std::vector<host::Variant> arguments) {
+host::HResult RibbonView::TryInvoke(std::u16string_view callback,
+                                    std::vector<host::Variant> arguments, host::Variant& result,
+                                    bool& known) {
     const std::u16string names[] = {std::u16string(callback)};
     host::DispId id = -1;
-    host::HResult code =
+    const host::HResult code =
         m_addin->GetIDsOfNames(host::Guid(), names, host::lcid::UserDefault, {&id, 1});
-    if (host::Failed(code))
-        throw ScriptError("the add-in does not know the callback " + host::Utf16ToUtf8(callback) +
-                          " (" + Hex(code) + ")");
+    known = host::Succeeded(code);
+    if (!known)
+        return code;
     // Office passes the arguments last-first.
     std::reverse(arguments.begin(), arguments.end());
     const host::DispParams params{arguments.data(), nullptr,
                                   static_cast<std::uint32_t>(arguments.size()), 0};
-    host::Variant result;
-    code = m_addin->Invoke(id, host::Guid(), host::lcid::UserDefault, host::invoke::Method, params,
+    return m_addin->Invoke(id, host::Guid(), host::lcid::UserDefault, host::invoke::Method, params,
                            &result, nullptr, nullptr);
+}
+
+host::Variant RibbonView::Invoke(std::u16string_view callback,
+                                 std::vector<host::Variant> arguments) {
+    host::Variant result;
+    bool known = false;
+    const host::HResult code = TryInvoke(callback, std::move(arguments), result, known);
+    if (!known)
+        throw RibbonError("the add-in does not know the callback " + host::Utf16ToUtf8(callback) +
+                          " (" + Hex(code) + ")");
     if (host::Failed(code))
-        throw ScriptError("the add-in's callback " + host::Utf16ToUtf8(callback) + " failed (" +
+        throw RibbonError("the add-in's callback " + host::Utf16ToUtf8(callback) + " failed (" +
                           Hex(code) + ")");
     return result;
 }
@@ -211,12 +219,6 @@ host::Variant RibbonView::Call(const RibbonElement& control, std::u16string_view
     for (host::Variant& argument : more)
         arguments.push_back(std::move(argument));
     return Invoke(control.Attribute(attribute), std::move(arguments));
-}
-
-void RibbonView::CallRoot(std::u16string_view attribute, std::vector<host::Variant> arguments) {
-    const std::u16string callback = m_document.Attribute(attribute);
-    if (!callback.empty())
-        Invoke(callback, std::move(arguments));
 }
 
 std::u16string RibbonView::Label(const RibbonElement& control) {
@@ -273,4 +275,4 @@ void RibbonView::Press(const RibbonElement& control) {
     Call(control, u"onAction", std::move(more));
 }
 
-} // namespace tarvex::simtool
+} // namespace tarvex::sim

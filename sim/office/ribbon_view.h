@@ -5,6 +5,7 @@
 // an IRibbonControl), exactly as Office reaches the add-in object.
 
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,10 +14,15 @@
 #include "host/variant.h"
 
 namespace tarvex::sim {
-class SimOffice;
-}
 
-namespace tarvex::simtool {
+class SimOffice;
+
+/// What the ribbon cannot do with the add-in: its document is broken, or a callback is
+/// unknown or failed. The message says which.
+class RibbonError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 /// One element of a customUI document with its attributes (entities decoded).
 struct RibbonElement {
@@ -30,23 +36,29 @@ struct RibbonElement {
     std::u16string Attribute(std::u16string_view name) const;
 };
 
-/// Reads a customUI document into its element tree (the root element). Throws ScriptError
+/// Reads a customUI document into its element tree (the root element). Throws RibbonError
 /// for text that is not a well-formed document of elements.
 RibbonElement ParseCustomUI(std::u16string_view xml);
 
 class RibbonView {
 public:
     /// `addin` is the add-in object's IDispatch; `office` makes the IRibbonControl objects.
-    RibbonView(RibbonElement document, host::Ref<host::Dispatch> addin, sim::SimOffice& office);
+    RibbonView(RibbonElement document, host::Ref<host::Dispatch> addin, SimOffice& office);
 
     /// Calls the callback that `attribute` of `control` names, with the control first and
-    /// then `more`, as Office does; answers its result. Throws ScriptError when the add-in
+    /// then `more`, as Office does; answers its result. Throws RibbonError when the add-in
     /// refuses the call.
     host::Variant Call(const RibbonElement& control, std::u16string_view attribute,
                        std::vector<host::Variant> more = {});
 
-    /// Calls a callback of the document's root (onLoad) with `arguments`.
-    void CallRoot(std::u16string_view attribute, std::vector<host::Variant> arguments);
+    /// The document's root element (customUI, whose onLoad names the load callback).
+    const RibbonElement& Document() const noexcept { return m_document; }
+
+    /// Calls the callback named `callback` with `arguments` as Office does (GetIDsOfNames,
+    /// then Invoke) and answers Invoke's code, or GetIDsOfNames' when the add-in does not
+    /// know the name (`known` false). Never throws for the add-in's answer.
+    host::HResult TryInvoke(std::u16string_view callback, std::vector<host::Variant> arguments,
+                            host::Variant& result, bool& known);
 
     /// The control's label as the ribbon shows it (getLabel, else label).
     std::u16string Label(const RibbonElement& control);
@@ -70,7 +82,7 @@ private:
 
     RibbonElement m_document;
     host::Ref<host::Dispatch> m_addin;
-    sim::SimOffice& m_office;
+    SimOffice& m_office;
 };
 
-} // namespace tarvex::simtool
+} // namespace tarvex::sim
