@@ -5,6 +5,7 @@
 #include "framework/errors.h"
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
+#include "framework/ribbon_xml_attributes.h"
 
 namespace tarvex::framework {
 
@@ -68,6 +69,13 @@ void TadxRibbonTab::CheckNewChild(int controlType, std::string_view className) c
 void TadxRibbonTab::StateChanged(TadxRibbonState state) {
     if (state == TadxRibbonState::KeyTip)
         RefreshInRibbon();
+}
+
+// The tab's attributes in the customUI document.
+TadxXmlAttributes TadxRibbonTab::GetXmlAttributes() const {
+    return detail::ContainerXmlAttributes(
+        *this, m_shared, std::nullopt, [this](TadxXmlAttributes& a) { AddIdAttribute(a); },
+        [this](TadxXmlAttributes& a) { AddInsertAttribute(a); });
 }
 
 } // namespace tarvex::framework

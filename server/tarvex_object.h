@@ -15,8 +15,8 @@
 #include "framework/addin_object.h"
 #include "host/module_lock.h"
 #include "host/win/handles.h"
-#include "server/addin_object.h"
-#include "server/ribbon_dispatch.h"
+#include "server/connection_methods.h"
+#include "server/object_dispatch.h"
 
 namespace tarvex::server {
 
@@ -83,7 +83,7 @@ private:
     std::atomic<ULONG> m_references{1};
     host::ModuleLock m_moduleLock;
     framework::TadxAddin m_addin;
-    RibbonDispatch m_dispatch;
+    ObjectDispatch m_dispatch;
 };
 
 } // namespace tarvex::server

@@ -1,4 +1,4 @@
-#include "server/ribbon_dispatch.h"
+#include "server/object_dispatch.h"
 
 #include <oleauto.h>
 
@@ -9,18 +9,18 @@
 
 namespace tarvex::server {
 
-RibbonDispatch::RibbonDispatch(win::ComPtr<ITypeInfo> typeInfo, host::Ref<host::Dispatch> callbacks)
+ObjectDispatch::ObjectDispatch(win::ComPtr<ITypeInfo> typeInfo, host::Ref<host::Dispatch> callbacks)
     : m_typeInfo(std::move(typeInfo))
     , m_callbacks(win::ToCom(callbacks.Get())) {}
 
-HRESULT RibbonDispatch::GetTypeInfoCount(UINT* count) const noexcept {
+HRESULT ObjectDispatch::GetTypeInfoCount(UINT* count) const noexcept {
     if (!count)
         return E_INVALIDARG;
     *count = m_typeInfo ? 1 : 0;
     return S_OK;
 }
 
-HRESULT RibbonDispatch::GetTypeInfo(UINT index, ITypeInfo** info) const noexcept {
+HRESULT ObjectDispatch::GetTypeInfo(UINT index, ITypeInfo** info) const noexcept {
     if (!info)
         return E_POINTER;
     *info = nullptr;
@@ -31,7 +31,7 @@ HRESULT RibbonDispatch::GetTypeInfo(UINT index, ITypeInfo** info) const noexcept
     return S_OK;
 }
 
-HRESULT RibbonDispatch::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
+HRESULT ObjectDispatch::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
                                       DISPID* ids) const noexcept {
     // Checked here: with no name the type library would answer success without an id.
     if (!names || count == 0 || !names[0] || !ids)
@@ -46,7 +46,7 @@ HRESULT RibbonDispatch::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, L
     return m_callbacks->GetIDsOfNames(iid, names, count, locale, ids);
 }
 
-HRESULT RibbonDispatch::Invoke(void* instance, DISPID member, REFIID iid, LCID locale, WORD flags,
+HRESULT ObjectDispatch::Invoke(void* instance, DISPID member, REFIID iid, LCID locale, WORD flags,
                                DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                UINT* argErr) const noexcept {
     HRESULT answer = DISP_E_MEMBERNOTFOUND;

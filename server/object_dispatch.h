@@ -13,11 +13,11 @@
 
 namespace tarvex::server {
 
-class RibbonDispatch {
+class ObjectDispatch {
 public:
     /// `typeInfo` describes ITarvex (null when the type library could not be loaded);
     /// `callbacks` is the portable dispatch of the ribbon callbacks.
-    RibbonDispatch(win::ComPtr<ITypeInfo> typeInfo, host::Ref<host::Dispatch> callbacks);
+    ObjectDispatch(win::ComPtr<ITypeInfo> typeInfo, host::Ref<host::Dispatch> callbacks);
 
     /// 1 with type information, else 0.
     HRESULT GetTypeInfoCount(UINT* count) const noexcept;

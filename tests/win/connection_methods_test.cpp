@@ -11,7 +11,7 @@
 #include "framework/module.h"
 #include "host/module_lock.h"
 #include "host/win/com_adapters.h"
-#include "server/addin_object.h"
+#include "server/connection_methods.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/office/office.h"
