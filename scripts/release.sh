@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds both Windows configurations (win64, win32) and writes the release folder
 # dist/Tarvex-<version>/: both packages, a zip per architecture, INSTALL.txt and SHA256SUMS,
-# then checks it. The version is the project's, from CMakeLists.txt.
+# then checks it. The version is the project's, from addin/identity.txt.
 # Usage: release.sh [--sign PFX [--timestamp URL]]
 #   --sign PFX       sign qorvel.dll and the packages with the code-signing certificate in
 #                    the PKCS#12 file PFX, whose password is in TARVEX_SIGN_PASSWORD
