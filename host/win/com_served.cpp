@@ -4,11 +4,13 @@
 #include <cstring>
 #include <new>
 #include <unordered_map>
+#include <vector>
 
 #include "host/error.h"
 #include "host/module_lock.h"
 #include "host/win/com_adapters.h"
 #include "host/win/com_adapters_internal.h"
+#include "host/win/wide_text.h"
 
 namespace tarvex::win {
 
