@@ -28,10 +28,7 @@ std::u16string UpperAscii(std::u16string text) {
 
 std::unique_ptr<host::RegistryKey> CreateAddinKey(host::Registry& registry,
                                                   const std::string& path) {
-    std::unique_ptr<host::RegistryKey> key;
-    host::ThrowIfFailed(registry.CreateKey(host::RegistryRoot::CurrentUser, path, key),
-                        "Opening the add-in key " + path);
-    return key;
+    return registry.Create(host::RegistryRoot::CurrentUser, path, "Opening the add-in key " + path);
 }
 } // namespace
 

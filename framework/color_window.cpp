@@ -12,8 +12,7 @@ std::optional<std::uint8_t> ReadOfficeTheme(host::Registry& registry) {
     std::unique_ptr<host::RegistryKey> key;
     if (host::Failed(registry.OpenKey(host::RegistryRoot::CurrentUser,
                                       "Software\\Microsoft\\Office\\12.0\\Common",
-                                      host::RegistryAccess::Read, key)) ||
-        !key)
+                                      host::RegistryAccess::Read, key)))
         return std::nullopt;
     host::RegistryValue value;
     if (host::Failed(key->QueryValue("Theme", value)))

@@ -48,9 +48,8 @@ void WriteRecord(const TadxCOMAddInModule& module, std::string_view subkey,
     const std::string path = SubkeyPath(module, subkey);
     if (path.empty())
         throw host::Error(host::hr::Unexpected, "The add-in has no registry key to record in");
-    std::unique_ptr<host::RegistryKey> key;
-    host::ThrowIfFailed(module.Registry().CreateKey(host::RegistryRoot::CurrentUser, path, key),
-                        "Creating the key " + path);
+    const std::unique_ptr<host::RegistryKey> key =
+        module.Registry().Create(host::RegistryRoot::CurrentUser, path, "Creating the key " + path);
     host::ThrowIfFailed(
         key->SetValue(host::Utf16ToUtf8(name),
                       host::RegistryValue::FromDWord(static_cast<std::uint32_t>(counter))),
@@ -68,8 +67,6 @@ host::HResult ListRecordNames(const TadxCOMAddInModule& module, std::string_view
                                                            host::RegistryAccess::Read, key);
     if (host::Failed(opened))
         return opened;
-    if (!key)
-        return host::hr::Fail;
     std::vector<std::string> values;
     const host::HResult listed = key->ValueNames(values);
     if (host::Failed(listed))

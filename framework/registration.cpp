@@ -226,12 +226,10 @@ void SetIfKeyExists(host::Registry& registry, RegistryRoot root, const std::stri
                     std::string_view name, const RegistryValue& value) {
     if (path.empty())
         return;
-    std::unique_ptr<host::RegistryKey> key;
-    const host::HResult opened = registry.OpenKey(root, path, host::RegistryAccess::All, key);
-    if (opened == host::hr::FileNotFound)
-        return;
-    host::ThrowIfFailed(opened, "Opening the add-in key");
-    host::ThrowIfFailed(key->SetValue(name, value), "Writing the add-in key");
+    const std::unique_ptr<host::RegistryKey> key =
+        registry.OpenExisting(root, path, host::RegistryAccess::All, "Opening the add-in key");
+    if (key)
+        host::ThrowIfFailed(key->SetValue(name, value), "Writing the add-in key");
 }
 
 void DeleteModuleBars(TadxCOMAddInModule& module, TadxOfficeHostApp host) {

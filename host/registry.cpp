@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include "error.h"
+
 namespace tarvex::host {
 
 std::string_view RootName(RegistryRoot root) noexcept {
@@ -63,6 +65,42 @@ std::optional<std::u16string> RegistryValue::AsString() const {
         text.push_back(c);
     }
     return text;
+}
+
+namespace {
+// An implementation's answer with its key: a success that brought no key is a failure.
+HResult Checked(HResult result, const std::unique_ptr<RegistryKey>& key) noexcept {
+    return Succeeded(result) && !key ? hr::Fail : result;
+}
+} // namespace
+
+HResult Registry::OpenKey(RegistryRoot root, std::string_view path, RegistryAccess access,
+                          std::unique_ptr<RegistryKey>& key) {
+    key.reset();
+    return Checked(DoOpenKey(root, path, access, key), key);
+}
+
+HResult Registry::CreateKey(RegistryRoot root, std::string_view path,
+                            std::unique_ptr<RegistryKey>& key) {
+    key.reset();
+    return Checked(DoCreateKey(root, path, key), key);
+}
+
+std::unique_ptr<RegistryKey> Registry::OpenExisting(RegistryRoot root, std::string_view path,
+                                                    RegistryAccess access, std::string_view what) {
+    std::unique_ptr<RegistryKey> key;
+    const HResult result = OpenKey(root, path, access, key);
+    if (result == hr::FileNotFound)
+        return nullptr;
+    ThrowIfFailed(result, what);
+    return key;
+}
+
+std::unique_ptr<RegistryKey> Registry::Create(RegistryRoot root, std::string_view path,
+                                              std::string_view what) {
+    std::unique_ptr<RegistryKey> key;
+    ThrowIfFailed(CreateKey(root, path, key), what);
+    return key;
 }
 
 } // namespace tarvex::host

@@ -73,20 +73,39 @@ public:
     virtual HResult SubkeyNames(std::vector<std::string>& names) = 0;
 };
 
+/// A registry. Opening and creating come two ways: answering a code (for callers that tell
+/// failures apart) and throwing (for callers that only stop). Either way an open key is
+/// never null: an implementation that answers success without one is answered E_FAIL.
 class Registry {
 public:
     virtual ~Registry() = default;
 
-    /// Opens an existing key; hr FileNotFound when it does not exist.
-    virtual HResult OpenKey(RegistryRoot root, std::string_view path, RegistryAccess access,
-                            std::unique_ptr<RegistryKey>& key) = 0;
-    /// Opens a key for all access, creating every missing level.
-    virtual HResult CreateKey(RegistryRoot root, std::string_view path,
-                              std::unique_ptr<RegistryKey>& key) = 0;
+    /// Opens an existing key into `key`; hr FileNotFound when it does not exist.
+    HResult OpenKey(RegistryRoot root, std::string_view path, RegistryAccess access,
+                    std::unique_ptr<RegistryKey>& key);
+    /// Opens a key for all access into `key`, creating every missing level.
+    HResult CreateKey(RegistryRoot root, std::string_view path, std::unique_ptr<RegistryKey>& key);
+
+    /// The existing key at `path`, or null when there is none; any other failure throws
+    /// Error ("`what` failed (code)").
+    std::unique_ptr<RegistryKey> OpenExisting(RegistryRoot root, std::string_view path,
+                                              RegistryAccess access, std::string_view what);
+    /// The key at `path`, created with every missing level; a failure throws Error ("`what`
+    /// failed (code)").
+    std::unique_ptr<RegistryKey> Create(RegistryRoot root, std::string_view path,
+                                        std::string_view what);
+
     /// Deletes a key that has no subkeys (with its values).
     virtual HResult DeleteKey(RegistryRoot root, std::string_view path) = 0;
     /// Deletes a key with all its subkeys and values; hr FileNotFound when it does not exist.
     virtual HResult DeleteTree(RegistryRoot root, std::string_view path) = 0;
+
+protected:
+    /// What each registry implements behind OpenKey and CreateKey.
+    virtual HResult DoOpenKey(RegistryRoot root, std::string_view path, RegistryAccess access,
+                              std::unique_ptr<RegistryKey>& key) = 0;
+    virtual HResult DoCreateKey(RegistryRoot root, std::string_view path,
+                                std::unique_ptr<RegistryKey>& key) = 0;
 };
 
 } // namespace tarvex::host

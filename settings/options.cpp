@@ -19,7 +19,7 @@ bool TOptionsReg::ReadFlag(std::string_view name, bool defaultValue) {
     host::RegistryValue value;
     host::HResult result =
         m_registry.OpenKey(RegistryRoot::CurrentUser, GetKeyPath(), host::RegistryAccess::All, key);
-    if (host::Succeeded(result) && key)
+    if (host::Succeeded(result))
         result = key->QueryValue(name, value);
     // Only a value (or key) that is not there is materialised with its default. One that is
     // there but could not be read, because its key could not be opened or the query failed,
@@ -30,10 +30,10 @@ bool TOptionsReg::ReadFlag(std::string_view name, bool defaultValue) {
         WriteFlag(name, defaultValue);
         result = m_registry.OpenKey(RegistryRoot::CurrentUser, GetKeyPath(),
                                     host::RegistryAccess::All, key);
-        if (host::Succeeded(result) && key)
+        if (host::Succeeded(result))
             result = key->QueryValue(name, value);
     }
-    if (host::Failed(result) || !key)
+    if (host::Failed(result))
         return defaultValue;
     const std::optional<std::uint32_t> number = value.AsDWord();
     return number ? *number != 0 : defaultValue;
@@ -42,10 +42,8 @@ bool TOptionsReg::ReadFlag(std::string_view name, bool defaultValue) {
 void TOptionsReg::WriteFlag(std::string_view name, bool value) {
     std::unique_ptr<host::RegistryKey> key;
     host::HResult result = m_registry.CreateKey(RegistryRoot::CurrentUser, GetKeyPath(), key);
-    if (host::Succeeded(result) && key)
+    if (host::Succeeded(result))
         result = key->SetValue(name, host::RegistryValue::FromDWord(value ? 1 : 0));
-    else if (host::Succeeded(result))
-        result = host::hr::Fail;
     key.reset(); // closed whether or not the value was set
     if (host::Failed(result)) {
         std::string message = "Failed to set data for '";

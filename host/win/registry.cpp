@@ -159,9 +159,9 @@ bool Locate(host::RegistryRoot root, std::string_view path, HKEY& rootKey, std::
 
 } // namespace
 
-HResult Win32Registry::OpenKey(host::RegistryRoot root, std::string_view path,
-                               host::RegistryAccess access,
-                               std::unique_ptr<host::RegistryKey>& key) {
+HResult Win32Registry::DoOpenKey(host::RegistryRoot root, std::string_view path,
+                                 host::RegistryAccess access,
+                                 std::unique_ptr<host::RegistryKey>& key) {
     key.reset();
     HKEY rootKey = nullptr;
     std::wstring widePath;
@@ -176,8 +176,8 @@ HResult Win32Registry::OpenKey(host::RegistryRoot root, std::string_view path,
     return hr::Ok;
 }
 
-HResult Win32Registry::CreateKey(host::RegistryRoot root, std::string_view path,
-                                 std::unique_ptr<host::RegistryKey>& key) {
+HResult Win32Registry::DoCreateKey(host::RegistryRoot root, std::string_view path,
+                                   std::unique_ptr<host::RegistryKey>& key) {
     key.reset();
     HKEY rootKey = nullptr;
     std::wstring widePath;

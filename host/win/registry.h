@@ -13,14 +13,16 @@ namespace tarvex::win {
 /// The registry seam over advapi32.
 class Win32Registry final : public host::Registry {
 public:
-    host::HResult OpenKey(host::RegistryRoot root, std::string_view path,
-                          host::RegistryAccess access,
-                          std::unique_ptr<host::RegistryKey>& key) override;
-    host::HResult CreateKey(host::RegistryRoot root, std::string_view path,
-                            std::unique_ptr<host::RegistryKey>& key) override;
     host::HResult DeleteKey(host::RegistryRoot root, std::string_view path) override;
     /// Empties the key with RegDeleteTreeW, then deletes the key itself.
     host::HResult DeleteTree(host::RegistryRoot root, std::string_view path) override;
+
+protected:
+    host::HResult DoOpenKey(host::RegistryRoot root, std::string_view path,
+                            host::RegistryAccess access,
+                            std::unique_ptr<host::RegistryKey>& key) override;
+    host::HResult DoCreateKey(host::RegistryRoot root, std::string_view path,
+                              std::unique_ptr<host::RegistryKey>& key) override;
 };
 
 } // namespace tarvex::win

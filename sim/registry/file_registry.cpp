@@ -35,14 +35,14 @@ FileRegistry::FileRegistry(std::filesystem::path path)
     m_memory.SetCommitHandler([this] { return Save(); });
 }
 
-HResult FileRegistry::OpenKey(host::RegistryRoot root, std::string_view path,
-                              host::RegistryAccess access,
-                              std::unique_ptr<host::RegistryKey>& key) {
+HResult FileRegistry::DoOpenKey(host::RegistryRoot root, std::string_view path,
+                                host::RegistryAccess access,
+                                std::unique_ptr<host::RegistryKey>& key) {
     return m_memory.OpenKey(root, path, access, key);
 }
 
-HResult FileRegistry::CreateKey(host::RegistryRoot root, std::string_view path,
-                                std::unique_ptr<host::RegistryKey>& key) {
+HResult FileRegistry::DoCreateKey(host::RegistryRoot root, std::string_view path,
+                                  std::unique_ptr<host::RegistryKey>& key) {
     return m_memory.CreateKey(root, path, key);
 }
 

@@ -24,11 +24,6 @@ public:
     /// replaced in that case.
     explicit FileRegistry(std::filesystem::path path);
 
-    host::HResult OpenKey(host::RegistryRoot root, std::string_view path,
-                          host::RegistryAccess access,
-                          std::unique_ptr<host::RegistryKey>& key) override;
-    host::HResult CreateKey(host::RegistryRoot root, std::string_view path,
-                            std::unique_ptr<host::RegistryKey>& key) override;
     host::HResult DeleteKey(host::RegistryRoot root, std::string_view path) override;
     host::HResult DeleteTree(host::RegistryRoot root, std::string_view path) override;
 
@@ -37,6 +32,13 @@ public:
     /// The store as loaded and changed since (read-only: changes go through the seam, which
     /// saves them).
     const MemoryRegistry& Contents() const noexcept { return m_memory; }
+
+protected:
+    host::HResult DoOpenKey(host::RegistryRoot root, std::string_view path,
+                            host::RegistryAccess access,
+                            std::unique_ptr<host::RegistryKey>& key) override;
+    host::HResult DoCreateKey(host::RegistryRoot root, std::string_view path,
+                              std::unique_ptr<host::RegistryKey>& key) override;
 
 private:
     host::HResult Save();

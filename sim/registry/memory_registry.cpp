@@ -314,9 +314,9 @@ MemoryRegistry::~MemoryRegistry() {
     m_state->commit = nullptr;
 }
 
-HResult MemoryRegistry::OpenKey(RegistryRoot root, std::string_view path,
-                                host::RegistryAccess access,
-                                std::unique_ptr<host::RegistryKey>& key) {
+HResult MemoryRegistry::DoOpenKey(RegistryRoot root, std::string_view path,
+                                  host::RegistryAccess access,
+                                  std::unique_ptr<host::RegistryKey>& key) {
     key.reset();
     const std::string_view trimmed = host::TrimKeyPath(path);
     return m_state->Run(RegistryOperation::OpenKey, root, trimmed, {}, [&]() -> HResult {
@@ -333,8 +333,8 @@ HResult MemoryRegistry::OpenKey(RegistryRoot root, std::string_view path,
     });
 }
 
-HResult MemoryRegistry::CreateKey(RegistryRoot root, std::string_view path,
-                                  std::unique_ptr<host::RegistryKey>& key) {
+HResult MemoryRegistry::DoCreateKey(RegistryRoot root, std::string_view path,
+                                    std::unique_ptr<host::RegistryKey>& key) {
     key.reset();
     const std::string_view trimmed = host::TrimKeyPath(path);
     return m_state->Run(RegistryOperation::CreateKey, root, trimmed, {}, [&]() -> HResult {

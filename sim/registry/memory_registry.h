@@ -74,11 +74,6 @@ public:
     MemoryRegistry(const MemoryRegistry&) = delete;
     MemoryRegistry& operator=(const MemoryRegistry&) = delete;
 
-    host::HResult OpenKey(host::RegistryRoot root, std::string_view path,
-                          host::RegistryAccess access,
-                          std::unique_ptr<host::RegistryKey>& key) override;
-    host::HResult CreateKey(host::RegistryRoot root, std::string_view path,
-                            std::unique_ptr<host::RegistryKey>& key) override;
     host::HResult DeleteKey(host::RegistryRoot root, std::string_view path) override;
     host::HResult DeleteTree(host::RegistryRoot root, std::string_view path) override;
 
@@ -116,6 +111,13 @@ public:
     /// Runs `commit` after every change made through the seam. When it answers a failure the
     /// change is undone and the operation answers that code. The file-backed store saves here.
     void SetCommitHandler(std::function<host::HResult()> commit);
+
+protected:
+    host::HResult DoOpenKey(host::RegistryRoot root, std::string_view path,
+                            host::RegistryAccess access,
+                            std::unique_ptr<host::RegistryKey>& key) override;
+    host::HResult DoCreateKey(host::RegistryRoot root, std::string_view path,
+                              std::unique_ptr<host::RegistryKey>& key) override;
 
 private:
     struct State;

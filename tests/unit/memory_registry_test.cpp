@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/error.h"
 #include "sim/registry/memory_registry.h"
 
 namespace tarvex::sim {
@@ -193,6 +194,39 @@ TEST(MemoryRegistry, AFailedCommitUndoesTheChangeInPlace) {
     EXPECT_EQ(registry.OpenKey(kUser, "U\\Sub\\Deeper", RegistryAccess::All, deeper), hr::Ok);
     EXPECT_EQ(registry.CreateKey(kUser, "U\\Sub", created), hr::Ok) << "nothing new: no commit";
     EXPECT_EQ(commits, 6);
+}
+
+// A registry whose opens answer success without handing a key back.
+struct KeylessRegistry final : host::Registry {
+    host::HResult DeleteKey(RegistryRoot, std::string_view) override { return hr::Ok; }
+    host::HResult DeleteTree(RegistryRoot, std::string_view) override { return hr::Ok; }
+    host::HResult DoOpenKey(RegistryRoot, std::string_view, RegistryAccess,
+                            std::unique_ptr<host::RegistryKey>&) override {
+        return hr::Ok;
+    }
+    host::HResult DoCreateKey(RegistryRoot, std::string_view,
+                              std::unique_ptr<host::RegistryKey>&) override {
+        return hr::Ok;
+    }
+};
+
+TEST(RegistrySeam, AnOpenKeyIsNeverNullAndTheThrowingCallsNameWhatFailed) {
+    KeylessRegistry keyless;
+    std::unique_ptr<host::RegistryKey> key;
+    EXPECT_EQ(keyless.OpenKey(RegistryRoot::CurrentUser, "A", RegistryAccess::Read, key), hr::Fail);
+    EXPECT_THROW(keyless.Create(RegistryRoot::CurrentUser, "A", "Creating A"), host::Error);
+
+    MemoryRegistry registry;
+    EXPECT_EQ(registry.OpenExisting(RegistryRoot::CurrentUser, "A", RegistryAccess::Read, "A"),
+              nullptr);
+    registry.FailEvery(RegistryOperation::CreateKey);
+    try {
+        registry.Create(RegistryRoot::CurrentUser, "A", "Creating A");
+        FAIL() << "the create cannot have succeeded";
+    } catch (const host::Error& error) {
+        EXPECT_EQ(error.Code(), hr::AccessDenied);
+        EXPECT_STREQ(error.what(), "Creating A failed (0x80070005)");
+    }
 }
 
 } // namespace
