@@ -1,7 +1,8 @@
 #pragma once
 
-// The desktop seam: the windows, dialogs and message boxes of the add-in's process, and the
-// few file and library services that opening the help file needs.
+// The desktop seam, by concern: windows and dialogs (DesktopWindows), pictures and the
+// clipboard (DesktopPictures), the shell and the help engine (DesktopShell). Desktop is all
+// three, as an implementation provides them.
 
 #include <cstdint>
 #include <functional>
@@ -68,9 +69,11 @@ public:
     virtual WindowHandle Handle() const noexcept = 0;
 };
 
-class Desktop {
+/// Windows and dialogs: the owner of the add-in's dialogs, modal forms and message boxes,
+/// the windows of the thread, and hidden windows for broadcast messages.
+class DesktopWindows {
 public:
-    virtual ~Desktop() = default;
+    virtual ~DesktopWindows() = default;
 
     /// The process-wide window that owns the add-in's dialogs and message boxes.
     virtual WindowHandle OwnerWindow() const = 0;
@@ -91,33 +94,6 @@ public:
     virtual int ShowMessage(std::u16string_view text, std::u16string_view caption,
                             std::uint32_t style) = 0;
 
-    // Button faces: OLE pictures made from bitmaps, and the clipboard.
-
-    /// An OLE picture (IPictureDisp) of `bitmap`: a bitmap picture that owns a copy of the
-    /// pixels and frees it with its last reference. Throws Error when it cannot be made.
-    virtual Ref<Dispatch> CreatePicture(const Bitmap& bitmap) = 0;
-    /// An OLE picture of the monochrome mask of `bitmap`: white where a pixel has the
-    /// bitmap's transparent colour, black everywhere else. Throws Error as CreatePicture.
-    virtual Ref<Dispatch> CreateMaskPicture(const Bitmap& bitmap) = 0;
-    /// The system colour of button faces (COLOR_BTNFACE), as 0xRRGGBB.
-    virtual std::uint32_t ButtonFaceColor() const = 0;
-    /// Opens the clipboard for `owner`, trying up to 101 times 10 ms apart while another
-    /// program holds it open; null when it stays busy. The clipboard is closed when the
-    /// session ends. `owner` becomes the clipboard's owner when the session empties it; a
-    /// clipboard opened for no window (0) and emptied has no owner and takes no data.
-    virtual std::unique_ptr<ClipboardSession> OpenClipboard(WindowHandle owner) = 0;
-
-    // Ribbon images: OLE pictures with per-pixel alpha, and icons.
-
-    /// An OLE bitmap picture (IPictureDisp) over a 32-bit top-down device-independent bitmap
-    /// with `bitmap`'s pixels, alpha included; the picture owns the bitmap handle and frees it
-    /// with its last reference. Throws Error when it cannot be made.
-    virtual Ref<Dispatch> CreateAlphaPicture(const Bitmap& bitmap) = 0;
-    /// An OLE icon picture of `bitmap`, masked where a pixel has the bitmap's transparent
-    /// colour; the picture owns the icon and destroys it with its last reference. Throws
-    /// Error when it cannot be made.
-    virtual Ref<Dispatch> CreateIconPicture(const Bitmap& bitmap) = 0;
-
     /// The message number registered for `name` (RegisterWindowMessage): every process that
     /// registers the same name gets the same number.
     virtual std::uint32_t RegisterMessage(std::u16string_view name) = 0;
@@ -133,6 +109,43 @@ public:
     /// The first top-level window of the calling thread whose class name is exactly
     /// `className`, or 0.
     virtual WindowHandle FindThreadWindow(std::u16string_view className) const = 0;
+};
+
+/// Pictures and the clipboard: OLE pictures made from bitmaps (button faces, ribbon images)
+/// and the clipboard that older Office versions take button faces through.
+class DesktopPictures {
+public:
+    virtual ~DesktopPictures() = default;
+
+    /// An OLE picture (IPictureDisp) of `bitmap`: a bitmap picture that owns a copy of the
+    /// pixels and frees it with its last reference. Throws Error when it cannot be made.
+    virtual Ref<Dispatch> CreatePicture(const Bitmap& bitmap) = 0;
+    /// An OLE picture of the monochrome mask of `bitmap`: white where a pixel has the
+    /// bitmap's transparent colour, black everywhere else. Throws Error as CreatePicture.
+    virtual Ref<Dispatch> CreateMaskPicture(const Bitmap& bitmap) = 0;
+    /// The system colour of button faces (COLOR_BTNFACE), as 0xRRGGBB.
+    virtual std::uint32_t ButtonFaceColor() const = 0;
+    /// Opens the clipboard for `owner`, trying up to 101 times 10 ms apart while another
+    /// program holds it open; null when it stays busy. The clipboard is closed when the
+    /// session ends. `owner` becomes the clipboard's owner when the session empties it; a
+    /// clipboard opened for no window (0) and emptied has no owner and takes no data.
+    virtual std::unique_ptr<ClipboardSession> OpenClipboard(WindowHandle owner) = 0;
+
+    /// An OLE bitmap picture (IPictureDisp) over a 32-bit top-down device-independent bitmap
+    /// with `bitmap`'s pixels, alpha included; the picture owns the bitmap handle and frees it
+    /// with its last reference. Throws Error when it cannot be made.
+    virtual Ref<Dispatch> CreateAlphaPicture(const Bitmap& bitmap) = 0;
+    /// An OLE icon picture of `bitmap`, masked where a pixel has the bitmap's transparent
+    /// colour; the picture owns the icon and destroys it with its last reference. Throws
+    /// Error when it cannot be made.
+    virtual Ref<Dispatch> CreateIconPicture(const Bitmap& bitmap) = 0;
+};
+
+/// The shell and the help engine: the system's folders and files, the help engine's library
+/// and entry points, and handing documents and addresses to the shell.
+class DesktopShell {
+public:
+    virtual ~DesktopShell() = default;
 
     /// The system folder as GetSystemDirectory gives it (a trailing backslash only for the
     /// root of a drive).
@@ -170,5 +183,9 @@ public:
     virtual bool ShellExecuteFile(std::string_view verb, std::string_view file,
                                   int showCommand) = 0;
 };
+
+/// The whole desktop seam, as the module and its dialogs are given it; each part takes the
+/// one interface it needs.
+class Desktop : public DesktopWindows, public DesktopPictures, public DesktopShell {};
 
 } // namespace tarvex::host

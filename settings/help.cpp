@@ -20,15 +20,15 @@ std::u16string WithoutTrailingBackslash(std::u16string folder) {
 
 } // namespace
 
-std::u16string SystemFolder(const host::Desktop& desktop) {
+std::u16string SystemFolder(const host::DesktopShell& desktop) {
     return WithoutTrailingBackslash(desktop.SystemDirectory());
 }
 
-std::u16string WindowsFolder(const host::Desktop& desktop) {
+std::u16string WindowsFolder(const host::DesktopShell& desktop) {
     return WithoutTrailingBackslash(desktop.WindowsDirectory());
 }
 
-void ExpandWindowsRootVariable(const host::Desktop& desktop, std::u16string& path) {
+void ExpandWindowsRootVariable(const host::DesktopShell& desktop, std::u16string& path) {
     // ASCII letters only: the variable is spelt in ASCII.
     if (!host::EqualsAsciiIgnoringCase(
             std::u16string_view(path).substr(0, kWindowsRootVariable.size()), kWindowsRootVariable))
@@ -36,7 +36,7 @@ void ExpandWindowsRootVariable(const host::Desktop& desktop, std::u16string& pat
     path.replace(0, kWindowsRootVariable.size(), WindowsFolder(desktop));
 }
 
-std::u16string FindHelpEngineFile(const host::Desktop& desktop, host::Registry& registry) {
+std::u16string FindHelpEngineFile(const host::DesktopShell& desktop, host::Registry& registry) {
     std::u16string file;
     std::unique_ptr<host::RegistryKey> key;
     if (host::Succeeded(registry.OpenKey(host::RegistryRoot::ClassesRoot,

@@ -27,19 +27,19 @@ inline constexpr std::u16string_view kIntroductionTopic = u"Introduction.htm";
 inline constexpr std::u16string_view kOptionsTopic = u"Lesson1.htm";
 
 /// The system folder without one trailing backslash.
-std::u16string SystemFolder(const host::Desktop& desktop);
+std::u16string SystemFolder(const host::DesktopShell& desktop);
 
 /// The Windows folder without one trailing backslash.
-std::u16string WindowsFolder(const host::Desktop& desktop);
+std::u16string WindowsFolder(const host::DesktopShell& desktop);
 
 /// Replaces a leading "%SystemRoot%" (each letter in either case) with the Windows folder.
 /// No other variable is expanded, and the variable anywhere but at the start stays.
-void ExpandWindowsRootVariable(const host::Desktop& desktop, std::u16string& path);
+void ExpandWindowsRootVariable(const host::DesktopShell& desktop, std::u16string& path);
 
 /// The engine file to load: the default value of the engine's class key below
 /// HKEY_CLASSES_ROOT, with %SystemRoot% expanded, when that file exists; otherwise the
 /// system folder followed by "\hhctrl.ocx". A missing or unreadable key falls back the same.
-std::u16string FindHelpEngineFile(const host::Desktop& desktop, host::Registry& registry);
+std::u16string FindHelpEngineFile(const host::DesktopShell& desktop, host::Registry& registry);
 
 /// The text that asks the engine for `topic` of the help file in `folder` (which ends in a
 /// backslash): folder + "qorvel.chm::/" + topic.
@@ -51,7 +51,7 @@ std::u16string HelpTopicText(std::u16string_view folder, std::u16string_view top
 /// simply not shown.
 class HelpAccess {
 public:
-    HelpAccess(host::Desktop& desktop, host::Registry& registry) noexcept
+    HelpAccess(host::DesktopShell& desktop, host::Registry& registry) noexcept
         : m_desktop(desktop)
         , m_registry(registry) {}
 
@@ -84,7 +84,7 @@ public:
     bool EngineLoaded() const noexcept { return m_engine != 0; }
 
 private:
-    host::Desktop& m_desktop;
+    host::DesktopShell& m_desktop;
     host::Registry& m_registry;
     bool m_loadAttempted = false;
     bool m_entriesFound = false;
