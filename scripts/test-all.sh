@@ -87,7 +87,10 @@ wineserver_pid=$!
 # Start Wine's own background services now, so that they do not inherit a test's output.
 wine cmd.exe /c exit >"$logs/wine-start.log" 2>&1
 
-for preset in linux linux-asan win64; do
+# The memcheck label runs once, under valgrind through CTest's memcheck, not natively too.
+record "test linux" ctest --preset linux -LE memcheck
+record "memcheck linux" ctest --test-dir build/linux -T memcheck -L memcheck -j 2
+for preset in linux-asan win64; do
     record "test $preset" ctest --preset "$preset"
 done
 
