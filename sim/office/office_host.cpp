@@ -52,8 +52,9 @@ void OfficeHost::StartUp() {
                     host::Variant result;
                     bool known = false;
                     Outcome outcome;
-                    outcome.code = m_ribbon->TryInvoke(
-                        onLoad, {host::Variant(m_excel.Office().RibbonUI())}, result, known);
+                    outcome.code =
+                        CallByName(*m_callbacks, onLoad,
+                                   {host::Variant(m_excel.Office().RibbonUI())}, result, known);
                     return outcome;
                 });
             }

@@ -180,13 +180,12 @@ RibbonView::RibbonView(RibbonElement document, host::Ref<host::Dispatch> addin, 
     , m_addin(std::move(addin))
     , m_office(office) {}
 
-host::HResult RibbonView::TryInvoke(std::u16string_view callback,
-                                    std::vector<host::Variant> arguments, host::Variant& result,
-                                    bool& known) {
+host::HResult CallByName(host::Dispatch& addin, std::u16string_view callback,
+                         std::vector<host::Variant> arguments, host::Variant& result, bool& known) {
     const std::u16string names[] = {std::u16string(callback)};
     host::DispId id = -1;
     const host::HResult code =
-        m_addin->GetIDsOfNames(host::Guid(), names, host::lcid::UserDefault, {&id, 1});
+        addin.GetIDsOfNames(host::Guid(), names, host::lcid::UserDefault, {&id, 1});
     known = host::Succeeded(code);
     if (!known)
         return code;
@@ -194,15 +193,15 @@ host::HResult RibbonView::TryInvoke(std::u16string_view callback,
     std::reverse(arguments.begin(), arguments.end());
     const host::DispParams params{arguments.data(), nullptr,
                                   static_cast<std::uint32_t>(arguments.size()), 0};
-    return m_addin->Invoke(id, host::Guid(), host::lcid::UserDefault, host::invoke::Method, params,
-                           &result, nullptr, nullptr);
+    return addin.Invoke(id, host::Guid(), host::lcid::UserDefault, host::invoke::Method, params,
+                        &result, nullptr, nullptr);
 }
 
 host::Variant RibbonView::Invoke(std::u16string_view callback,
                                  std::vector<host::Variant> arguments) {
     host::Variant result;
     bool known = false;
-    const host::HResult code = TryInvoke(callback, std::move(arguments), result, known);
+    const host::HResult code = CallByName(*m_addin, callback, std::move(arguments), result, known);
     if (!known)
         throw RibbonError("the add-in does not know the callback " + host::Utf16ToUtf8(callback) +
                           " (" + Hex(code) + ")");

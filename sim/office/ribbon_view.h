@@ -40,6 +40,13 @@ struct RibbonElement {
 /// for text that is not a well-formed document of elements.
 RibbonElement ParseCustomUI(std::u16string_view xml);
 
+/// Calls the add-in's callback named `callback` with `arguments` (in declaration order) as
+/// Office does: GetIDsOfNames, then Invoke with the arguments last-first. Answers Invoke's
+/// code, or GetIDsOfNames' when the add-in does not know the name (`known` false). Never
+/// throws for the add-in's answer.
+host::HResult CallByName(host::Dispatch& addin, std::u16string_view callback,
+                         std::vector<host::Variant> arguments, host::Variant& result, bool& known);
+
 class RibbonView {
 public:
     /// `addin` is the add-in object's IDispatch; `office` makes the IRibbonControl objects.
@@ -53,12 +60,6 @@ public:
 
     /// The document's root element (customUI, whose onLoad names the load callback).
     const RibbonElement& Document() const noexcept { return m_document; }
-
-    /// Calls the callback named `callback` with `arguments` as Office does (GetIDsOfNames,
-    /// then Invoke) and answers Invoke's code, or GetIDsOfNames' when the add-in does not
-    /// know the name (`known` false). Never throws for the add-in's answer.
-    host::HResult TryInvoke(std::u16string_view callback, std::vector<host::Variant> arguments,
-                            host::Variant& result, bool& known);
 
     /// The control's label as the ribbon shows it (getLabel, else label).
     std::u16string Label(const RibbonElement& control);

@@ -116,17 +116,12 @@ void AddinWorld::Unload() {
 
 host::HResult AddinWorld::InvokeCallback(std::u16string_view name,
                                          std::vector<host::Variant> arguments) {
-    const std::u16string names[] = {std::u16string(name)};
-    host::DispId id = -1;
-    if (m_callbacks->GetIDsOfNames(host::Guid(), names, 0, {&id, 1}) != host::hr::Ok)
-        throw host::Error(host::hr::InvalidArg, "no such callback");
-    // COM passes the arguments last first.
-    std::vector<host::Variant> comOrder(arguments.rbegin(), arguments.rend());
-    const host::DispParams params{comOrder.data(), nullptr,
-                                  static_cast<std::uint32_t>(comOrder.size()), 0};
     host::Variant result;
-    const host::HResult answer = m_callbacks->Invoke(id, host::Guid(), 0, host::invoke::Method,
-                                                     params, &result, nullptr, nullptr);
+    bool known = false;
+    const host::HResult answer =
+        sim::CallByName(*m_callbacks, name, std::move(arguments), result, known);
+    if (!known)
+        throw host::Error(host::hr::InvalidArg, "no such callback");
     Answer(Narrow(name), EntryKind::RibbonCallback, answer);
     return answer;
 }

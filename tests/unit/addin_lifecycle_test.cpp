@@ -82,19 +82,17 @@ protected:
     /// control, and for a toggle button the state the click gives it.
     void RibbonClick(framework::TadxRibbonCustomControl& control,
                      std::optional<bool> pressed = std::nullopt) {
-        std::vector<host::Variant> arguments;
+        std::vector<host::Variant> arguments{
+            host::Variant(Office().MakeRibbonControl(control.Id()))};
         if (pressed)
             arguments.emplace_back(*pressed);
-        arguments.emplace_back(Office().MakeRibbonControl(control.Id()));
-        const std::u16string name[] = {pressed ? u"OnActionState_Callback"
-                                               : u"OnActionCommon_Callback"};
-        host::DispId id = -1;
-        ASSERT_EQ(callbacks->GetIDsOfNames(host::Guid(), name, 0, {&id, 1}), host::hr::Ok);
-        const host::DispParams params{arguments.data(), nullptr,
-                                      static_cast<std::uint32_t>(arguments.size()), 0};
-        EXPECT_EQ(callbacks->Invoke(id, host::Guid(), 0, host::invoke::Method, params, nullptr,
-                                    nullptr, nullptr),
-                  host::hr::Ok);
+        host::Variant result;
+        bool known = false;
+        const host::HResult answer = sim::CallByName(
+            *callbacks, pressed ? u"OnActionState_Callback" : u"OnActionCommon_Callback",
+            std::move(arguments), result, known);
+        ASSERT_TRUE(known);
+        EXPECT_EQ(answer, host::hr::Ok);
     }
 
     /// A click on Track wherever the add-in shows it.
