@@ -39,13 +39,6 @@ inline constexpr int Hide = 0;
 inline constexpr int ShowNormal = 1;
 } // namespace show_command
 
-/// A library loaded by Desktop::LoadProcessLibrary (an HMODULE on Windows); 0 is none.
-using LibraryHandle = std::uintptr_t;
-
-/// The address of a function that a library exports; 0 is none. Only the Desktop call made
-/// for that entry point knows its signature.
-using ExportAddress = std::uintptr_t;
-
 /// The HTML Help engine as Windows installs it, and its commands.
 namespace html_help {
 /// The key of the engine's COM class below HKEY_CLASSES_ROOT; its default value names the
@@ -55,6 +48,28 @@ inline constexpr std::string_view EngineClassKey =
 /// HH_DISPLAY_TOPIC: opens the topic that the text names ("file.chm::/topic.htm").
 inline constexpr std::uint32_t DisplayTopic = 0x0;
 } // namespace html_help
+
+/// The HTML Help engine's library, loaded by DesktopShell::LoadHelpEngine, and its two entry
+/// points. The library stays loaded for the rest of the process whatever becomes of this
+/// object (see LoadHelpEngine): destroying it only forgets the entry points.
+class HelpEngine {
+public:
+    virtual ~HelpEngine() = default;
+
+    /// Whether the library exports HtmlHelpA.
+    virtual bool HasHtmlHelpA() const = 0;
+    /// Whether the library exports HtmlHelpW.
+    virtual bool HasHtmlHelpW() const = 0;
+
+    /// Calls HtmlHelpA: owner window, text in the ANSI code page, command and its data.
+    /// Returns the window the engine answers with (0 for none). Throws Error(E_POINTER) when
+    /// the library has no HtmlHelpA.
+    virtual WindowHandle CallHtmlHelpA(WindowHandle owner, std::string_view text,
+                                       std::uint32_t command, std::uintptr_t data) = 0;
+    /// Calls HtmlHelpW: as CallHtmlHelpA with UTF-16 text.
+    virtual WindowHandle CallHtmlHelpW(WindowHandle owner, std::u16string_view text,
+                                       std::uint32_t command, std::uintptr_t data) = 0;
+};
 
 /// What a hidden message window does with one message: its result, or nothing to leave the
 /// message to the system's default processing.
@@ -141,8 +156,8 @@ public:
     virtual Ref<Dispatch> CreateIconPicture(const Bitmap& bitmap) = 0;
 };
 
-/// The shell and the help engine: the system's folders and files, the help engine's library
-/// and entry points, and handing documents and addresses to the shell.
+/// The shell and the help engine: the system's folders and files, loading the help engine,
+/// and handing documents and addresses to the shell.
 class DesktopShell {
 public:
     virtual ~DesktopShell() = default;
@@ -158,23 +173,12 @@ public:
     /// come back unchanged from that code page (the text needs a wide entry point).
     virtual std::optional<std::string> ToAnsiCodePage(std::u16string_view text) const = 0;
 
-    /// Loads the library at `path` (a full path) and keeps it loaded for the rest of the
-    /// process: it is never freed, because windows it creates may outlive whoever asked for
-    /// it, and because freeing it from a DLL's unload would run under the loader lock. 0
-    /// when it cannot be loaded.
-    virtual LibraryHandle LoadProcessLibrary(std::u16string_view path) = 0;
-    /// The function that `library` exports as `name`, or 0.
-    virtual ExportAddress FindExport(LibraryHandle library, std::string_view name) const = 0;
-
-    /// Calls an HtmlHelpA entry point: owner window, text in the ANSI code page, command and
-    /// its data. Returns the window the engine answers with (0 for none).
-    virtual WindowHandle CallHtmlHelpA(ExportAddress entry, WindowHandle owner,
-                                       std::string_view text, std::uint32_t command,
-                                       std::uintptr_t data) = 0;
-    /// Calls an HtmlHelpW entry point: as CallHtmlHelpA with UTF-16 text.
-    virtual WindowHandle CallHtmlHelpW(ExportAddress entry, WindowHandle owner,
-                                       std::u16string_view text, std::uint32_t command,
-                                       std::uintptr_t data) = 0;
+    /// Loads the help engine's library at `path` (a full path) and keeps it loaded for the
+    /// rest of the process: it is never freed, not even when the engine object goes, because
+    /// windows it creates may outlive whoever asked for it, and because freeing it from a
+    /// DLL's unload would run under the loader lock. Null when it cannot be loaded; a
+    /// library without the entry points still loads (the engine then has neither).
+    virtual std::unique_ptr<HelpEngine> LoadHelpEngine(std::u16string_view path) = 0;
 
     /// Hands `file` (a web address, a mailto: link, a document) to the shell with `verb`
     /// ("open"), no owner window, no parameters and no working folder, as ShellExecuteA does;

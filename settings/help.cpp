@@ -65,25 +65,25 @@ std::u16string HelpTopicText(std::u16string_view folder, std::u16string_view top
 void HelpAccess::LoadHelpEngine() {
     if (m_entriesFound)
         return;
-    if (m_engine == 0) {
+    if (!m_engine) {
         if (m_loadAttempted)
             return;
         m_loadAttempted = true;
         const std::u16string file = FindHelpEngineFile(m_desktop, m_registry);
         if (file.empty() || !m_desktop.FileExists(file))
             return;
-        m_engine = m_desktop.LoadProcessLibrary(file);
-        if (m_engine == 0)
+        m_engine = m_desktop.LoadHelpEngine(file);
+        if (!m_engine)
             return;
     }
-    m_htmlHelpA = m_desktop.FindExport(m_engine, "HtmlHelpA");
-    m_htmlHelpW = m_desktop.FindExport(m_engine, "HtmlHelpW");
+    m_hasHtmlHelpA = m_engine->HasHtmlHelpA();
+    m_hasHtmlHelpW = m_engine->HasHtmlHelpW();
     m_entriesFound = true;
 }
 
 void HelpAccess::UnloadHelpEngine() noexcept {
-    m_htmlHelpA = 0;
-    m_htmlHelpW = 0;
+    m_hasHtmlHelpA = false;
+    m_hasHtmlHelpW = false;
     m_entriesFound = false;
 }
 
@@ -99,16 +99,16 @@ bool HelpAccess::OpenText(std::u16string_view fileAndTopic) noexcept {
     try {
         LoadHelpEngine();
         const std::u16string text(fileAndTopic);
-        if (m_htmlHelpA != 0) {
+        if (m_hasHtmlHelpA) {
             if (const std::optional<std::string> ansi = m_desktop.ToAnsiCodePage(text)) {
-                m_desktop.CallHtmlHelpA(m_htmlHelpA, 0, *ansi, host::html_help::DisplayTopic, 0);
+                m_engine->CallHtmlHelpA(0, *ansi, host::html_help::DisplayTopic, 0);
                 return true;
             }
         }
         // A folder that the ANSI code page cannot write would reach the ANSI entry point
         // with replacement characters and name another file, or none.
-        if (m_htmlHelpW != 0) {
-            m_desktop.CallHtmlHelpW(m_htmlHelpW, 0, text, host::html_help::DisplayTopic, 0);
+        if (m_hasHtmlHelpW) {
+            m_engine->CallHtmlHelpW(0, text, host::html_help::DisplayTopic, 0);
             return true;
         }
         return false;

@@ -10,6 +10,7 @@
 // stays loaded for the rest of the process: a help window that is still open runs the
 // engine's code, and freeing the engine under it takes Excel down.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -58,10 +59,11 @@ public:
     HelpAccess(const HelpAccess&) = delete;
     HelpAccess& operator=(const HelpAccess&) = delete;
 
-    /// Finds and loads the engine and looks up its entry points, HtmlHelpA and HtmlHelpW.
-    /// The engine is loaded at most once for the process: after a first attempt that found
-    /// no engine nothing is tried again, and after UnloadHelpEngine the entry points are
-    /// looked up again in the library already loaded. Throws Error when the desktop fails.
+    /// Finds and loads the engine and notes which of its entry points, HtmlHelpA and
+    /// HtmlHelpW, it has. The engine is loaded at most once for the process: after a first
+    /// attempt that found no engine nothing is tried again, and after UnloadHelpEngine the
+    /// entry points are looked up again in the engine already loaded. Throws Error when the
+    /// desktop fails.
     void LoadHelpEngine();
 
     /// Forgets the entry points. The engine's library itself stays loaded (see the file's
@@ -81,16 +83,18 @@ public:
     bool OpenText(std::u16string_view fileAndTopic) noexcept;
 
     /// Whether the engine's library has been loaded.
-    bool EngineLoaded() const noexcept { return m_engine != 0; }
+    bool EngineLoaded() const noexcept { return m_engine != nullptr; }
 
 private:
     host::DesktopShell& m_desktop;
     host::Registry& m_registry;
     bool m_loadAttempted = false;
     bool m_entriesFound = false;
-    host::LibraryHandle m_engine = 0;
-    host::ExportAddress m_htmlHelpA = 0;
-    host::ExportAddress m_htmlHelpW = 0;
+    /// The engine loaded; its library stays in the process even after this object is gone.
+    std::unique_ptr<host::HelpEngine> m_engine;
+    /// The entry points found in it (both forgotten by UnloadHelpEngine).
+    bool m_hasHtmlHelpA = false;
+    bool m_hasHtmlHelpW = false;
 };
 
 } // namespace tarvex::settings

@@ -68,18 +68,10 @@ public:
     std::optional<std::string> ToAnsiCodePage(std::u16string_view text) const override;
 
     /// LoadLibraryW, then pinned (GetModuleHandleExW with GET_MODULE_HANDLE_EX_FLAG_PIN) so
-    /// that no FreeLibrary of anyone's can unload it any more.
-    host::LibraryHandle LoadProcessLibrary(std::u16string_view path) override;
-    host::ExportAddress FindExport(host::LibraryHandle library,
-                                   std::string_view name) const override;
-    /// Throws Error(E_POINTER) for a null entry point.
-    host::WindowHandle CallHtmlHelpA(host::ExportAddress entry, host::WindowHandle owner,
-                                     std::string_view text, std::uint32_t command,
-                                     std::uintptr_t data) override;
-    /// Throws Error(E_POINTER) for a null entry point.
-    host::WindowHandle CallHtmlHelpW(host::ExportAddress entry, host::WindowHandle owner,
-                                     std::u16string_view text, std::uint32_t command,
-                                     std::uintptr_t data) override;
+    /// that no FreeLibrary of anyone's can unload it any more; the engine looks up HtmlHelpA
+    /// and HtmlHelpW once (GetProcAddress) and throws Error(E_POINTER) for a call of one the
+    /// library does not export.
+    std::unique_ptr<host::HelpEngine> LoadHelpEngine(std::u16string_view path) override;
 
     /// ShellExecuteA; true when it answers a value above 32.
     bool ShellExecuteFile(std::string_view verb, std::string_view file, int showCommand) override;

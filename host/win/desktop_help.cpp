@@ -1,8 +1,10 @@
 // The parts of Win32Desktop that opening the help file needs: the system and Windows folders,
-// the file test, the ANSI code page, loading the help engine and calling its entry points.
+// the file test, the ANSI code page, and the help engine: its library loaded and its entry
+// points called.
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "host/error.h"
@@ -34,14 +36,46 @@ std::u16string FolderFrom(Query query, const char* what) {
     }
 }
 
-HMODULE ToHmodule(host::LibraryHandle library) noexcept {
-    return reinterpret_cast<HMODULE>(library);
+template <class Function>
+Function RequireEntry(Function entry, const char* name) {
+    if (entry == nullptr)
+        throw host::Error(host::hr::Pointer, std::string("No ") + name + " entry point to call");
+    return entry;
 }
 
-void RequireEntry(host::ExportAddress entry, const char* name) {
-    if (entry == 0)
-        throw host::Error(host::hr::Pointer, std::string("No ") + name + " entry point to call");
-}
+// The engine's entry points, looked up once in its library. The library is not owned here:
+// it belongs to the process (see LoadHelpEngine), and destroying the engine leaves it loaded.
+class Win32HelpEngine final : public host::HelpEngine {
+public:
+    explicit Win32HelpEngine(HMODULE library) noexcept
+        : m_htmlHelpA(ProcAddress<HtmlHelpAFunction>(library, "HtmlHelpA"))
+        , m_htmlHelpW(ProcAddress<HtmlHelpWFunction>(library, "HtmlHelpW")) {}
+
+    bool HasHtmlHelpA() const override { return m_htmlHelpA != nullptr; }
+    bool HasHtmlHelpW() const override { return m_htmlHelpW != nullptr; }
+
+    /// Throws Error(E_POINTER) when the library has no HtmlHelpA.
+    host::WindowHandle CallHtmlHelpA(host::WindowHandle owner, std::string_view text,
+                                     std::uint32_t command, std::uintptr_t data) override {
+        const HtmlHelpAFunction function = RequireEntry(m_htmlHelpA, "HtmlHelpA");
+        const std::string textZ(text);
+        return reinterpret_cast<host::WindowHandle>(
+            function(reinterpret_cast<HWND>(owner), textZ.c_str(), command, data));
+    }
+
+    /// Throws Error(E_POINTER) when the library has no HtmlHelpW.
+    host::WindowHandle CallHtmlHelpW(host::WindowHandle owner, std::u16string_view text,
+                                     std::uint32_t command, std::uintptr_t data) override {
+        const HtmlHelpWFunction function = RequireEntry(m_htmlHelpW, "HtmlHelpW");
+        const std::wstring textZ = ToWide(text);
+        return reinterpret_cast<host::WindowHandle>(
+            function(reinterpret_cast<HWND>(owner), textZ.c_str(), command, data));
+    }
+
+private:
+    const HtmlHelpAFunction m_htmlHelpA;
+    const HtmlHelpWFunction m_htmlHelpW;
+};
 
 } // namespace
 
@@ -80,10 +114,10 @@ std::optional<std::string> Win32Desktop::ToAnsiCodePage(std::u16string_view text
     return ansi;
 }
 
-host::LibraryHandle Win32Desktop::LoadProcessLibrary(std::u16string_view path) {
+std::unique_ptr<host::HelpEngine> Win32Desktop::LoadHelpEngine(std::u16string_view path) {
     UniqueHmodule library(::LoadLibraryW(ToWide(path).c_str()));
     if (!library)
-        return 0;
+        return nullptr;
     HMODULE pinned = nullptr;
     const BOOL isPinned =
         ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
@@ -91,39 +125,10 @@ host::LibraryHandle Win32Desktop::LoadProcessLibrary(std::u16string_view path) {
     if (!isPinned) {
         // Without the pin the load's own reference is what keeps the library in the process:
         // it is handed to the process and never released.
-        return reinterpret_cast<host::LibraryHandle>(library.Detach());
+        return std::make_unique<Win32HelpEngine>(library.Detach());
     }
     // Pinned, the library stays whatever happens to the load's reference, which goes here.
-    return reinterpret_cast<host::LibraryHandle>(library.Get());
-}
-
-host::ExportAddress Win32Desktop::FindExport(host::LibraryHandle library,
-                                             std::string_view name) const {
-    if (library == 0)
-        return 0;
-    const std::string nameZ(name);
-    return reinterpret_cast<host::ExportAddress>(
-        ProcAddress<void (*)()>(ToHmodule(library), nameZ.c_str()));
-}
-
-host::WindowHandle Win32Desktop::CallHtmlHelpA(host::ExportAddress entry, host::WindowHandle owner,
-                                               std::string_view text, std::uint32_t command,
-                                               std::uintptr_t data) {
-    RequireEntry(entry, "HtmlHelpA");
-    const std::string textZ(text);
-    const auto function = reinterpret_cast<HtmlHelpAFunction>(entry);
-    return reinterpret_cast<host::WindowHandle>(
-        function(reinterpret_cast<HWND>(owner), textZ.c_str(), command, data));
-}
-
-host::WindowHandle Win32Desktop::CallHtmlHelpW(host::ExportAddress entry, host::WindowHandle owner,
-                                               std::u16string_view text, std::uint32_t command,
-                                               std::uintptr_t data) {
-    RequireEntry(entry, "HtmlHelpW");
-    const std::wstring textZ = ToWide(text);
-    const auto function = reinterpret_cast<HtmlHelpWFunction>(entry);
-    return reinterpret_cast<host::WindowHandle>(
-        function(reinterpret_cast<HWND>(owner), textZ.c_str(), command, data));
+    return std::make_unique<Win32HelpEngine>(library.Get());
 }
 
 } // namespace tarvex::win

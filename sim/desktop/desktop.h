@@ -181,25 +181,19 @@ public:
     /// Puts a library with the exports `exports` at `path` (an existing file from now on).
     /// Exports named "HtmlHelpA" and "HtmlHelpW" behave as the help engine's entry points.
     void AddLibrary(std::u16string path, std::vector<std::string> exports);
-    /// The library at `path`, the same handle for every load; 0 when the file does not exist
-    /// or is no library. Every request is recorded.
-    host::LibraryHandle LoadProcessLibrary(std::u16string_view path) override;
-    /// The export `name` of a loaded library, or 0.
-    host::ExportAddress FindExport(host::LibraryHandle library,
-                                   std::string_view name) const override;
-    /// Records the request and tells the help handler. Throws Error(E_POINTER) when `entry`
-    /// is not the HtmlHelpA export of a loaded library; an exception from the handler
-    /// passes on.
-    host::WindowHandle CallHtmlHelpA(host::ExportAddress entry, host::WindowHandle owner,
-                                     std::string_view text, std::uint32_t command,
-                                     std::uintptr_t data) override;
-    /// As CallHtmlHelpA, for the HtmlHelpW export.
-    host::WindowHandle CallHtmlHelpW(host::ExportAddress entry, host::WindowHandle owner,
-                                     std::u16string_view text, std::uint32_t command,
-                                     std::uintptr_t data) override;
+    /// An engine over the library at `path`, the one library for every load of that path;
+    /// null when the file does not exist or is no library. Every request is recorded. The
+    /// engine reads the library's exports as they are when asked; a call of an entry point
+    /// records the request and tells the help handler, and throws Error(E_POINTER) when the
+    /// library does not export it; an exception from the handler passes on. The library
+    /// stays loaded when the engine goes; the engine is called only while this desktop lives.
+    std::unique_ptr<host::HelpEngine> LoadHelpEngine(std::u16string_view path) override;
 
-    /// The paths of every LoadProcessLibrary request so far, oldest first.
+    /// The paths of every LoadHelpEngine request so far, oldest first.
     const std::vector<std::u16string>& LibraryLoads() const noexcept { return m_libraryLoads; }
+    /// The libraries loaded so far, each once, by the path they were added with, in the
+    /// order they were added.
+    std::vector<std::u16string> LoadedLibraries() const;
     /// Every call of a help entry point so far, oldest first.
     const std::vector<HelpRequest>& HelpRequests() const noexcept { return m_helpRequests; }
 
@@ -223,7 +217,7 @@ public:
     // Test hooks: the calls that can fail on Windows are counted, and any one can fail.
 
     /// The calls that can fail on Windows, oldest first, by name ("ShowModal", "ShowMessage",
-    /// "CreateMessageWindow", "ShellExecuteFile", "LoadProcessLibrary", "CallHtmlHelpA",
+    /// "CreateMessageWindow", "ShellExecuteFile", "LoadHelpEngine", "CallHtmlHelpA",
     /// "CallHtmlHelpW"), made while their logging is on. ClearRecords forgets them.
     const std::vector<std::string_view>& FailableCalls() const noexcept { return m_failableCalls; }
     /// Logs the calls that can fail (off by default: long runs such as benchmarks keep
@@ -231,9 +225,9 @@ public:
     void SetFailableCallLogging(bool on) noexcept { m_logFailable = on; }
     /// Makes the k-th of those calls from now (1 = the next one) fail as Windows fails it:
     /// a modal form, message box or hidden window that cannot be created throws
-    /// host::Error(E_FAIL) and shows nothing; the shell answers false; a library does not
-    /// load (0); the help engine opens no window (0). A failed call is not recorded as shown
-    /// or requested.
+    /// host::Error(E_FAIL) and shows nothing; the shell answers false; the help engine does
+    /// not load (null) or opens no window (0). A failed call is not recorded as shown or
+    /// requested.
     void FailCall(std::size_t k);
     void ClearFailures() noexcept { m_failAt.clear(); }
 
@@ -246,8 +240,10 @@ private:
         std::vector<std::string> exports;
         bool loaded = false;
     };
-    const SimLibrary* LoadedLibraryAt(host::LibraryHandle library) const noexcept;
-    host::WindowHandle CallHelpEntry(host::ExportAddress entry, std::string_view entryPoint,
+    struct SimHelpEngine;
+    /// Whether the library with index `library` in m_libraries exports `name`.
+    bool LibraryExports(std::size_t library, std::string_view name) const;
+    host::WindowHandle CallHelpEntry(std::size_t library, std::string_view entryPoint,
                                      HelpRequest request);
 
     struct SimMessageWindow;

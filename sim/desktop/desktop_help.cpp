@@ -2,6 +2,8 @@
 // on a simulated Windows installation.
 
 #include <algorithm>
+#include <memory>
+#include <string>
 
 #include "host/case_folding.h"
 #include "host/error.h"
@@ -11,12 +13,6 @@
 namespace tarvex::sim {
 
 namespace {
-
-// Library handles are spaced like module base addresses; an export's address lies inside
-// its library's span, after the handle.
-constexpr host::LibraryHandle kFirstLibrary = 0x10000000;
-constexpr host::LibraryHandle kLibrarySpan = 0x10000;
-constexpr host::ExportAddress kExportSpacing = 0x10;
 
 // The engine's notation for a topic inside a compiled help file.
 constexpr std::u16string_view kTopicMarker = u"::/";
@@ -53,51 +49,76 @@ void SimDesktop::AddLibrary(std::u16string path, std::vector<std::string> export
         m_libraries.push_back({std::move(path), std::move(exports), false});
 }
 
-host::LibraryHandle SimDesktop::LoadProcessLibrary(std::u16string_view path) {
-    if (NextCallFails("LoadProcessLibrary"))
-        return 0;
+// An engine over one library of the desktop, by its index there. It refers to the library
+// and does not own it: the library stays loaded when the engine goes, as Windows keeps the
+// real engine's.
+struct SimDesktop::SimHelpEngine final : host::HelpEngine {
+    SimHelpEngine(SimDesktop& owner, std::size_t index) noexcept
+        : desktop(owner)
+        , library(index) {}
+
+    bool HasHtmlHelpA() const override { return desktop.LibraryExports(library, "HtmlHelpA"); }
+    bool HasHtmlHelpW() const override { return desktop.LibraryExports(library, "HtmlHelpW"); }
+
+    host::WindowHandle CallHtmlHelpA(host::WindowHandle owner, std::string_view text,
+                                     std::uint32_t command, std::uintptr_t data) override {
+        HelpRequest request;
+        request.owner = owner;
+        request.text = FromWindows1252(text);
+        request.ansiText = text;
+        request.command = command;
+        request.data = data;
+        return desktop.CallHelpEntry(library, "HtmlHelpA", std::move(request));
+    }
+
+    host::WindowHandle CallHtmlHelpW(host::WindowHandle owner, std::u16string_view text,
+                                     std::uint32_t command, std::uintptr_t data) override {
+        HelpRequest request;
+        request.owner = owner;
+        request.text = text;
+        request.command = command;
+        request.data = data;
+        return desktop.CallHelpEntry(library, "HtmlHelpW", std::move(request));
+    }
+
+    SimDesktop& desktop;
+    const std::size_t library;
+};
+
+std::unique_ptr<host::HelpEngine> SimDesktop::LoadHelpEngine(std::u16string_view path) {
+    if (NextCallFails("LoadHelpEngine"))
+        return nullptr;
     m_libraryLoads.emplace_back(path);
     if (!FileExists(path))
-        return 0;
+        return nullptr;
     for (std::size_t i = 0; i < m_libraries.size(); ++i) {
         if (host::FoldedEqual(m_libraries[i].path, path)) {
             m_libraries[i].loaded = true;
-            return kFirstLibrary + i * kLibrarySpan;
+            return std::make_unique<SimHelpEngine>(*this, i);
         }
     }
-    return 0;
+    return nullptr;
 }
 
-const SimDesktop::SimLibrary*
-SimDesktop::LoadedLibraryAt(host::LibraryHandle library) const noexcept {
-    if (library < kFirstLibrary || (library - kFirstLibrary) % kLibrarySpan != 0)
-        return nullptr;
-    const std::size_t index = (library - kFirstLibrary) / kLibrarySpan;
-    if (index >= m_libraries.size() || !m_libraries[index].loaded)
-        return nullptr;
-    return &m_libraries[index];
+std::vector<std::u16string> SimDesktop::LoadedLibraries() const {
+    std::vector<std::u16string> loaded;
+    for (const SimLibrary& library : m_libraries) {
+        if (library.loaded)
+            loaded.push_back(library.path);
+    }
+    return loaded;
 }
 
-host::ExportAddress SimDesktop::FindExport(host::LibraryHandle library,
-                                           std::string_view name) const {
-    const SimLibrary* loaded = LoadedLibraryAt(library);
-    if (!loaded)
-        return 0;
-    const auto found = std::find(loaded->exports.begin(), loaded->exports.end(), name);
-    if (found == loaded->exports.end())
-        return 0;
-    return library +
-           kExportSpacing * static_cast<host::ExportAddress>(found - loaded->exports.begin() + 1);
+bool SimDesktop::LibraryExports(std::size_t library, std::string_view name) const {
+    const std::vector<std::string>& exports = m_libraries[library].exports;
+    return std::find(exports.begin(), exports.end(), name) != exports.end();
 }
 
-host::WindowHandle SimDesktop::CallHelpEntry(host::ExportAddress entry, std::string_view entryPoint,
+host::WindowHandle SimDesktop::CallHelpEntry(std::size_t library, std::string_view entryPoint,
                                              HelpRequest request) {
-    const host::LibraryHandle library =
-        entry < kFirstLibrary ? 0 : entry - (entry - kFirstLibrary) % kLibrarySpan;
-    if (entry == 0 || FindExport(library, entryPoint) != entry)
-        throw host::Error(host::hr::Pointer, "The address called is not the " +
-                                                 std::string(entryPoint) +
-                                                 " entry point of a loaded library");
+    if (!LibraryExports(library, entryPoint))
+        throw host::Error(host::hr::Pointer,
+                          "The library has no " + std::string(entryPoint) + " entry point to call");
     if (NextCallFails(entryPoint == "HtmlHelpA" ? "CallHtmlHelpA" : "CallHtmlHelpW"))
         return 0;
     request.entryPoint = entryPoint;
@@ -111,29 +132,6 @@ host::WindowHandle SimDesktop::CallHelpEntry(host::ExportAddress entry, std::str
     if (m_helpHandler)
         m_helpHandler(request);
     return request.window;
-}
-
-host::WindowHandle SimDesktop::CallHtmlHelpA(host::ExportAddress entry, host::WindowHandle owner,
-                                             std::string_view text, std::uint32_t command,
-                                             std::uintptr_t data) {
-    HelpRequest request;
-    request.owner = owner;
-    request.text = FromWindows1252(text);
-    request.ansiText = text;
-    request.command = command;
-    request.data = data;
-    return CallHelpEntry(entry, "HtmlHelpA", std::move(request));
-}
-
-host::WindowHandle SimDesktop::CallHtmlHelpW(host::ExportAddress entry, host::WindowHandle owner,
-                                             std::u16string_view text, std::uint32_t command,
-                                             std::uintptr_t data) {
-    HelpRequest request;
-    request.owner = owner;
-    request.text = text;
-    request.command = command;
-    request.data = data;
-    return CallHelpEntry(entry, "HtmlHelpW", std::move(request));
 }
 
 } // namespace tarvex::sim

@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "host/error.h"
 #include "sim/desktop/ansi_code_page.h"
@@ -31,30 +33,36 @@ TEST(SimAnsiCodePage, WritesWindows1252AndRefusesTheRest) {
 
 TEST(SimLibraries, LoadOnlyExistingLibrariesAndFindTheirExports) {
     SimDesktop desktop;
-    EXPECT_EQ(desktop.LoadProcessLibrary(u"C:\\missing.ocx"), 0u);
+    EXPECT_EQ(desktop.LoadHelpEngine(u"C:\\missing.ocx"), nullptr);
     desktop.AddFile(u"C:\\readme.txt");
-    EXPECT_EQ(desktop.LoadProcessLibrary(u"C:\\readme.txt"), 0u);
+    EXPECT_EQ(desktop.LoadHelpEngine(u"C:\\readme.txt"), nullptr);
 
     desktop.AddLibrary(u"C:\\Engine\\hh.ocx", {"HtmlHelpA", "Other"});
-    const host::LibraryHandle library = desktop.LoadProcessLibrary(u"c:\\ENGINE\\HH.OCX");
-    ASSERT_NE(library, 0u);
-    EXPECT_EQ(desktop.LoadProcessLibrary(u"C:\\Engine\\hh.ocx"), library);
-    EXPECT_NE(desktop.FindExport(library, "HtmlHelpA"), 0u);
-    EXPECT_EQ(desktop.FindExport(library, "HtmlHelpW"), 0u);
+    const std::unique_ptr<host::HelpEngine> engine = desktop.LoadHelpEngine(u"c:\\ENGINE\\HH.OCX");
+    ASSERT_NE(engine, nullptr);
+    EXPECT_NE(desktop.LoadHelpEngine(u"C:\\Engine\\hh.ocx"), nullptr);
+    EXPECT_EQ(desktop.LoadedLibraries(), std::vector<std::u16string>{u"C:\\Engine\\hh.ocx"})
+        << "both loads reach the one library";
+    EXPECT_TRUE(engine->HasHtmlHelpA());
+    EXPECT_FALSE(engine->HasHtmlHelpW());
     EXPECT_EQ(desktop.LibraryLoads().size(), 4u);
 
     desktop.RemoveFile(u"C:\\Engine\\hh.ocx");
     EXPECT_FALSE(desktop.FileExists(u"C:\\Engine\\hh.ocx"));
-    EXPECT_NE(desktop.FindExport(library, "HtmlHelpA"), 0u) << "a loaded library stays";
+    EXPECT_TRUE(engine->HasHtmlHelpA()) << "a loaded library stays";
 }
 
 TEST(SimHelpEngine, OnlyTheMatchingEntryPointCanBeCalled) {
     SimDesktop desktop;
     desktop.AddLibrary(u"C:\\hh.ocx", {"HtmlHelpA", "HtmlHelpW", "Other"});
-    const host::LibraryHandle library = desktop.LoadProcessLibrary(u"C:\\hh.ocx");
-    const host::ExportAddress ansi = desktop.FindExport(library, "HtmlHelpA");
-    const host::ExportAddress wide = desktop.FindExport(library, "HtmlHelpW");
-    const host::ExportAddress other = desktop.FindExport(library, "Other");
+    desktop.AddLibrary(u"C:\\wide.ocx", {"HtmlHelpW"});
+    desktop.AddLibrary(u"C:\\ansi.ocx", {"HtmlHelpA"});
+    desktop.AddLibrary(u"C:\\other.ocx", {"Other"});
+    const std::unique_ptr<host::HelpEngine> engine = desktop.LoadHelpEngine(u"C:\\hh.ocx");
+    const std::unique_ptr<host::HelpEngine> wide = desktop.LoadHelpEngine(u"C:\\wide.ocx");
+    const std::unique_ptr<host::HelpEngine> ansi = desktop.LoadHelpEngine(u"C:\\ansi.ocx");
+    const std::unique_ptr<host::HelpEngine> other = desktop.LoadHelpEngine(u"C:\\other.ocx");
+    ASSERT_TRUE(engine && wide && ansi && other);
 
     const auto code = [](auto call) {
         try {
@@ -64,19 +72,19 @@ TEST(SimHelpEngine, OnlyTheMatchingEntryPointCanBeCalled) {
         }
         return host::hr::Ok;
     };
-    EXPECT_EQ(code([&] { desktop.CallHtmlHelpA(wide, 0, "x.chm", 0, 0); }), host::hr::Pointer);
-    EXPECT_EQ(code([&] { desktop.CallHtmlHelpW(ansi, 0, u"x.chm", 0, 0); }), host::hr::Pointer);
-    EXPECT_EQ(code([&] { desktop.CallHtmlHelpA(other, 0, "x.chm", 0, 0); }), host::hr::Pointer);
-    EXPECT_EQ(code([&] { desktop.CallHtmlHelpW(0, 0, u"x.chm", 0, 0); }), host::hr::Pointer);
+    EXPECT_EQ(code([&] { wide->CallHtmlHelpA(0, "x.chm", 0, 0); }), host::hr::Pointer);
+    EXPECT_EQ(code([&] { ansi->CallHtmlHelpW(0, u"x.chm", 0, 0); }), host::hr::Pointer);
+    EXPECT_EQ(code([&] { other->CallHtmlHelpA(0, "x.chm", 0, 0); }), host::hr::Pointer);
+    EXPECT_EQ(code([&] { other->CallHtmlHelpW(0, u"x.chm", 0, 0); }), host::hr::Pointer);
     EXPECT_TRUE(desktop.HelpRequests().empty());
 
     std::u16string told;
     desktop.SetHelpHandler([&](const HelpRequest& request) { told = request.topic; });
     desktop.AddFile(u"D:\\Help\\x.chm");
-    EXPECT_NE(desktop.CallHtmlHelpA(ansi, 7, "d:\\help\\X.CHM::/Intro.htm", 0, 0), 0u);
+    EXPECT_NE(engine->CallHtmlHelpA(7, "d:\\help\\X.CHM::/Intro.htm", 0, 0), 0u);
     EXPECT_EQ(told, u"Intro.htm");
     // A text without a topic names the file alone.
-    const host::WindowHandle window = desktop.CallHtmlHelpW(wide, 0, u"D:\\Help\\x.chm", 0, 0);
+    const host::WindowHandle window = engine->CallHtmlHelpW(0, u"D:\\Help\\x.chm", 0, 0);
     ASSERT_EQ(desktop.HelpRequests().size(), 2u);
     EXPECT_NE(window, 0u);
     EXPECT_EQ(window, desktop.HelpRequests()[1].window);

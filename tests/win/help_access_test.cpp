@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -72,10 +73,9 @@ protected:
     // Closes every help window through the engine, as an application does when it ends.
     void CloseAllHelp() {
         const std::u16string engine = settings::FindHelpEngineFile(m_desktop, m_registry);
-        const host::LibraryHandle library = m_desktop.LoadProcessLibrary(engine);
-        const host::ExportAddress entry = m_desktop.FindExport(library, "HtmlHelpW");
-        if (entry != 0)
-            m_desktop.CallHtmlHelpW(entry, 0, u"", kCloseAll, 0);
+        const std::unique_ptr<host::HelpEngine> loaded = m_desktop.LoadHelpEngine(engine);
+        if (loaded && loaded->HasHtmlHelpW())
+            loaded->CallHtmlHelpW(0, u"", kCloseAll, 0);
         testing::WaitUntil(
             [] {
                 Pump();
@@ -106,7 +106,8 @@ TEST_F(HelpAccessWine, FindsTheEngineThroughItsClassRegistration) {
                                      TRUE),
               CSTR_EQUAL);
     EXPECT_TRUE(m_desktop.FileExists(found));
-    EXPECT_NE(m_desktop.FindExport(m_desktop.LoadProcessLibrary(found), "HtmlHelpA"), 0u);
+    const std::unique_ptr<host::HelpEngine> engine = m_desktop.LoadHelpEngine(found);
+    EXPECT_TRUE(engine && engine->HasHtmlHelpA());
 }
 
 TEST_F(HelpAccessWine, OpensATopicOfTheBuiltHelpFileInAWindowWithItsTitle) {
