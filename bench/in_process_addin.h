@@ -12,7 +12,7 @@
 #include "framework/factory.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
-#include "sim/office/office_host.h"
+#include "sim/excel/office_host.h"
 #include "sim/registry/memory_registry.h"
 
 namespace tarvex::bench {

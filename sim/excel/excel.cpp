@@ -64,11 +64,14 @@ void WriteCells(detail::SheetCells& cells, const Area& area, std::u16string_view
 SimExcel::SimExcel()
     : m_state(std::make_shared<detail::ExcelState>())
     , m_application(host::MakeRef<detail::ApplicationObject>(m_state))
-    , m_office(new SimOffice(*this, m_state)) {}
+    , m_office(std::make_unique<SimOffice>(m_state->callLog, m_application)) {
+    m_state->office = m_office.get();
+}
 
 SimExcel::~SimExcel() {
     // Excel lets go of its event sinks when it goes away; objects that clients still hold
-    // fail their calls from now on.
+    // fail their calls from now on. Its Office goes first.
+    m_state->office = nullptr;
     m_office.reset();
     std::vector<detail::ExcelState::Connection> connections = std::move(m_state->connections);
     m_state->connections.clear();
@@ -82,6 +85,7 @@ host::Ref<host::Dispatch> SimExcel::Application() const {
 }
 
 void SimExcel::SetVersion(std::u16string version) {
+    m_office->SetVersion(version);
     m_state->version = std::move(version);
 }
 
@@ -414,27 +418,23 @@ std::vector<host::Ref<host::Dispatch>> SimExcel::AdvisedSinks() const {
 }
 
 const std::vector<SimExcel::CallRecord>& SimExcel::Calls() const {
-    return m_state->calls;
+    return m_state->callLog->Calls();
 }
 
 void SimExcel::ClearCalls() {
-    m_state->calls.clear();
-    m_state->callCounts.clear();
+    m_state->callLog->ClearCalls();
 }
 
 std::size_t SimExcel::CallCount(std::string_view member) const {
-    const auto it = m_state->callCounts.find(member);
-    return it == m_state->callCounts.end() ? 0 : it->second;
+    return m_state->callLog->CallCount(member);
 }
 
 void SimExcel::SetCallLogging(bool on) {
-    m_state->logging = on;
+    m_state->callLog->SetCallLogging(on);
 }
 
 void SimExcel::FailCall(std::size_t k, host::HResult code) {
-    if (k == 0)
-        throw host::Error(host::hr::InvalidArg, "FailCall counts from 1 (the next call)");
-    m_state->failAt.emplace(m_state->callNumber + k, code);
+    m_state->callLog->FailCall(k, code);
 }
 
 void SimExcel::SetActivationObserver(std::function<void(Cell)> observer) {
@@ -442,12 +442,11 @@ void SimExcel::SetActivationObserver(std::function<void(Cell)> observer) {
 }
 
 void SimExcel::FailMember(std::string member, host::HResult code) {
-    m_state->failMembers[std::move(member)] = code;
+    m_state->callLog->FailMember(std::move(member), code);
 }
 
 void SimExcel::ClearFailures() {
-    m_state->failAt.clear();
-    m_state->failMembers.clear();
+    m_state->callLog->ClearFailures();
 }
 
 } // namespace tarvex::sim

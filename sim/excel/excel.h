@@ -20,6 +20,7 @@
 #include "host/object.h"
 #include "host/result.h"
 #include "host/variant.h"
+#include "sim/automation/call_log.h"
 #include "sim/sheet/cell.h"
 
 namespace tarvex::sim {
@@ -67,11 +68,12 @@ public:
 
     /// Excel's Application object (always the same object).
     host::Ref<host::Dispatch> Application() const;
-    /// The Office part of this application: command bars (Application.CommandBars), ribbon
+    /// The Office this application hosts: command bars (Application.CommandBars), ribbon
     /// and COM add-in objects. It shares this Excel's call log and failure injection.
     SimOffice& Office() noexcept { return *m_office; }
     const SimOffice& Office() const noexcept { return *m_office; }
-    /// Sets the version text that Application.Version answers.
+    /// Sets the version text that Application.Version answers; the Office it hosts takes it
+    /// as its own.
     void SetVersion(std::u16string version);
     /// The version text Application.Version answers ("16.0").
     const std::u16string& Version() const noexcept;
@@ -189,16 +191,9 @@ public:
 
     // Test hooks.
 
-    /// One call that arrived through Invoke: "Range.Find", the invoke kind, the locale, and
-    /// the arguments as Variant::Describe() texts in declaration order (a put's value last).
-    /// A name lookup through GetIDsOfNames is recorded as "<Class>.GetIDsOfNames"
-    /// ("Application.GetIDsOfNames") with kind 0 and the names as arguments.
-    struct CallRecord {
-        std::string member;
-        host::InvokeFlags kind;
-        std::uint32_t locale;
-        std::vector<std::string> args;
-    };
+    /// One call that arrived through Invoke or GetIDsOfNames ("Range.Find", its kind, locale
+    /// and arguments), as sim::CallRecord describes it.
+    using CallRecord = sim::CallRecord;
     const std::vector<CallRecord>& Calls() const;
     /// Forgets the recorded calls and the counts.
     void ClearCalls();

@@ -4,7 +4,7 @@
 #include "host/error.h"
 #include "host/excel/dispids.h"
 #include "sim/excel/excel_objects.h"
-#include "sim/office/office_objects.h"
+#include "sim/office/office.h"
 #include "sim/sheet/formula_conversion.h"
 
 namespace tarvex::sim::detail {
@@ -107,7 +107,7 @@ Variant Intersect(ExcelState& state, const CallArgs& args) {
 } // namespace
 
 ApplicationObject::ApplicationObject(std::weak_ptr<ExcelState> state)
-    : SimObject(std::move(state)) {}
+    : ExcelObject(std::move(state)) {}
 
 host::HResult ApplicationObject::QueryInterface(const host::Guid& iid, void** object) {
     return host::AnswerQuery(
@@ -176,7 +176,10 @@ Variant ApplicationObject::Call(ExcelState& state, const MemberInfo& member, con
     case app::Name:
         return Variant(u"Microsoft Excel");
     case app::CommandBars:
-        return Variant(CommandBarsOf(state));
+        // The command bars are Office's, which Excel hosts.
+        if (!state.office)
+            throw host::Error(host::hr::Unexpected, "The simulated Office is not running");
+        return Variant(state.office->CommandBars());
     default:
         throw host::Error(host::hr::DispMemberNotFound, "No such member");
     }

@@ -6,14 +6,13 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/object.h"
 #include "host/variant.h"
+#include "sim/automation/call_log.h"
 #include "sim/excel/excel.h"
 #include "sim/sheet/hidden_lines.h"
 #include "sim/sheet/reference_notation.h"
@@ -21,15 +20,12 @@
 
 namespace tarvex::sim::detail {
 
-/// The result code of a call on an object whose server has gone (RPC_E_DISCONNECTED).
-inline constexpr host::HResult kDisconnected = host::MakeHResult(0x80010108);
 /// The code Excel puts in an exception it raises (its "application-defined error").
 inline constexpr host::HResult kExcelError = host::MakeHResult(0x800A03EC);
 /// The interface id of Excel's _Chart.
 inline constexpr host::Guid kChartIid = host::Guid::Parse("{000208D6-0000-0000-C000-000000000046}");
 
 struct BookModel;
-class OfficeModel;
 
 /// What a sheet has selected: cells, a chart, or nothing.
 enum class SelectionKind { Cells, Chart, Nothing };
@@ -80,9 +76,11 @@ public:
     FindSettings find;
     int nextBookNumber = 1;
     std::function<void(Cell)> activationObserver; // told of Range.Activate over the seam
-    // The Office part of the application: command bars, ribbon, COM add-ins (office_*.cpp).
-    // Replaced by a new one when the simulated Office restarts.
-    std::shared_ptr<OfficeModel> office;
+    // The Office this Excel hosts, which answers Application.CommandBars; null once it has
+    // gone (it goes first when the SimExcel does).
+    SimOffice* office = nullptr;
+    // The call log and failure injection, shared with the Office.
+    std::shared_ptr<CallLog> callLog = std::make_shared<CallLog>();
 
     std::shared_ptr<BookModel> ActiveBook() const;
     std::shared_ptr<SheetModel> ActiveSheet() const;
@@ -108,17 +106,6 @@ public:
     host::Ref<host::Dispatch> NewRange(const std::shared_ptr<SheetModel>& sheet, const Area& area);
     host::Ref<host::Dispatch> NewRange(const std::shared_ptr<SheetModel>& sheet, Areas areas);
     host::Ref<host::Dispatch> NewChart();
-
-    // The call log and failure injection.
-    /// Records one call that arrived through Invoke; answers the failure to inject, if any.
-    std::optional<host::HResult> RecordCall(std::string member, host::InvokeFlags kind,
-                                            std::uint32_t locale, std::vector<std::string> args);
-    std::vector<SimExcel::CallRecord> calls;
-    std::map<std::string, std::size_t, std::less<>> callCounts;
-    bool logging = true;
-    std::uint64_t callNumber = 0;                       // calls so far
-    std::multimap<std::uint64_t, host::HResult> failAt; // by call number
-    std::map<std::string, host::HResult, std::less<>> failMembers;
 
     // Application events.
     struct Connection {

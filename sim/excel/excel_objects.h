@@ -1,164 +1,50 @@
 #pragma once
 
-// The simulated Excel's objects as seen over the seam: each answers Invoke by Excel's
-// dispatch ids, QueryInterface for exactly its own interface ids, and GetIDsOfNames for its
-// member and parameter names.
-//
-// Every Invoke runs through one pipeline (RunInvoke): record the call, apply injected
-// failures, check the member, invoke kind and argument count, call the member, and turn
-// what it throws into the result code and exception information Excel would give. Nothing
-// thrown inside a member leaves Invoke.
+// The simulated Excel's objects as seen over the seam. They run through the simulated
+// applications' invoke pipeline (sim/automation: call log, failure injection, member and
+// argument checks) and answer failures with Excel's exception: DISP_E_EXCEPTION from
+// "Microsoft Excel" with scode 0x800A03EC and Excel's description of the failed member.
 
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
-#include <string_view>
-#include <utility>
 
-#include "host/automation.h"
 #include "host/object.h"
 #include "host/variant.h"
+#include "sim/automation/automation_objects.h"
 #include "sim/excel/excel_model.h"
 
 namespace tarvex::sim::detail {
 
-/// One member of an object: its dispatch id, name, whether it is a method (else a property
-/// get), its parameter names in declaration order, how many of them are required, and the
-/// put kinds (invoke::PropertyPut, PropertyPutRef) that a settable property takes.
-struct MemberInfo {
-    host::DispId id;
-    std::string_view name;
-    bool method;
-    std::span<const std::string_view> params;
-    std::uint32_t required;
-    host::InvokeFlags puts = 0;
-};
-
-/// The members of one object kind, and the class name Excel uses in its messages.
-struct ClassInfo {
-    std::string_view name;
-    std::span<const MemberInfo> members;
-};
-
-/// The arguments of one call, by declaration position.
-using CallArgs = host::DispArgs;
-
-/// Thrown by a member: the argument at `comIndex` is wrong, and the call fails with `code`
-/// (DISP_E_TYPEMISMATCH...) and that index.
-struct ArgumentFailure {
-    host::HResult code;
-    std::uint32_t comIndex;
-};
-
 /// Thrown by a member: Excel raises its exception for this call (DISP_E_EXCEPTION with
 /// scode 0x800A03EC and "Unable to get the Find property of the Range class").
-struct ExcelFailure {};
-
-/// An exception that the host raises for a call: DISP_E_EXCEPTION with this exception
-/// information. Members may throw it for a failure of their own.
-struct RaisedException {
-    std::u16string source;
-    std::u16string description;
-    host::HResult scode;
-};
-
-/// The member calls of one object kind.
-class MemberCaller {
-public:
-    virtual const ClassInfo& Class() const noexcept = 0;
-    /// Runs `member`; throws ArgumentFailure, ExcelFailure or host::Error on failure.
-    virtual host::Variant Call(ExcelState& state, const MemberInfo& member,
-                               const CallArgs& args) = 0;
-    /// The exception raised when `member` (null for an unknown one) fails as a whole: an
-    /// ExcelFailure or an injected DISP_E_EXCEPTION. Excel's by default.
-    virtual RaisedException Failure(const MemberInfo* member) const;
-
-protected:
-    ~MemberCaller() = default;
-};
+using ExcelFailure = MemberFailure;
 
 /// Excel's description of a failed call of `member`.
 std::u16string ExcelMessage(const ClassInfo& type, const MemberInfo& member);
 
-host::HResult RunInvoke(const std::weak_ptr<ExcelState>& state, MemberCaller& caller,
-                        host::DispId member, const host::Guid& iid, std::uint32_t locale,
-                        host::InvokeFlags flags, const host::DispParams& params,
-                        host::Variant* result, host::ExcepInfo* excepInfo, std::uint32_t* argErr);
+/// Excel's exception when `member` (null for an unknown one) fails as a whole: an
+/// ExcelFailure or an injected DISP_E_EXCEPTION.
+RaisedException ExcelException(const ClassInfo& type, const MemberInfo* member);
 
-host::HResult ResolveNames(const ClassInfo& type, const host::Guid& iid,
-                           std::span<const std::u16string> names, std::span<host::DispId> ids);
-
-/// GetIDsOfNames of a simulated object: recorded in the call log as "<Class>.GetIDsOfNames"
-/// (invoke kind 0, the names as arguments), subject to injected failures, then resolved.
-host::HResult LookUpNames(const std::weak_ptr<ExcelState>& state, const ClassInfo& type,
-                          const host::Guid& iid, std::uint32_t locale,
-                          std::span<const std::u16string> names, std::span<host::DispId> ids);
-
-/// The common part of the simulated objects: IDispatch over a MemberCaller.
+/// The common part of Excel's objects: they run on Excel's state and raise Excel's exception
+/// for failed calls.
 template <class... Extra>
-class SimObject : public host::RefCounted<host::Dispatch, Extra...>, protected MemberCaller {
-public:
-    host::HResult GetTypeInfoCount(std::uint32_t& count) override {
-        count = 0;
-        return host::hr::Ok;
-    }
-    host::HResult GetTypeInfo(std::uint32_t, std::uint32_t) override {
-        return host::hr::DispBadIndex;
-    }
-    host::HResult GetIDsOfNames(const host::Guid& iid, std::span<const std::u16string> names,
-                                std::uint32_t locale, std::span<host::DispId> ids) override {
-        return LookUpNames(m_state, Class(), iid, locale, names, ids);
-    }
-    host::HResult Invoke(host::DispId member, const host::Guid& iid, std::uint32_t locale,
-                         host::InvokeFlags flags, const host::DispParams& params,
-                         host::Variant* result, host::ExcepInfo* excepInfo,
-                         std::uint32_t* argErr) override {
-        return RunInvoke(m_state, *this, member, iid, locale, flags, params, result, excepInfo,
-                         argErr);
-    }
-
+class ExcelObject : public SimObject<ExcelState, Extra...> {
 protected:
-    explicit SimObject(std::weak_ptr<ExcelState> state)
-        : m_state(std::move(state)) {}
+    using SimObject<ExcelState, Extra...>::SimObject;
 
-    std::weak_ptr<ExcelState> m_state;
-};
-
-/// A simulated object of one class that answers QueryInterface for IUnknown, IDispatch and
-/// one interface id of its own. `Base` is SimObject<> (Excel's objects) or OfficeObject<>.
-template <class Base>
-class SingleInterfaceObject : public Base {
-public:
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override {
-        return host::AnswerQuery(
-            iid, object,
-            {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
-             host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
-             host::InterfaceOffer::Of<host::Dispatch>(m_iid, this)});
+    RaisedException Failure(const MemberInfo* member) const override {
+        return ExcelException(this->Class(), member);
     }
-
-protected:
-    /// `type` has static storage: it is the member table of every object of the class.
-    SingleInterfaceObject(std::weak_ptr<ExcelState> state, const ClassInfo& type,
-                          const host::Guid& iid)
-        : Base(std::move(state))
-        , m_type(type)
-        , m_iid(iid) {}
-
-private:
-    const ClassInfo& Class() const noexcept final { return m_type; }
-
-    const ClassInfo& m_type;
-    host::Guid m_iid;
 };
 
 /// One of Excel's objects with a single interface of its own.
-using PlainExcelObject = SingleInterfaceObject<SimObject<>>;
+using PlainExcelObject = SingleInterfaceObject<ExcelObject<>>;
 
 /// Excel's Application, also the container of the AppEvents connection point.
-class ApplicationObject final : public SimObject<host::ConnectionPointContainer> {
+class ApplicationObject final : public ExcelObject<host::ConnectionPointContainer> {
 public:
     explicit ApplicationObject(std::weak_ptr<ExcelState> state);
 

@@ -1,9 +1,9 @@
 #include <algorithm>
 
 #include "host/error.h"
+#include "sim/automation/sink_calls.h"
 #include "sim/excel/excel_model.h"
 #include "sim/excel/excel_objects.h"
-#include "sim/excel/sink_calls.h"
 
 namespace tarvex::sim::detail {
 
@@ -98,23 +98,6 @@ host::Ref<host::Dispatch> ExcelState::NewRange(const std::shared_ptr<SheetModel>
 
 host::Ref<host::Dispatch> ExcelState::NewChart() {
     return host::MakeRef<ChartObject>(weak_from_this());
-}
-
-std::optional<host::HResult> ExcelState::RecordCall(std::string member, host::InvokeFlags kind,
-                                                    std::uint32_t locale,
-                                                    std::vector<std::string> args) {
-    ++callNumber;
-    ++callCounts[member];
-    std::optional<host::HResult> failure;
-    if (const auto it = failAt.find(callNumber); it != failAt.end()) {
-        failure = it->second;
-        failAt.erase(it);
-    } else if (const auto byMember = failMembers.find(member); byMember != failMembers.end()) {
-        failure = byMember->second;
-    }
-    if (logging)
-        calls.push_back({std::move(member), kind, locale, std::move(args)});
-    return failure;
 }
 
 void ExcelState::Raise(host::DispId event,

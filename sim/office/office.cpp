@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
+#include "host/case_folding.h"
 #include "host/error.h"
 #include "host/office/dispids.h"
 #include "sim/desktop/clipboard.h"
 #include "sim/desktop/picture.h"
-#include "sim/excel/excel_model.h"
 #include "sim/office/office_model.h"
 #include "sim/office/office_objects.h"
 
@@ -51,28 +51,36 @@ bool Reachable(const ControlModel& control) {
 std::shared_ptr<detail::AddInModel> FindAddIn(const OfficeModel& model,
                                               std::u16string_view progId) {
     for (const auto& addIn : model.addIns) {
-        if (TextsEqual(addIn->progId, progId, false))
+        if (host::FoldedEqual(addIn->progId, progId))
             return addIn;
     }
     return nullptr;
 }
 } // namespace
 
-SimOffice::SimOffice(SimExcel& excel, std::shared_ptr<detail::ExcelState> state)
-    : m_excel(excel)
-    , m_state(std::move(state)) {
+SimOffice::SimOffice(std::shared_ptr<CallLog> callLog, host::Ref<host::Dispatch> application)
+    : m_state(std::make_shared<detail::OfficeState>()) {
+    m_state->callLog = std::move(callLog);
     auto model = std::make_shared<OfficeModel>();
     detail::AddBuiltInBars(*model);
-    model->application = excel.Application();
-    m_state->office = std::move(model);
+    model->application = std::move(application);
+    m_state->model = std::move(model);
 }
 
 SimOffice::~SimOffice() {
     // Office lets go of its event sinks and objects when it goes away; objects that clients
     // still hold fail their calls from now on. The model is released only after the state no
     // longer refers to it: releasing a sink may run code that calls back.
-    std::shared_ptr<OfficeModel> model = std::move(m_state->office);
+    std::shared_ptr<OfficeModel> model = std::move(m_state->model);
     model.reset();
+}
+
+void SimOffice::SetVersion(std::u16string version) {
+    m_state->version = std::move(version);
+}
+
+const std::u16string& SimOffice::Version() const noexcept {
+    return m_state->version;
 }
 
 std::shared_ptr<BarModel> SimOffice::RequireBar(BarHandle bar) const {
@@ -209,8 +217,8 @@ void SimOffice::Change(ControlHandle control) {
 }
 
 void SimOffice::Restart() {
-    std::shared_ptr<OfficeModel> old = std::move(m_state->office);
-    m_state->office = old->Restarted();
+    std::shared_ptr<OfficeModel> old = std::move(m_state->model);
+    m_state->model = old->Restarted();
     // The old model goes last, once the new one is in place: releasing its sinks may run
     // code that calls Office again.
     old.reset();
@@ -355,32 +363,32 @@ bool SimOffice::ComAddInConnected(std::u16string_view progId) const {
     return addIn->connect;
 }
 
-const std::vector<SimExcel::CallRecord>& SimOffice::Calls() const {
-    return m_excel.Calls();
+const std::vector<CallRecord>& SimOffice::Calls() const {
+    return m_state->callLog->Calls();
 }
 
 void SimOffice::ClearCalls() {
-    m_excel.ClearCalls();
+    m_state->callLog->ClearCalls();
 }
 
 std::size_t SimOffice::CallCount(std::string_view member) const {
-    return m_excel.CallCount(member);
+    return m_state->callLog->CallCount(member);
 }
 
 void SimOffice::SetCallLogging(bool on) {
-    m_excel.SetCallLogging(on);
+    m_state->callLog->SetCallLogging(on);
 }
 
 void SimOffice::FailCall(std::size_t k, host::HResult code) {
-    m_excel.FailCall(k, code);
+    m_state->callLog->FailCall(k, code);
 }
 
 void SimOffice::FailMember(std::string member, host::HResult code) {
-    m_excel.FailMember(std::move(member), code);
+    m_state->callLog->FailMember(std::move(member), code);
 }
 
 void SimOffice::ClearFailures() {
-    m_excel.ClearFailures();
+    m_state->callLog->ClearFailures();
 }
 
 } // namespace tarvex::sim

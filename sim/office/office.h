@@ -1,6 +1,6 @@
 #pragma once
 
-// The simulated Office: the Office part of one simulated host application. Over the seam it
+// The simulated Office: the Office of one simulated host application. Over the seam it
 // answers exactly as Office answers over COM: the CommandBars collection (reached through
 // Application.CommandBars), command bars and their controls, each button's Click event
 // through its own connection point, IRibbonUI, IRibbonControl and COMAddIn objects. The C++
@@ -19,12 +19,12 @@
 #include "host/bitmap.h"
 #include "host/object.h"
 #include "host/result.h"
-#include "sim/excel/excel.h"
+#include "sim/automation/call_log.h"
 
 namespace tarvex::sim {
 
 namespace detail {
-class ExcelState;
+class OfficeState;
 struct BarModel;
 struct ControlModel;
 } // namespace detail
@@ -107,13 +107,13 @@ struct CommandBarControlData {
     ButtonFace face;
 };
 
-/// The Office part of one SimExcel (SimExcel::Office()).
+/// The Office of one host application (the simulated Excel's is SimExcel::Office()).
 ///
 /// Excel's usual built-in bars are there from the start: "Worksheet Menu Bar", "Standard",
 /// "Formatting", "Drawing" and the pop-up bar "Cell", with built-in controls. The version
-/// is the SimExcel's: on a version below "10" (Office 2000, "9.0") buttons have no Picture
-/// and Mask. The call log and failure injection are the SimExcel's own: Office's members are
-/// recorded as "CommandBars.Add", "CommandBar.Delete", "CommandBarControls.Add",
+/// is the host's: on a version below "10" (Office 2000, "9.0") buttons have no Picture and
+/// Mask. The call log and failure injection are the host's, shared with it: Office's members
+/// are recorded as "CommandBars.Add", "CommandBar.Delete", "CommandBarControls.Add",
 /// "CommandBarControl.Caption" (every member of every kind of control), "IRibbonUI.Invalidate",
 /// "IRibbonControl.Id", "COMAddIn.Object".
 ///
@@ -138,9 +138,16 @@ public:
         friend bool operator==(const RibbonInvalidation&, const RibbonInvalidation&) = default;
     };
 
+    /// The Office of the host whose Application object is `application` (what COMAddIn.Parent
+    /// answers); its calls go into `callLog`, the host's. Version "16.0".
+    SimOffice(std::shared_ptr<CallLog> callLog, host::Ref<host::Dispatch> application);
     ~SimOffice();
     SimOffice(const SimOffice&) = delete;
     SimOffice& operator=(const SimOffice&) = delete;
+
+    /// Sets the version text, which is the host's: the host sets it to its own.
+    void SetVersion(std::u16string version);
+    const std::u16string& Version() const noexcept;
 
     // Bars and controls.
 
@@ -247,9 +254,9 @@ public:
     /// Whether COMAddIn.Connect is set.
     bool ComAddInConnected(std::u16string_view progId) const;
 
-    // The SimExcel's call log and failure injection.
+    // The host's call log and failure injection.
 
-    const std::vector<SimExcel::CallRecord>& Calls() const;
+    const std::vector<CallRecord>& Calls() const;
     void ClearCalls();
     std::size_t CallCount(std::string_view member) const;
     void SetCallLogging(bool on);
@@ -260,14 +267,10 @@ public:
     void ClearFailures();
 
 private:
-    friend class SimExcel;
-    SimOffice(SimExcel& excel, std::shared_ptr<detail::ExcelState> state);
-
     std::shared_ptr<detail::BarModel> RequireBar(BarHandle bar) const;
     std::shared_ptr<detail::ControlModel> RequireControl(ControlHandle control) const;
 
-    SimExcel& m_excel;
-    std::shared_ptr<detail::ExcelState> m_state;
+    std::shared_ptr<detail::OfficeState> m_state;
 };
 
 } // namespace tarvex::sim

@@ -49,11 +49,11 @@ constexpr ClassInfo kComAddInClass{"COMAddIn", kComAddInMembers};
 
 // IRibbonUI
 
-RibbonUIObject::RibbonUIObject(std::weak_ptr<ExcelState> state, std::weak_ptr<OfficeModel> office)
+RibbonUIObject::RibbonUIObject(std::weak_ptr<OfficeState> state, std::weak_ptr<OfficeModel> office)
     : PlainOfficeObject(std::move(state), kRibbonUIClass, office::iid::RibbonUI)
     , m_office(std::move(office)) {}
 
-Variant RibbonUIObject::Call(ExcelState&, const MemberInfo& member, const CallArgs& args) {
+Variant RibbonUIObject::Call(OfficeState&, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<OfficeModel> model = m_office.lock();
     if (!model)
         Disconnected();
@@ -75,14 +75,14 @@ Variant RibbonUIObject::Call(ExcelState&, const MemberInfo& member, const CallAr
 
 // IRibbonControl
 
-RibbonControlObject::RibbonControlObject(std::weak_ptr<ExcelState> state, std::u16string id,
+RibbonControlObject::RibbonControlObject(std::weak_ptr<OfficeState> state, std::u16string id,
                                          std::u16string tag, host::Ref<host::Dispatch> context)
     : PlainOfficeObject(std::move(state), kRibbonControlClass, office::iid::RibbonControl)
     , m_id(std::move(id))
     , m_tag(std::move(tag))
     , m_context(std::move(context)) {}
 
-Variant RibbonControlObject::Call(ExcelState&, const MemberInfo& member, const CallArgs&) {
+Variant RibbonControlObject::Call(OfficeState&, const MemberInfo& member, const CallArgs&) {
     switch (member.id) {
     case ribbon_control::Id:
         return Variant(m_id);
@@ -97,11 +97,11 @@ Variant RibbonControlObject::Call(ExcelState&, const MemberInfo& member, const C
 
 // COMAddIn
 
-ComAddInObject::ComAddInObject(std::weak_ptr<ExcelState> state, std::weak_ptr<AddInModel> addIn)
+ComAddInObject::ComAddInObject(std::weak_ptr<OfficeState> state, std::weak_ptr<AddInModel> addIn)
     : PlainOfficeObject(std::move(state), kComAddInClass, office::iid::ComAddIn)
     , m_addIn(std::move(addIn)) {}
 
-Variant ComAddInObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
+Variant ComAddInObject::Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<AddInModel> addIn = m_addIn.lock();
     if (!addIn)
         Disconnected();

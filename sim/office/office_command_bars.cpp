@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "host/case_folding.h"
 #include "host/error.h"
 #include "host/office/dispids.h"
 #include "sim/office/office_objects.h"
@@ -90,8 +91,8 @@ bool Shown(const ControlModel& control, const BarModel* within) {
 
 bool NameTaken(const OfficeModel& office, std::u16string_view name, const BarModel* except) {
     return std::any_of(office.bars.begin(), office.bars.end(), [&](const auto& bar) {
-        return bar.get() != except && (TextsEqual(bar->data.name, name, false) ||
-                                       TextsEqual(bar->data.nameLocal, name, false));
+        return bar.get() != except && (host::FoldedEqual(bar->data.name, name) ||
+                                       host::FoldedEqual(bar->data.nameLocal, name));
     });
 }
 
@@ -117,7 +118,7 @@ std::shared_ptr<BarModel> ItemOf(const OfficeModel& office, const Variant& index
     return office.bars[static_cast<std::size_t>(number - 1)];
 }
 
-Variant AddBar(ExcelState& state, OfficeModel& office, const CallArgs& args) {
+Variant AddBar(OfficeState& state, OfficeModel& office, const CallArgs& args) {
     std::optional<std::u16string> name = OptionalText(args, 0);
     const std::int32_t position = OptionalInt(args, 1).value_or(office::msoBarFloating);
     const bool menuBar = OptionalBool(args, 2).value_or(false);
@@ -161,14 +162,15 @@ Variant AddBar(ExcelState& state, OfficeModel& office, const CallArgs& args) {
 
 // CommandBars
 
-CommandBarsObject::CommandBarsObject(std::weak_ptr<ExcelState> state,
+CommandBarsObject::CommandBarsObject(std::weak_ptr<OfficeState> state,
                                      std::weak_ptr<OfficeModel> office)
     : PlainOfficeObject(std::move(state), kBarsClass, office::iid::CommandBars)
     , m_office(std::move(office)) {}
 
-Variant CommandBarsObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
+Variant CommandBarsObject::Call(OfficeState& state, const MemberInfo& member,
+                                const CallArgs& args) {
     const std::shared_ptr<OfficeModel> office = m_office.lock();
-    if (!office || office != state.office)
+    if (!office || office != state.model)
         throw host::Error(kDisconnected, "Office has restarted");
     switch (member.id) {
     case bars::Item:
@@ -195,11 +197,11 @@ Variant CommandBarsObject::Call(ExcelState& state, const MemberInfo& member, con
 
 // CommandBar
 
-CommandBarObject::CommandBarObject(std::weak_ptr<ExcelState> state, std::weak_ptr<BarModel> bar)
+CommandBarObject::CommandBarObject(std::weak_ptr<OfficeState> state, std::weak_ptr<BarModel> bar)
     : PlainOfficeObject(std::move(state), kBarClass, office::iid::CommandBar)
     , m_bar(std::move(bar)) {}
 
-Variant CommandBarObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
+Variant CommandBarObject::Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<BarModel> bar = m_bar.lock();
     if (!bar)
         throw host::Error(kDisconnected, "Office has restarted");
@@ -263,7 +265,7 @@ Variant CommandBarObject::Call(ExcelState& state, const MemberInfo& member, cons
     }
 }
 
-Variant CommandBarObject::Put(ExcelState& state, BarModel& bar, const MemberInfo& member,
+Variant CommandBarObject::Put(OfficeState& state, BarModel& bar, const MemberInfo& member,
                               const CallArgs& args) {
     CommandBarData& data = bar.data;
     const bool isShortcutMenu = data.type == office::msoBarTypePopup;

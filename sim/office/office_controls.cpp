@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 
+#include "host/case_folding.h"
 #include "host/error.h"
 #include "host/office/dispids.h"
 #include "sim/office/office_objects.h"
@@ -116,7 +117,7 @@ bool OneOf(const std::array<std::int32_t, N>& values, std::int32_t value) {
 }
 
 // Office 2000 is version 9; Picture and Mask came with the next version.
-bool HasPicture(const ExcelState& state) {
+bool HasPicture(const OfficeState& state) {
     std::int32_t major = 0;
     const std::u16string& version = state.version;
     for (const char16_t c : version) {
@@ -137,7 +138,7 @@ bool CaptionIs(const std::u16string& caption, std::u16string_view name) {
         if (c != u'&')
             plain.push_back(c);
     }
-    return TextsEqual(plain, name, false) || TextsEqual(caption, name, false);
+    return host::FoldedEqual(plain, name) || host::FoldedEqual(caption, name);
 }
 
 void MarkTemporary(ControlModel& control) {
@@ -188,11 +189,11 @@ bool IsInside(const BarModel& bar, const ControlModel& control) {
 
 // CommandBarControls
 
-ControlsObject::ControlsObject(std::weak_ptr<ExcelState> state, std::weak_ptr<BarModel> bar)
+ControlsObject::ControlsObject(std::weak_ptr<OfficeState> state, std::weak_ptr<BarModel> bar)
     : PlainOfficeObject(std::move(state), kControlsClass, office::iid::CommandBarControls)
     , m_bar(std::move(bar)) {}
 
-Variant ControlsObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
+Variant ControlsObject::Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<BarModel> bar = m_bar.lock();
     if (!bar)
         Disconnected();
@@ -222,7 +223,7 @@ Variant ControlsObject::Call(ExcelState& state, const MemberInfo& member, const 
     }
 }
 
-Variant ControlsObject::Add(ExcelState& state, const std::shared_ptr<BarModel>& bar,
+Variant ControlsObject::Add(OfficeState& state, const std::shared_ptr<BarModel>& bar,
                             const CallArgs& args) {
     OfficeModel& office = OfficeOf(state);
     const std::optional<std::int32_t> type = OptionalInt(args, 0);
@@ -264,7 +265,7 @@ Variant ControlsObject::Add(ExcelState& state, const std::shared_ptr<BarModel>& 
 
 // CommandBarControl
 
-ControlObject::ControlObject(std::weak_ptr<ExcelState> state, std::weak_ptr<ControlModel> control,
+ControlObject::ControlObject(std::weak_ptr<OfficeState> state, std::weak_ptr<ControlModel> control,
                              ControlKind kind)
     : OfficeObject(std::move(state))
     , m_control(std::move(control))
@@ -322,7 +323,7 @@ host::HResult ControlObject::FindConnectionPoint(const host::Guid& iid,
 const ClassInfo& ControlObject::Class() const noexcept {
     switch (m_kind) {
     case ControlKind::Button: {
-        const std::shared_ptr<ExcelState> state = m_state.lock();
+        const std::shared_ptr<OfficeState> state = m_state.lock();
         return state && !HasPicture(*state) ? kButton2000Class : kButtonClass;
     }
     case ControlKind::Popup:
@@ -334,7 +335,7 @@ const ClassInfo& ControlObject::Class() const noexcept {
     return kControlClass;
 }
 
-Variant ControlObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
+Variant ControlObject::Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<ControlModel> control = m_control.lock();
     if (!control)
         Disconnected();
@@ -430,7 +431,7 @@ Variant ControlObject::Call(ExcelState& state, const MemberInfo& member, const C
     }
 }
 
-Variant ControlObject::Put(ExcelState&, ControlModel& control, const MemberInfo& member,
+Variant ControlObject::Put(OfficeState&, ControlModel& control, const MemberInfo& member,
                            const CallArgs& args) {
     CommandBarControlData& data = control.data;
     auto requireSize = [](std::int32_t value) {
@@ -537,7 +538,7 @@ Variant ControlObject::Put(ExcelState&, ControlModel& control, const MemberInfo&
     return {};
 }
 
-Variant ControlObject::Move(ExcelState& state, const std::shared_ptr<ControlModel>& control,
+Variant ControlObject::Move(OfficeState& state, const std::shared_ptr<ControlModel>& control,
                             const CallArgs& args) {
     const std::shared_ptr<BarModel> from = BarOf(*control);
     const std::shared_ptr<BarModel> to = args.IsGiven(0) ? ReadBar(args, 0) : from;

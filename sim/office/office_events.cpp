@@ -6,7 +6,7 @@
 
 #include "host/error.h"
 #include "host/office/dispids.h"
-#include "sim/excel/sink_calls.h"
+#include "sim/automation/sink_calls.h"
 #include "sim/office/office_objects.h"
 
 namespace tarvex::sim::detail {
@@ -30,7 +30,7 @@ struct Pending {
 };
 } // namespace
 
-ControlEventPoint::ControlEventPoint(std::weak_ptr<ExcelState> state,
+ControlEventPoint::ControlEventPoint(std::weak_ptr<OfficeState> state,
                                      std::weak_ptr<ControlModel> control, const host::Guid& events)
     : m_state(std::move(state))
     , m_control(std::move(control))
@@ -50,9 +50,9 @@ host::HResult ControlEventPoint::GetConnectionInterface(host::Guid& iid) {
 
 host::HResult ControlEventPoint::Advise(host::Unknown* sink, std::uint32_t& cookie) {
     cookie = 0;
-    const std::shared_ptr<ExcelState> state = m_state.lock();
+    const std::shared_ptr<OfficeState> state = m_state.lock();
     const std::shared_ptr<ControlModel> control = m_control.lock();
-    if (!state || !control || !state->office)
+    if (!state || !control || !state->model)
         return kDisconnected;
     if (!sink)
         return host::hr::Pointer;
@@ -63,7 +63,7 @@ host::HResult ControlEventPoint::Advise(host::Unknown* sink, std::uint32_t& cook
     host::Ref<host::Dispatch> events = host::QueryAs<host::Dispatch>(sink, m_events);
     if (!events)
         return host::hr::ConnectCannotConnect;
-    OfficeModel& office = *state->office;
+    OfficeModel& office = *state->model;
     try {
         control->connections.push_back({office.nextCookie, std::move(events)});
     } catch (...) {
@@ -90,7 +90,7 @@ host::HResult ControlEventPoint::Unadvise(std::uint32_t cookie) {
     return host::hr::Ok;
 }
 
-void RaiseControlEvent(ExcelState& state, const std::shared_ptr<ControlModel>& source,
+void RaiseControlEvent(OfficeState& state, const std::shared_ptr<ControlModel>& source,
                        host::DispId event, std::vector<host::Variant> argsInDeclarationOrder) {
     // The sinks of every control sharing the events, connected when the event starts.
     std::vector<Pending> pending;

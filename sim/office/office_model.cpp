@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
+#include "host/case_folding.h"
 #include "host/error.h"
 #include "host/office/dispids.h"
-#include "sim/excel/excel.h"
 
 namespace tarvex::sim::detail {
 
@@ -144,11 +144,11 @@ std::shared_ptr<ControlModel> OfficeModel::CopyOfBuiltIn(std::int32_t id) {
 
 std::shared_ptr<BarModel> OfficeModel::FindBar(std::u16string_view name) const {
     for (const auto& bar : bars) {
-        if (TextsEqual(bar->data.name, name, false))
+        if (host::FoldedEqual(bar->data.name, name))
             return bar;
     }
     for (const auto& bar : bars) {
-        if (TextsEqual(bar->data.nameLocal, name, false))
+        if (host::FoldedEqual(bar->data.nameLocal, name))
             return bar;
     }
     return nullptr;

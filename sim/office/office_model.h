@@ -1,7 +1,7 @@
 #pragma once
 
 // The state of the simulated Office, shared by the control API (SimOffice) and the objects
-// that answer over the seam. It lives in the simulated Excel's state (ExcelState::office);
+// that answer over the seam. The model lives in the Office's state (OfficeState::model);
 // seam objects hold their bar or control weakly, so after a restart, which replaces the whole
 // model, objects handed out before fail as objects of a vanished server do. A deleted bar or
 // control stays in the model, marked deleted, until the restart: calls on it fail as Office
@@ -16,11 +16,11 @@
 
 #include "host/object.h"
 #include "host/variant.h"
+#include "sim/automation/call_log.h"
 #include "sim/office/office.h"
 
 namespace tarvex::sim::detail {
 
-class ExcelState;
 struct ControlModel;
 
 /// An advised event sink of a control.
@@ -135,6 +135,16 @@ public:
     std::shared_ptr<ControlModel> Copy(const ControlModel& source);
 };
 
+/// What one simulated Office holds across its restarts, the state its seam objects run on:
+/// the call log it shares with its host, the host's version and the current model.
+class OfficeState : public std::enable_shared_from_this<OfficeState> {
+public:
+    std::shared_ptr<CallLog> callLog;
+    std::u16string version = u"16.0";
+    /// Replaced by a new one when the simulated Office restarts; null once it has gone.
+    std::shared_ptr<OfficeModel> model;
+};
+
 /// The bar that holds `control`; throws host::Error(E_UNEXPECTED) when it has none.
 std::shared_ptr<BarModel> BarOf(const ControlModel& control);
 /// The control's 0-based position on its bar.
@@ -146,15 +156,15 @@ std::int32_t IndexInCollection(const OfficeModel& office, const BarModel& bar);
 void AddBuiltInBars(OfficeModel& office);
 
 /// The seam objects, made on first use and then the same for each bar or control.
-host::Ref<host::Dispatch> BarObjectOf(ExcelState& state, const std::shared_ptr<BarModel>& bar);
-host::Ref<host::Dispatch> ControlsOf(ExcelState& state, const std::shared_ptr<BarModel>& bar);
-host::Ref<host::Dispatch> ControlObjectOf(ExcelState& state,
+host::Ref<host::Dispatch> BarObjectOf(OfficeState& state, const std::shared_ptr<BarModel>& bar);
+host::Ref<host::Dispatch> ControlsOf(OfficeState& state, const std::shared_ptr<BarModel>& bar);
+host::Ref<host::Dispatch> ControlObjectOf(OfficeState& state,
                                           const std::shared_ptr<ControlModel>& control);
 
 /// Raises `event` with `argsInDeclarationOrder` on the sinks of every control of the same
 /// kind that shares `source`'s tag (without a tag: every copy of the same built-in control,
 /// or a custom control alone), in search order, each control's sinks in advise order.
-void RaiseControlEvent(ExcelState& state, const std::shared_ptr<ControlModel>& source,
+void RaiseControlEvent(OfficeState& state, const std::shared_ptr<ControlModel>& source,
                        host::DispId event, std::vector<host::Variant> argsInDeclarationOrder);
 
 } // namespace tarvex::sim::detail

@@ -22,13 +22,13 @@ RaisedException OfficeFailure(const ClassInfo& type, const MemberInfo* member) {
     return raised;
 }
 
-OfficeModel& OfficeOf(ExcelState& state) {
-    if (!state.office)
+OfficeModel& OfficeOf(OfficeState& state) {
+    if (!state.model)
         throw host::Error(host::hr::Unexpected, "The simulated Office is not running");
-    return *state.office;
+    return *state.model;
 }
 
-host::Ref<host::Dispatch> CommandBarsOf(ExcelState& state) {
+host::Ref<host::Dispatch> CommandBarsOf(OfficeState& state) {
     OfficeModel& office = OfficeOf(state);
     if (!office.commandBars)
         office.commandBars =
@@ -36,19 +36,19 @@ host::Ref<host::Dispatch> CommandBarsOf(ExcelState& state) {
     return office.commandBars;
 }
 
-host::Ref<host::Dispatch> BarObjectOf(ExcelState& state, const std::shared_ptr<BarModel>& bar) {
+host::Ref<host::Dispatch> BarObjectOf(OfficeState& state, const std::shared_ptr<BarModel>& bar) {
     if (!bar->object)
         bar->object = host::MakeRef<CommandBarObject>(state.weak_from_this(), bar);
     return bar->object;
 }
 
-host::Ref<host::Dispatch> ControlsOf(ExcelState& state, const std::shared_ptr<BarModel>& bar) {
+host::Ref<host::Dispatch> ControlsOf(OfficeState& state, const std::shared_ptr<BarModel>& bar) {
     if (!bar->controlsObject)
         bar->controlsObject = host::MakeRef<ControlsObject>(state.weak_from_this(), bar);
     return bar->controlsObject;
 }
 
-host::Ref<host::Dispatch> ControlObjectOf(ExcelState& state,
+host::Ref<host::Dispatch> ControlObjectOf(OfficeState& state,
                                           const std::shared_ptr<ControlModel>& control) {
     if (!control->object)
         control->object = host::MakeRef<ControlObject>(state.weak_from_this(), control,

@@ -1,16 +1,17 @@
 #pragma once
 
 // The simulated Office's objects as seen over the seam. They run through the simulated
-// Excel's invoke pipeline (call log, failure injection, member and argument checks) and
-// answer failures with Office's exception: DISP_E_EXCEPTION from "Microsoft Office" with
-// scode E_INVALIDARG for a bad argument and E_FAIL for a refused or failed operation.
+// applications' invoke pipeline (sim/automation: call log, failure injection, member and
+// argument checks) and answer failures with Office's exception: DISP_E_EXCEPTION from
+// "Microsoft Office" with scode E_INVALIDARG for a bad argument and E_FAIL for a refused or
+// failed operation.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "sim/excel/excel_objects.h"
+#include "sim/automation/automation_objects.h"
 #include "sim/office/office_model.h"
 
 namespace tarvex::sim::detail {
@@ -20,20 +21,21 @@ namespace tarvex::sim::detail {
 
 /// The simulated Office's current model; throws host::Error(E_UNEXPECTED) when the state
 /// has none.
-OfficeModel& OfficeOf(ExcelState& state);
+OfficeModel& OfficeOf(OfficeState& state);
 
 /// The CommandBars object of the state's current Office (Application.CommandBars).
-host::Ref<host::Dispatch> CommandBarsOf(ExcelState& state);
+host::Ref<host::Dispatch> CommandBarsOf(OfficeState& state);
 
 /// Office's exception when `member` (null for an unknown one) fails as a whole:
 /// "Method 'Delete' of object 'CommandBar' failed", scode E_FAIL.
 RaisedException OfficeFailure(const ClassInfo& type, const MemberInfo* member);
 
-/// The common part of Office's objects: Office's exception for failed calls.
+/// The common part of Office's objects: they run on Office's state and raise Office's
+/// exception for failed calls.
 template <class... Extra>
-class OfficeObject : public SimObject<Extra...> {
+class OfficeObject : public SimObject<OfficeState, Extra...> {
 protected:
-    using SimObject<Extra...>::SimObject;
+    using SimObject<OfficeState, Extra...>::SimObject;
 
     RaisedException Failure(const MemberInfo* member) const override {
         return OfficeFailure(this->Class(), member);
@@ -46,10 +48,10 @@ using PlainOfficeObject = SingleInterfaceObject<OfficeObject<>>;
 /// The CommandBars collection.
 class CommandBarsObject final : public PlainOfficeObject {
 public:
-    CommandBarsObject(std::weak_ptr<ExcelState> state, std::weak_ptr<OfficeModel> office);
+    CommandBarsObject(std::weak_ptr<OfficeState> state, std::weak_ptr<OfficeModel> office);
 
 private:
-    host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
+    host::Variant Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) override;
 
     std::weak_ptr<OfficeModel> m_office;
 };
@@ -57,14 +59,14 @@ private:
 /// A CommandBar: a bar of the collection or a pop-up's own bar.
 class CommandBarObject final : public PlainOfficeObject {
 public:
-    CommandBarObject(std::weak_ptr<ExcelState> state, std::weak_ptr<BarModel> bar);
+    CommandBarObject(std::weak_ptr<OfficeState> state, std::weak_ptr<BarModel> bar);
 
     /// The bar, or null once Office has restarted.
     std::shared_ptr<BarModel> Bar() const { return m_bar.lock(); }
 
 private:
-    host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
-    host::Variant Put(ExcelState& state, BarModel& bar, const MemberInfo& member,
+    host::Variant Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) override;
+    host::Variant Put(OfficeState& state, BarModel& bar, const MemberInfo& member,
                       const CallArgs& args);
 
     std::weak_ptr<BarModel> m_bar;
@@ -73,11 +75,11 @@ private:
 /// The CommandBarControls of a bar.
 class ControlsObject final : public PlainOfficeObject {
 public:
-    ControlsObject(std::weak_ptr<ExcelState> state, std::weak_ptr<BarModel> bar);
+    ControlsObject(std::weak_ptr<OfficeState> state, std::weak_ptr<BarModel> bar);
 
 private:
-    host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
-    host::Variant Add(ExcelState& state, const std::shared_ptr<BarModel>& bar,
+    host::Variant Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) override;
+    host::Variant Add(OfficeState& state, const std::shared_ptr<BarModel>& bar,
                       const CallArgs& args);
 
     std::weak_ptr<BarModel> m_bar;
@@ -88,7 +90,7 @@ private:
 /// connection point.
 class ControlObject final : public OfficeObject<host::ConnectionPointContainer> {
 public:
-    ControlObject(std::weak_ptr<ExcelState> state, std::weak_ptr<ControlModel> control,
+    ControlObject(std::weak_ptr<OfficeState> state, std::weak_ptr<ControlModel> control,
                   ControlKind kind);
     host::HResult QueryInterface(const host::Guid& iid, void** object) override;
     host::HResult FindConnectionPoint(const host::Guid& iid,
@@ -99,10 +101,10 @@ public:
 
 private:
     const ClassInfo& Class() const noexcept override;
-    host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
-    host::Variant Put(ExcelState& state, ControlModel& control, const MemberInfo& member,
+    host::Variant Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) override;
+    host::Variant Put(OfficeState& state, ControlModel& control, const MemberInfo& member,
                       const CallArgs& args);
-    host::Variant Move(ExcelState& state, const std::shared_ptr<ControlModel>& control,
+    host::Variant Move(OfficeState& state, const std::shared_ptr<ControlModel>& control,
                        const CallArgs& args);
 
     std::weak_ptr<ControlModel> m_control;
@@ -115,7 +117,7 @@ private:
 /// control and every copy of this point share them.
 class ControlEventPoint final : public host::RefCounted<host::ConnectionPoint> {
 public:
-    ControlEventPoint(std::weak_ptr<ExcelState> state, std::weak_ptr<ControlModel> control,
+    ControlEventPoint(std::weak_ptr<OfficeState> state, std::weak_ptr<ControlModel> control,
                       const host::Guid& events);
 
     host::HResult QueryInterface(const host::Guid& iid, void** object) override;
@@ -124,7 +126,7 @@ public:
     host::HResult Unadvise(std::uint32_t cookie) override;
 
 private:
-    std::weak_ptr<ExcelState> m_state;
+    std::weak_ptr<OfficeState> m_state;
     std::weak_ptr<ControlModel> m_control;
     host::Guid m_events;
 };
@@ -132,10 +134,10 @@ private:
 /// IRibbonUI: records each invalidation.
 class RibbonUIObject final : public PlainOfficeObject {
 public:
-    RibbonUIObject(std::weak_ptr<ExcelState> state, std::weak_ptr<OfficeModel> office);
+    RibbonUIObject(std::weak_ptr<OfficeState> state, std::weak_ptr<OfficeModel> office);
 
 private:
-    host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
+    host::Variant Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) override;
 
     std::weak_ptr<OfficeModel> m_office;
 };
@@ -143,11 +145,11 @@ private:
 /// IRibbonControl: the control a ribbon callback is about.
 class RibbonControlObject final : public PlainOfficeObject {
 public:
-    RibbonControlObject(std::weak_ptr<ExcelState> state, std::u16string id, std::u16string tag,
+    RibbonControlObject(std::weak_ptr<OfficeState> state, std::u16string id, std::u16string tag,
                         host::Ref<host::Dispatch> context);
 
 private:
-    host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
+    host::Variant Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) override;
 
     std::u16string m_id;
     std::u16string m_tag;
@@ -157,10 +159,10 @@ private:
 /// COMAddIn: one registered add-in.
 class ComAddInObject final : public PlainOfficeObject {
 public:
-    ComAddInObject(std::weak_ptr<ExcelState> state, std::weak_ptr<AddInModel> addIn);
+    ComAddInObject(std::weak_ptr<OfficeState> state, std::weak_ptr<AddInModel> addIn);
 
 private:
-    host::Variant Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) override;
+    host::Variant Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) override;
 
     std::weak_ptr<AddInModel> m_addIn;
 };

@@ -14,8 +14,8 @@
 #include "framework/factory.h"
 #include "framework/ribbon_component.h"
 #include "settings/help.h"
+#include "sim/excel/office_host.h"
 #include "sim/office/office.h"
-#include "sim/office/office_host.h"
 #include "tests/sweep/sweep_driver.h"
 
 namespace tarvex::sweep {

@@ -15,8 +15,8 @@
 #include "settings/options.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
+#include "sim/excel/office_host.h"
 #include "sim/office/office.h"
-#include "sim/office/office_host.h"
 #include "sim/registry/memory_registry.h"
 #include "tests/support/addin_ribbon.h"
 

@@ -2,6 +2,7 @@
 // properties Office refuses, deleting, and what a restart keeps.
 
 #include <gtest/gtest.h>
+#include <memory>
 
 #include "host/excel/dispids.h"
 #include "sim_office_support.h"
@@ -218,6 +219,18 @@ TEST(SimOfficeBars, TheCollectionIsUnreachableWhenTheNameLookupFails) {
     excel.ClearFailures();
     excel.FailMember("Application.CommandBars");
     EXPECT_EQ(FailureOf([&] { BarsOf(excel); }), host::MakeHResult(0x800A03EC));
+}
+
+TEST(SimOfficeBars, OfficeStandsWithoutExcelOnTheCallLogItsHostHandsIt) {
+    const auto log = std::make_shared<CallLog>();
+    SimOffice simOffice(log, nullptr);
+    const CommandBars bars(simOffice.CommandBars());
+    EXPECT_EQ(bars.Count(), 5);
+    EXPECT_EQ(log->CallCount("CommandBars.Count"), 1u);
+    EXPECT_EQ(simOffice.CallCount("CommandBars.Count"), 1u);
+    // A failure injected into the host's log reaches Office's objects as Office's exception.
+    log->FailMember("CommandBars.Count", host::hr::DispException);
+    EXPECT_EQ(FailureOf([&] { bars.Count(); }), host::hr::Fail);
 }
 
 } // namespace

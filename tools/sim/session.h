@@ -20,7 +20,7 @@
 #include "settings/help.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
-#include "sim/office/office_host.h"
+#include "sim/excel/office_host.h"
 #include "sim/registry/memory_registry.h"
 
 namespace tarvex::simtool {

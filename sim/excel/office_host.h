@@ -4,8 +4,9 @@
 // the connection, then on a ribbon version (Excel 2007, "12.0", and later) the customUI
 // document of the workbook ribbon and the onLoad callback it names, then start-up
 // completion; at Excel's exit begin-shutdown and disconnection, or the user's unload while
-// Excel runs. tarvex-sim, the fault sweeps, the benchmarks and the tests load the add-in
-// through it, each wrapping the calls to record or report them.
+// Excel runs. It belongs to Excel, which it starts and stops: it hands the add-in Excel's
+// Application and reads Excel's version. tarvex-sim, the fault sweeps, the benchmarks and the
+// tests load the add-in through it, each wrapping the calls to record or report them.
 
 #include <functional>
 #include <optional>

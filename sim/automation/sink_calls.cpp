@@ -1,4 +1,4 @@
-#include "sim/excel/sink_calls.h"
+#include "sim/automation/sink_calls.h"
 
 namespace tarvex::sim::detail {
 

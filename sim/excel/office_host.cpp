@@ -1,4 +1,4 @@
-#include "sim/office/office_host.h"
+#include "sim/excel/office_host.h"
 
 #include <charconv>
 
