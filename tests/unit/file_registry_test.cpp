@@ -40,10 +40,10 @@ std::vector<std::string> FilesIn(const fs::path& folder) {
     return names;
 }
 
-class RegistryFile : public testing::Test {
+class RegistryFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
         // Unique per run: the native, sanitizer and Wine builds may run this test at once.
         m_folder =
             fs::temp_directory_path() / (std::string("tarvex-file-registry-") + test->name() + "-" +

@@ -25,7 +25,7 @@ using host::RegistryValue;
 using sim::RegistryOperation;
 namespace modal_result = host::modal_result;
 
-constexpr std::string_view kKey = "Software\\Morvane Software\\Tarvex\\Options";
+constexpr std::string_view kOptionsKey = "Software\\Morvane Software\\Tarvex\\Options";
 
 const std::vector<std::string> kReadOrder = {"TrackColumns",    "TrackRows", "CaseSensitive",
                                              "ActiveColumn",    "ActiveRow", "ColumnSelectedRange",
@@ -59,7 +59,8 @@ protected:
     OptionsDialog() { m_form.HelpFolder = "C:\\Tools\\"; }
 
     void Store(std::string_view name, std::uint32_t value) {
-        m_registry.PutValue(RegistryRoot::CurrentUser, kKey, name, RegistryValue::FromDWord(value));
+        m_registry.PutValue(RegistryRoot::CurrentUser, kOptionsKey, name,
+                            RegistryValue::FromDWord(value));
     }
     // The seven options as REG_DWORD values, in write order.
     void StoreAll(std::initializer_list<std::uint32_t> values) {
@@ -68,7 +69,7 @@ protected:
             Store(name, *value++);
     }
     std::optional<RegistryValue> Stored(std::string_view name) const {
-        return m_registry.GetValue(RegistryRoot::CurrentUser, kKey, name);
+        return m_registry.GetValue(RegistryRoot::CurrentUser, kOptionsKey, name);
     }
     // The value names of the logged operations of one kind, in the order they were made.
     std::vector<std::string> NamesOf(RegistryOperation operation) const {
@@ -200,7 +201,7 @@ TEST_F(OptionsDialog, OkWritesAllSevenInItsOrderAfterReadingThemInTheirs) {
 TEST_F(OptionsDialog, OkStoresWhatIsShownInCanonicalForm) {
     // Values that read as true or as their default but are not stored as 0 or 1.
     Store("TrackRows", 2);
-    m_registry.PutValue(RegistryRoot::CurrentUser, kKey, "CaseSensitive",
+    m_registry.PutValue(RegistryRoot::CurrentUser, kOptionsKey, "CaseSensitive",
                         RegistryValue::FromString(u"0"));
     m_desktop.SetModalHandler(sim::ClickButton(u"Ok"));
     EXPECT_EQ(m_desktop.ShowModal(m_form), modal_result::Ok);
@@ -262,9 +263,10 @@ TEST(OptionsDialogLoad, RadioPairShowsTheSelectedRangeWhenItIsStoredTrue) {
         sim::MemoryRegistry registry;
         sim::SimDesktop desktop;
         for (const char* side : {"Column", "Row"}) {
-            registry.PutValue(RegistryRoot::CurrentUser, kKey, std::string("Active") + side,
+            registry.PutValue(RegistryRoot::CurrentUser, kOptionsKey, std::string("Active") + side,
                               RegistryValue::FromDWord(c.active));
-            registry.PutValue(RegistryRoot::CurrentUser, kKey, side + std::string("SelectedRange"),
+            registry.PutValue(RegistryRoot::CurrentUser, kOptionsKey,
+                              side + std::string("SelectedRange"),
                               RegistryValue::FromDWord(c.selectedRange));
         }
         TfrmOptions form(registry, desktop, [](const std::string&) {});
