@@ -36,9 +36,9 @@ std::string_view GlyphResourceName(GlyphId id) noexcept {
     return Entry(id).resourceName;
 }
 
-host::Bitmap BuiltInGlyph(GlyphId id) {
+base::Bitmap BuiltInGlyph(GlyphId id) {
     const GlyphEntry entry = Entry(id);
-    host::Bitmap bitmap;
+    base::Bitmap bitmap;
     bitmap.width = entry.size;
     bitmap.height = entry.size;
     bitmap.bitsPerPixel = 24;

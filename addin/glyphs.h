@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "host/bitmap.h"
+#include "base/bitmap.h"
 
 namespace tarvex::addin {
 
@@ -20,6 +20,6 @@ inline constexpr GlyphId kAllGlyphs[] = {GlyphId::Track16, GlyphId::Track24, Gly
 std::string_view GlyphResourceName(GlyphId id) noexcept;
 
 /// The image as the native build carries it.
-host::Bitmap BuiltInGlyph(GlyphId id);
+base::Bitmap BuiltInGlyph(GlyphId id);
 
 } // namespace tarvex::addin

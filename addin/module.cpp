@@ -4,17 +4,17 @@
 #include <cmath>
 #include <limits>
 
+#include "base/error.h"
+#include "base/form.h"
+#include "base/scope_exit.h"
+#include "base/text.h"
 #include "framework/command_bar.h"
 #include "framework/command_bar_button.h"
 #include "framework/command_bar_records.h"
 #include "framework/factory.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
-#include "host/error.h"
 #include "host/excel/dispids.h"
-#include "host/form.h"
-#include "host/scope_exit.h"
-#include "host/text.h"
 #include "settings/information_form.h"
 #include "settings/options.h"
 #include "settings/options_form.h"
@@ -68,7 +68,7 @@ TAddInModule::~TAddInModule() = default;
 const excel::Application& TAddInModule::Excel() const {
     const excel::Application* application = ExcelApp();
     if (!application)
-        throw host::Error(host::hr::Unexpected, "The add-in is not connected to Excel");
+        throw base::Error(base::hr::Unexpected, "The add-in is not connected to Excel");
     return *application;
 }
 
@@ -90,7 +90,7 @@ bool TAddInModule::HasActiveWorkbook() const {
 std::int32_t TAddInModule::ExcelMajorVersion() const {
     // A locale-independent parse: Excel's version text always uses "." as its separator,
     // whatever the user's number format says.
-    const std::string text = host::Utf16ToUtf8(Excel().Version());
+    const std::string text = base::Utf16ToUtf8(Excel().Version());
     const std::string_view trimmed = [&] {
         std::string_view view = text;
         while (!view.empty() && view.front() == ' ')
@@ -104,7 +104,7 @@ std::int32_t TAddInModule::ExcelMajorVersion() const {
         std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), number);
     if (trimmed.empty() || error != std::errc() || end != trimmed.data() + trimmed.size() ||
         !std::isfinite(number) || std::fabs(number) > std::numeric_limits<std::int32_t>::max())
-        throw host::Error(host::hr::DispTypeMismatch,
+        throw base::Error(base::hr::DispTypeMismatch,
                           "'" + text + "' is not a valid floating point value");
     return static_cast<std::int32_t>(std::trunc(number));
 }
@@ -140,7 +140,7 @@ void TAddInModule::LoadOptions() {
     }
     auto range = host::QueryAs<host::Dispatch>(selection.Get(), excel::iid::Range);
     if (!range)
-        throw host::Error(host::hr::NoInterface, "Interface not supported");
+        throw base::Error(base::hr::NoInterface, "Interface not supported");
     FSelectedRange = excel::Range(std::move(range));
 }
 
@@ -304,16 +304,16 @@ void TAddInModule::adxCOMAddInModuleAddInInitialize(framework::TComponent& /*sen
     if (addinKey.empty())
         return;
     const std::string controls = addinKey + "\\Controls";
-    const host::HResult deleted = Registry().DeleteTree(host::RegistryRoot::CurrentUser, controls);
-    if (host::Succeeded(deleted) || deleted == host::hr::FileNotFound)
+    const base::HResult deleted = Registry().DeleteTree(host::RegistryRoot::CurrentUser, controls);
+    if (base::Succeeded(deleted) || deleted == base::hr::FileNotFound)
         return;
     // A key that cannot even be read (access denied) holds no record this start could
     // reuse, as the command bars' own start-up takes it: only records that stay within
     // reach are worth a message at every start of Excel.
     std::vector<std::u16string> records;
-    if (host::Failed(framework::ListRecordNames(*this, framework::record_key::Controls, records)))
+    if (base::Failed(framework::ListRecordNames(*this, framework::record_key::Controls, records)))
         return;
-    host::ThrowIfFailed(deleted, "Deleting " + controls);
+    base::ThrowIfFailed(deleted, "Deleting " + controls);
 }
 
 void TAddInModule::adxCOMAddInModuleAddInFinalize(framework::TComponent& /*sender*/) {
@@ -325,16 +325,16 @@ void TAddInModule::OptionsClick(framework::TComponent& /*sender*/) {
     // user works in it); the previous owner comes back however the dialog ends.
     host::Desktop& desktop = Desktop();
     const host::WindowHandle previousOwner = desktop.OwnerWindow();
-    const host::ScopeExit restoreOwner([&] { desktop.SetOwnerWindow(previousOwner); });
+    const base::ScopeExit restoreOwner([&] { desktop.SetOwnerWindow(previousOwner); });
     desktop.SetOwnerWindow(desktop.ForegroundWindow());
 
     settings::TfrmOptions dialog(Registry(), desktop, [this](const std::string& fileAndTopic) {
         OpenHelpText(fileAndTopic);
     });
     m_options = &dialog;
-    const host::ScopeExit forget([this] { m_options = nullptr; });
+    const base::ScopeExit forget([this] { m_options = nullptr; });
     dialog.HelpFolder = AddinFolder();
-    if (desktop.ShowModal(dialog) == host::modal_result::Ok)
+    if (desktop.ShowModal(dialog) == base::modal_result::Ok)
         LoadOptions();
 }
 
@@ -448,7 +448,7 @@ bool TAddInModule::FindDuplicate(Axis axis, std::int32_t row, std::int32_t colum
     }
     // The English R1C1 form, which ConvertFormula reads on every Excel; the local form
     // ("Z7S3" on a German Excel) would be refused there.
-    address = host::Utf16ToUtf8(found.Address(excel::xlR1C1));
+    address = base::Utf16ToUtf8(found.Address(excel::xlR1C1));
     return true;
 }
 
@@ -458,7 +458,7 @@ excel::Range TAddInModule::RangeOfR1C1(const std::string& address) const {
     const excel::Application& excel = Excel();
     const excel::Range relativeTo = excel.ActiveCell();
     return excel.GetRange(
-        excel.ConvertFormula(host::Utf8ToUtf16(address), excel::xlR1C1, excel::xlA1, relativeTo));
+        excel.ConvertFormula(base::Utf8ToUtf16(address), excel::xlR1C1, excel::xlA1, relativeTo));
 }
 
 void TAddInModule::ReportDuplicate(const excel::Range& target, const std::string& address) {
@@ -474,7 +474,7 @@ void TAddInModule::ReportDuplicate(const excel::Range& target, const std::string
     host::Desktop& desktop = Desktop();
     const host::WindowHandle previousOwner = desktop.OwnerWindow();
     settings::TfrmInformation* const outerPrompt = m_information;
-    const host::ScopeExit restore([&] {
+    const base::ScopeExit restore([&] {
         m_information = outerPrompt;
         desktop.SetOwnerWindow(previousOwner);
     });
@@ -482,7 +482,7 @@ void TAddInModule::ReportDuplicate(const excel::Range& target, const std::string
     settings::TfrmInformation prompt;
     m_information = &prompt;
     prompt.SetMessage(message);
-    if (desktop.ShowModal(prompt) == host::modal_result::Yes) {
+    if (desktop.ShowModal(prompt) == base::modal_result::Yes) {
         if (found)
             found.Activate();
     } else if (target) {

@@ -38,7 +38,7 @@ using StringLoader = std::function<std::u16string(unsigned id)>;
 /// resources on Windows, the built-in copies otherwise) and the process's help engine.
 struct AddInResources {
     StringLoader loadString = BuiltInString;
-    std::function<host::Bitmap(GlyphId)> loadGlyph = BuiltInGlyph;
+    std::function<base::Bitmap(GlyphId)> loadGlyph = BuiltInGlyph;
     /// Hands "<folder>qorvel.chm::/<topic>" to the help engine; none: help is not available
     /// and the help commands do nothing.
     std::function<void(const std::string&)> openHelp;

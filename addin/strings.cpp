@@ -1,14 +1,14 @@
 #include "strings.h"
 
-#include "host/error.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace tarvex::addin {
 
 std::u16string BuiltInString(unsigned id) {
     switch (id) {
     case kIdsDuplicatePrompt:
-        return host::Utf8ToUtf16(TARVEX_TEXT_DUPLICATE_PROMPT);
+        return base::Utf8ToUtf16(TARVEX_TEXT_DUPLICATE_PROMPT);
     default:
         return {};
     }
@@ -30,7 +30,7 @@ std::u16string FormatTemplate(std::u16string_view pattern,
         } else if (specifier == u's' && next != args.end()) {
             result.append(*next++);
         } else {
-            throw host::Error(host::hr::InvalidArg, "Format '" + host::Utf16ToUtf8(pattern) +
+            throw base::Error(base::hr::InvalidArg, "Format '" + base::Utf16ToUtf8(pattern) +
                                                         "' invalid or incompatible with argument");
         }
         ++i;

@@ -1,7 +1,7 @@
 #include "bench/checked_entry.h"
 
+#include "base/form.h"
 #include "host/excel/excel.h"
-#include "host/form.h"
 #include "settings/options.h"
 #include "tests/support/addin_in_excel.h"
 
@@ -10,7 +10,7 @@ namespace tarvex::bench {
 CheckedEntry::CheckedEntry(FilledSheet& filled, Line tracked, bool tracking)
     : sheet(filled) {
     // Answer No at every duplicate prompt: the user stays in the entered cell.
-    desktop.SetModalHandler([](host::Form&) { return host::modal_result::No; });
+    desktop.SetModalHandler([](base::Form&) { return base::modal_result::No; });
     settings::TOptions options(registry);
     options.WriteFlag(tracked == Line::Column ? "TrackRows" : "TrackColumns", false);
     module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(

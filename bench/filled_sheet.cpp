@@ -5,8 +5,8 @@
 #include <memory>
 #include <utility>
 
+#include "base/text.h"
 #include "host/excel/dispids.h"
-#include "host/text.h"
 
 namespace tarvex::bench {
 
@@ -46,7 +46,7 @@ FilledSheet& FilledSheet::Get(Line lineKind, std::int64_t filled) {
 }
 
 std::u16string FilledSheet::TextOf(std::int32_t n) {
-    return u"INV-" + host::Utf8ToUtf16(std::to_string(n));
+    return u"INV-" + base::Utf8ToUtf16(std::to_string(n));
 }
 
 void FilledSheet::Enter(const std::u16string& text) {

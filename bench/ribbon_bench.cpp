@@ -89,14 +89,14 @@ void RibbonCallbackRound(benchmark::State& state) {
             const std::u16string names[] = {callbacks[i].method};
             host::DispId id = host::dispid::Unknown;
             ok = dispatch->GetIDsOfNames(host::iid::Null, names, host::lcid::UserDefault,
-                                         {&id, 1}) == host::hr::Ok &&
+                                         {&id, 1}) == base::hr::Ok &&
                  ok;
             host::Variant args[] = {host::Variant(controls[i])};
             const host::DispParams params{args, nullptr, 1, 0};
             host::Variant result;
             ok =
                 dispatch->Invoke(id, host::iid::Null, host::lcid::UserDefault, host::invoke::Method,
-                                 params, &result, nullptr, nullptr) == host::hr::Ok &&
+                                 params, &result, nullptr, nullptr) == base::hr::Ok &&
                 !result.IsEmpty() && ok;
             benchmark::DoNotOptimize(result);
         }

@@ -12,6 +12,7 @@
 namespace {
 
 using namespace tarvex::host;
+using namespace tarvex::base;
 
 // Reads Find's arguments the way a simulated Range does.
 class FindTarget : public RefCounted<Dispatch> {

@@ -2,15 +2,15 @@
 
 #include <new>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "framework/command_bar.h"
 #include "framework/custom_ui.h"
 #include "framework/factory.h"
 #include "framework/module.h"
-#include "host/error.h"
 #include "host/office/dispids.h"
 #include "host/office/office.h"
 #include "host/registry.h"
-#include "host/text.h"
 #include "host/variant.h"
 
 namespace tarvex::framework {
@@ -39,16 +39,16 @@ TadxCallOutcome GuardAddinCall(std::string_view progId,
         body();
         return outcome;
     } catch (...) {
-        const host::CaughtFailure failure = host::CatchCurrentFailure(host::hr::Unexpected);
+        const base::CaughtFailure failure = base::CatchCurrentFailure(base::hr::Unexpected);
         outcome.code = failure.code;
         try {
-            outcome.description = host::Utf8ToUtf16(failure.message);
+            outcome.description = base::Utf8ToUtf16(failure.message);
         } catch (...) {
             // A message that cannot be converted is left out; the code still tells.
         }
     }
     try {
-        outcome.source = host::Utf8ToUtf16(progId);
+        outcome.source = base::Utf8ToUtf16(progId);
     } catch (...) {
         // As above: the failure is reported without its source.
     }
@@ -77,7 +77,7 @@ TadxCallOutcome TadxAddin::Guard(const std::function<void()>& body) const noexce
 
 TadxCOMAddInModule& TadxAddin::RequireModule() const {
     if (!m_module)
-        throw host::Error(host::hr::Unexpected, "The add-in is not connected to a host.");
+        throw base::Error(base::hr::Unexpected, "The add-in is not connected to a host.");
     return *m_module;
 }
 
@@ -102,7 +102,7 @@ void TadxAddin::Connect(const host::Ref<host::Dispatch>& application) {
     DestroyModule();
     m_module = m_makeModule();
     if (!m_module)
-        throw host::Error(host::hr::Unexpected, "The add-in module could not be created.");
+        throw base::Error(base::hr::Unexpected, "The add-in module could not be created.");
     m_module->SetHostApplication(host::Variant(application));
     m_module->SetFactory(&m_factory);
 }
@@ -174,12 +174,12 @@ void TadxAddin::ReadStartMode() {
     const std::unique_ptr<host::RegistryKey> key =
         CreateAddinKey(module.Registry(), module.GetAddinKey());
     host::RegistryValue value;
-    const host::HResult read = key->QueryValue(kStartModeValue, value);
-    if (read == host::hr::FileNotFound) {
+    const base::HResult read = key->QueryValue(kStartModeValue, value);
+    if (read == base::hr::FileNotFound) {
         module.SetStartMode(start_mode::FirstStart);
         return;
     }
-    host::ThrowIfFailed(read, "Reading ADXStartMode");
+    base::ThrowIfFailed(read, "Reading ADXStartMode");
     const std::u16string mode = UpperAscii(value.AsString().value_or(u""));
     if (mode == u"UNINSTALL")
         module.SetStartMode(start_mode::Uninstall);
@@ -195,7 +195,7 @@ void TadxAddin::WriteFirstStartDone() {
     TadxCOMAddInModule& module = RequireModule();
     const std::unique_ptr<host::RegistryKey> key =
         CreateAddinKey(module.Registry(), module.GetAddinKey());
-    host::ThrowIfFailed(key->SetValue(kStartModeValue, host::RegistryValue::FromString(u"NORMAL")),
+    base::ThrowIfFailed(key->SetValue(kStartModeValue, host::RegistryValue::FromString(u"NORMAL")),
                         "Writing ADXStartMode");
 }
 

@@ -14,11 +14,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "framework/host_app.h"
 #include "host/desktop.h"
 #include "host/object.h"
 #include "host/office/com_addin.h"
-#include "host/result.h"
 
 namespace tarvex::framework {
 

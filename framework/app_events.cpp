@@ -2,10 +2,10 @@
 
 #include <tuple>
 
+#include "base/error.h"
 #include "framework/errors.h"
 #include "framework/module.h"
 #include "host/automation.h"
-#include "host/error.h"
 #include "host/excel/dispids.h"
 
 namespace tarvex::framework {
@@ -23,11 +23,11 @@ TadxHostInterfaceRecord& ExcelHostInterface() noexcept {
 // TadxEventDispatch
 
 TadxEventDispatch::TadxEventDispatch(TadxCustomEvents* component,
-                                     const host::Guid& eventsIid) noexcept
+                                     const base::Guid& eventsIid) noexcept
     : m_component(component)
     , m_eventsIid(eventsIid) {}
 
-host::HResult TadxEventDispatch::QueryInterface(const host::Guid& iid, void** object) {
+base::HResult TadxEventDispatch::QueryInterface(const base::Guid& iid, void** object) {
     // The event interface is answered with the same IDispatch: Excel calls it by DISPID.
     return host::AnswerQuery(iid, object,
                              {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
@@ -35,30 +35,30 @@ host::HResult TadxEventDispatch::QueryInterface(const host::Guid& iid, void** ob
                               host::InterfaceOffer::Of<host::Dispatch>(m_eventsIid, this)});
 }
 
-host::HResult TadxEventDispatch::GetTypeInfoCount(std::uint32_t& count) {
+base::HResult TadxEventDispatch::GetTypeInfoCount(std::uint32_t& count) {
     count = 0;
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
-host::HResult TadxEventDispatch::GetTypeInfo(std::uint32_t, std::uint32_t) {
-    return host::hr::NotImpl;
+base::HResult TadxEventDispatch::GetTypeInfo(std::uint32_t, std::uint32_t) {
+    return base::hr::NotImpl;
 }
 
-host::HResult TadxEventDispatch::GetIDsOfNames(const host::Guid&, std::span<const std::u16string>,
+base::HResult TadxEventDispatch::GetIDsOfNames(const base::Guid&, std::span<const std::u16string>,
                                                std::uint32_t, std::span<host::DispId>) {
-    return host::hr::NotImpl;
+    return base::hr::NotImpl;
 }
 
-host::HResult TadxEventDispatch::Invoke(host::DispId member, const host::Guid&, std::uint32_t,
+base::HResult TadxEventDispatch::Invoke(host::DispId member, const base::Guid&, std::uint32_t,
                                         host::InvokeFlags, const host::DispParams& params, Variant*,
                                         host::ExcepInfo*, std::uint32_t*) {
     // A call whose arguments are not laid out as COM lays them out delivers nothing.
     const host::DispArgs args(params);
     if (!m_component || !args.WellFormed())
-        return host::hr::Ok;
+        return base::hr::Ok;
     TadxCustomEvents& component = *m_component;
     component.Module().Guard([&] { component.DeliverEvent(member, args); });
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -92,7 +92,7 @@ TadxCustomEvents::FindEventPoint(host::Dispatch& application) const noexcept {
             &application, host::iid::ConnectionPointContainer);
         host::Ref<host::ConnectionPoint> point;
         if (container &&
-            host::Succeeded(container->FindConnectionPoint(m_hostInterface.eventsIid, point)))
+            base::Succeeded(container->FindConnectionPoint(m_hostInterface.eventsIid, point)))
             return point;
     } catch (...) {
         // No connection point is no error: the component just hears nothing.
@@ -105,7 +105,7 @@ void TadxCustomEvents::Advise(host::Dispatch& application) noexcept {
     try {
         const host::Ref<host::ConnectionPoint> point = FindEventPoint(application);
         std::uint32_t cookie = 0;
-        if (point && host::Succeeded(point->Advise(m_dispatch.Get(), cookie)))
+        if (point && base::Succeeded(point->Advise(m_dispatch.Get(), cookie)))
             m_cookie = cookie;
     } catch (...) {
         // A failed advise leaves the component unconnected, silently.
@@ -117,7 +117,7 @@ void TadxCustomEvents::Unadvise(host::Dispatch& application) noexcept {
         return;
     try {
         const host::Ref<host::ConnectionPoint> point = FindEventPoint(application);
-        if (point && host::Succeeded(point->Unadvise(m_cookie)))
+        if (point && base::Succeeded(point->Unadvise(m_cookie)))
             m_cookie = 0;
     } catch (...) {
         // Disconnecting never fails; the cookie is kept for a later attempt.
@@ -135,7 +135,7 @@ using host::DispArgs;
 // handler is assigned, in declaration order.
 struct ObjectArg {
     std::uint32_t position;
-    const host::Guid* iid; // the interface the event declares; null passes the object on
+    const base::Guid* iid; // the interface the event declares; null passes the object on
 };
 struct BoolArg {
     std::uint32_t position;
@@ -172,7 +172,7 @@ Object Read(const DispArgs& args, ObjectArg arg) {
         return object;
     Object converted = host::QueryAs<host::Dispatch>(object.Get(), *arg.iid);
     if (!converted)
-        throw host::Error(host::hr::NoInterface, "Interface not supported");
+        throw base::Error(base::hr::NoInterface, "Interface not supported");
     return converted;
 }
 bool Read(const DispArgs& args, BoolArg arg) {
@@ -340,11 +340,11 @@ TadxExcelAppEvents::~TadxExcelAppEvents() {
 void TadxExcelAppEvents::ConnectTo(const host::Ref<host::Dispatch>& application) {
     Disconnect();
     if (!application)
-        throw host::Error(host::hr::Pointer, "No application to connect the events to");
+        throw base::Error(base::hr::Pointer, "No application to connect the events to");
     auto excelApplication =
         host::QueryAs<host::Dispatch>(application.Get(), excel::iid::Application);
     if (!excelApplication)
-        throw host::Error(host::hr::NoInterface, "Interface not supported");
+        throw base::Error(base::hr::NoInterface, "Interface not supported");
     m_application = excelApplication;
     Advise(*m_application);
 }

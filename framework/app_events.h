@@ -12,9 +12,9 @@
 #include <span>
 #include <string>
 
+#include "base/guid.h"
 #include "framework/component.h"
 #include "host/automation.h"
-#include "host/guid.h"
 #include "host/module_lock.h"
 #include "host/object.h"
 #include "host/variant.h"
@@ -27,9 +27,9 @@ class TadxCustomEvents;
 /// What a component knows of its host's automation server: the application's class, its
 /// default interface, its event interface, a version, and how many components exist.
 struct TadxHostInterfaceRecord {
-    host::Guid applicationClassId;
-    host::Guid applicationIid;
-    host::Guid eventsIid;
+    base::Guid applicationClassId;
+    base::Guid applicationIid;
+    base::Guid eventsIid;
     std::int32_t version = 0;
     std::int32_t instanceCount = 0;
 };
@@ -43,15 +43,15 @@ TadxHostInterfaceRecord& ExcelHostInterface() noexcept;
 /// reference. While it lives it keeps the module loaded.
 class TadxEventDispatch final : public host::RefCounted<host::Dispatch> {
 public:
-    TadxEventDispatch(TadxCustomEvents* component, const host::Guid& eventsIid) noexcept;
+    TadxEventDispatch(TadxCustomEvents* component, const base::Guid& eventsIid) noexcept;
 
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
-    host::HResult GetTypeInfoCount(std::uint32_t& count) override;
-    host::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override;
-    host::HResult GetIDsOfNames(const host::Guid& iid, std::span<const std::u16string> names,
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override;
+    base::HResult GetTypeInfoCount(std::uint32_t& count) override;
+    base::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override;
+    base::HResult GetIDsOfNames(const base::Guid& iid, std::span<const std::u16string> names,
                                 std::uint32_t locale, std::span<host::DispId> ids) override;
     /// Delivers the event to the component; always S_OK.
-    host::HResult Invoke(host::DispId member, const host::Guid& iid, std::uint32_t locale,
+    base::HResult Invoke(host::DispId member, const base::Guid& iid, std::uint32_t locale,
                          host::InvokeFlags flags, const host::DispParams& params,
                          host::Variant* result, host::ExcepInfo* excepInfo,
                          std::uint32_t* argErr) override;
@@ -61,7 +61,7 @@ public:
 
 private:
     TadxCustomEvents* m_component;
-    host::Guid m_eventsIid;
+    base::Guid m_eventsIid;
     host::ModuleLock m_moduleLock;
 };
 

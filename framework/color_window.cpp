@@ -10,12 +10,12 @@ constexpr std::uint32_t kQueryEndSession = 0x0011;
 
 std::optional<std::uint8_t> ReadOfficeTheme(host::Registry& registry) {
     std::unique_ptr<host::RegistryKey> key;
-    if (host::Failed(registry.OpenKey(host::RegistryRoot::CurrentUser,
+    if (base::Failed(registry.OpenKey(host::RegistryRoot::CurrentUser,
                                       "Software\\Microsoft\\Office\\12.0\\Common",
                                       host::RegistryAccess::Read, key)))
         return std::nullopt;
     host::RegistryValue value;
-    if (host::Failed(key->QueryValue("Theme", value)))
+    if (base::Failed(key->QueryValue("Theme", value)))
         return std::nullopt;
     const std::optional<std::uint32_t> number = value.AsDWord();
     if (!number)
@@ -26,7 +26,7 @@ std::optional<std::uint8_t> ReadOfficeTheme(host::Registry& registry) {
 TadxNativeColorWindow::TadxNativeColorWindow(TadxCOMAddInModule& module)
     : m_module(module) {
     host::Desktop& desktop = module.Desktop();
-    const std::string caption = host::Guid::Generate().ToString();
+    const std::string caption = base::Guid::Generate().ToString();
     m_window = desktop.CreateMessageWindow(u"TadxNativeColorWindow",
                                            std::u16string(caption.begin(), caption.end()),
                                            [this](std::uint32_t message, std::uintptr_t,

@@ -2,12 +2,12 @@
 
 #include <array>
 
+#include "base/error.h"
+#include "base/scope_exit.h"
+#include "base/text.h"
 #include "framework/command_bar_records.h"
 #include "framework/errors.h"
 #include "framework/module.h"
-#include "host/error.h"
-#include "host/scope_exit.h"
-#include "host/text.h"
 
 namespace tarvex::framework {
 
@@ -180,7 +180,7 @@ void TadxCommandBar::CreateCommandBar() {
         throw NoControlsOnHostError();
     if (module.HostType() == TadxOfficeHostApp::ohaOutlook &&
         m_name.find(u'\'') != std::u16string::npos)
-        throw IllegalBarNameError(host::Utf16ToUtf8(m_name));
+        throw IllegalBarNameError(base::Utf16ToUtf8(m_name));
     if (!m_supportedApps.Contains(module.HostType()))
         return;
     if (module.IsRibbonHost() && !m_useForRibbon)
@@ -225,7 +225,7 @@ void TadxCommandBar::DeleteOrphanControls() {
     // could act on, and telling the user at every start of Excel helps nobody; unregistration
     // still fails on it (RecordNames).
     std::vector<std::u16string> names;
-    if (host::Failed(ListRecordNames(module, record_key::Controls, names)))
+    if (base::Failed(ListRecordNames(module, record_key::Controls, names)))
         return;
     for (const std::u16string& tag : names) {
         bool defined = false;
@@ -257,7 +257,7 @@ void TadxCommandBar::RemoveCommandBar() {
     TadxCOMAddInModule& module = Module();
     if (!m_supportedApps.Contains(module.HostType()))
         return;
-    const host::ScopeExit unlink([this] {
+    const base::ScopeExit unlink([this] {
         for (std::size_t i = 0; i < m_controls.Count(); ++i)
             m_controls[i].Unlink();
         m_link = Bar();

@@ -2,12 +2,12 @@
 
 #include <array>
 
+#include "base/error.h"
+#include "base/scope_exit.h"
+#include "base/text.h"
 #include "framework/command_bar_glyph.h"
 #include "framework/factory.h"
 #include "framework/module.h"
-#include "host/error.h"
-#include "host/scope_exit.h"
-#include "host/text.h"
 
 namespace tarvex::framework {
 
@@ -103,14 +103,14 @@ void TadxCommandBarButton::SetHyperlinkType(TadxMsoCommandBarButtonHyperlinkType
         static_cast<std::int32_t>(m_hyperlinkType));
 }
 
-void TadxCommandBarButton::SetGlyph(host::Bitmap glyph) {
+void TadxCommandBarButton::SetGlyph(base::Bitmap glyph) {
     m_glyph = std::move(glyph);
     if (m_link && !m_glyph.Empty())
         ApplyGlyph();
 }
 
-host::Bitmap TadxCommandBarButton::GlyphWithTransparency() const {
-    host::Bitmap glyph = m_glyph;
+base::Bitmap TadxCommandBarButton::GlyphWithTransparency() const {
+    base::Bitmap glyph = m_glyph;
     glyph.transparentColor = m_glyphTransparentColor ? *m_glyphTransparentColor & 0x00FFFFFF
                                                      : m_glyph.TransparentColor();
     return glyph;
@@ -134,7 +134,7 @@ void TadxCommandBarButton::LinkTo(Control control) {
         // A copy of a built-in button runs the add-in's handler only, or Office's action too.
         const TadxFactory* factory = Module().Factory();
         const std::u16string action = m_disableStandardAction && factory
-                                          ? u"!<" + host::Utf8ToUtf16(factory->ProgId()) + u">"
+                                          ? u"!<" + base::Utf8ToUtf16(factory->ProgId()) + u">"
                                           : std::u16string();
         try {
             m_link.SetOnAction(action);
@@ -169,7 +169,7 @@ void TadxCommandBarButton::DoClick() {
     if (!OnClick || m_clicking)
         return;
     m_clicking = true;
-    const host::ScopeExit idle([this] { m_clicking = false; });
+    const base::ScopeExit idle([this] { m_clicking = false; });
     Module().Guard([this] { OnClick(*this); });
 }
 
@@ -197,7 +197,7 @@ void TadxCommandBarButton::ApplyGlyph() {
     if (!m_link || m_glyph.Empty())
         return;
     TadxCOMAddInModule& module = Module();
-    const host::Bitmap glyph = GlyphWithTransparency();
+    const base::Bitmap glyph = GlyphWithTransparency();
     const host::excel::Application* excel = module.ExcelApp();
     bool clipboardWay = false;
     try {

@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
+#include "base/bitmap.h"
 #include "framework/command_bar_control.h"
 #include "framework/event_sink.h"
-#include "host/bitmap.h"
 
 namespace tarvex::framework {
 
@@ -78,9 +78,9 @@ public:
     void SetStyle(TadxMsoButtonStyle value);
     TadxMsoCommandBarButtonHyperlinkType HyperlinkType() const;
     void SetHyperlinkType(TadxMsoCommandBarButtonHyperlinkType value);
-    const host::Bitmap& Glyph() const noexcept { return m_glyph; }
+    const base::Bitmap& Glyph() const noexcept { return m_glyph; }
     /// Stores the glyph and, while linked, paints it as the button's face.
-    void SetGlyph(host::Bitmap glyph);
+    void SetGlyph(base::Bitmap glyph);
     /// The colour drawn transparent; nothing ("default"): the glyph's bottom-left pixel.
     std::optional<std::uint32_t> GlyphTransparentColor() const noexcept {
         return m_glyphTransparentColor;
@@ -99,7 +99,7 @@ public:
     void ApplyGlyph();
     /// The glyph with its transparent colour settled (GlyphTransparentColor or the
     /// bottom-left pixel).
-    host::Bitmap GlyphWithTransparency() const;
+    base::Bitmap GlyphWithTransparency() const;
 
     // TadxClickTarget.
 
@@ -128,7 +128,7 @@ private:
     TadxMsoButtonStyle m_style = TadxMsoButtonStyle::adxMsoButtonAutomatic;
     TadxMsoCommandBarButtonHyperlinkType m_hyperlinkType =
         TadxMsoCommandBarButtonHyperlinkType::adxMsoCommandBarButtonHyperlinkNone;
-    host::Bitmap m_glyph;
+    base::Bitmap m_glyph;
     std::optional<std::uint32_t> m_glyphTransparentColor;
     host::Ref<TadxEventSink> m_sink;
     bool m_clicking = false;

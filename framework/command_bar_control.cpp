@@ -1,12 +1,12 @@
 #include "framework/command_bar_control.h"
 
+#include "base/guid.h"
+#include "base/text.h"
 #include "framework/command_bar.h"
 #include "framework/command_bar_popup.h"
 #include "framework/command_bar_records.h"
 #include "framework/errors.h"
 #include "framework/module.h"
-#include "host/guid.h"
-#include "host/text.h"
 
 namespace tarvex::framework {
 
@@ -40,7 +40,7 @@ TadxCommandBarControl* TadxCommandBarControls::FindByTag(std::u16string_view tag
 TadxCommandBarControl::TadxCommandBarControl(TadxCommandBar& bar, TadxCommandBarPopup* parent)
     : m_bar(&bar)
     , m_parent(parent)
-    , m_officeTag(host::Utf8ToUtf16(host::Guid::Generate().ToString()))
+    , m_officeTag(base::Utf8ToUtf16(base::Guid::Generate().ToString()))
     , m_temporary(bar.Temporary()) {}
 
 TadxCommandBarControl::~TadxCommandBarControl() = default;

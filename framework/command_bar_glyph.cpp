@@ -3,8 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "base/error.h"
 #include "host/clipboard.h"
-#include "host/error.h"
 
 namespace tarvex::framework {
 
@@ -26,7 +26,7 @@ void TSaveClipboard::Save() {
         try {
             if (std::optional<std::vector<std::uint8_t>> data = session->Data(format))
                 m_saved.emplace_back(format, std::move(*data));
-        } catch (const host::Error&) {
+        } catch (const base::Error&) {
             // One unreadable format must not cost the user the others.
         }
     }
@@ -42,15 +42,15 @@ void TSaveClipboard::Restore() {
     for (const auto& [format, data] : m_saved) {
         try {
             session->SetData(format, data);
-        } catch (const host::Error&) {
+        } catch (const base::Error&) {
             // The system refused this format; the others still go back.
         }
     }
     m_saved.clear();
 }
 
-host::Bitmap FaceOnBackground(const host::Bitmap& glyph, std::uint32_t background) {
-    host::Bitmap face = glyph;
+base::Bitmap FaceOnBackground(const base::Bitmap& glyph, std::uint32_t background) {
+    base::Bitmap face = glyph;
     const std::uint32_t transparent = glyph.TransparentColor();
     for (std::uint32_t& pixel : face.pixels) {
         pixel &= 0x00FFFFFF;
@@ -63,7 +63,7 @@ host::Bitmap FaceOnBackground(const host::Bitmap& glyph, std::uint32_t backgroun
 }
 
 void PaintFaceByPicture(host::Desktop& desktop, const host::office::CommandBarControl& button,
-                        const host::Bitmap& glyph) {
+                        const base::Bitmap& glyph) {
     // Office 2000's buttons have no Picture: reading it first tells the two apart.
     static_cast<void>(button.Picture());
     const host::Ref<host::Dispatch> picture = desktop.CreatePicture(glyph);
@@ -74,7 +74,7 @@ void PaintFaceByPicture(host::Desktop& desktop, const host::office::CommandBarCo
 
 void PaintFaceByClipboard(host::Desktop& desktop, host::WindowHandle owner,
                           const host::office::CommandBarControl& button,
-                          const host::Bitmap& glyph) {
+                          const base::Bitmap& glyph) {
     TSaveClipboard saved(desktop, owner);
     saved.Save();
     try {
@@ -90,7 +90,7 @@ void PaintFaceByClipboard(host::Desktop& desktop, host::WindowHandle owner,
                 try {
                     button.PasteFace();
                     break;
-                } catch (const host::Error&) {
+                } catch (const base::Error&) {
                     if (attempt == kPasteAttempts)
                         throw;
                     std::this_thread::sleep_for(kPasteRetryDelay);

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/bitmap.h"
+#include "base/bitmap.h"
 #include "host/desktop.h"
 #include "host/office/office.h"
 
@@ -44,13 +44,13 @@ private:
 
 /// `glyph` on a background of `background` (0xRRGGBB): its transparent colour replaced by
 /// the background, without alpha.
-host::Bitmap FaceOnBackground(const host::Bitmap& glyph, std::uint32_t background);
+base::Bitmap FaceOnBackground(const base::Bitmap& glyph, std::uint32_t background);
 
 /// The picture way: reads the button's Picture (which fails where buttons have none), then
 /// sets a picture of `glyph` as Picture and one of its mask as Mask. `glyph` names its
 /// transparent colour. Throws Error on any failure.
 void PaintFaceByPicture(host::Desktop& desktop, const host::office::CommandBarControl& button,
-                        const host::Bitmap& glyph);
+                        const base::Bitmap& glyph);
 
 /// The clipboard way: saves the clipboard, puts `glyph` on the button-face background on it
 /// and calls PasteFace (up to 11 attempts 10 ms apart), then restores the clipboard in every
@@ -58,6 +58,6 @@ void PaintFaceByPicture(host::Desktop& desktop, const host::office::CommandBarCo
 /// takes no data. A clipboard that stays busy leaves the face unchanged. Throws Error when
 /// PasteFace keeps failing or the clipboard refuses the bitmap (after the restore).
 void PaintFaceByClipboard(host::Desktop& desktop, host::WindowHandle owner,
-                          const host::office::CommandBarControl& button, const host::Bitmap& glyph);
+                          const host::office::CommandBarControl& button, const base::Bitmap& glyph);
 
 } // namespace tarvex::framework

@@ -1,9 +1,9 @@
 #include "framework/command_bar_records.h"
 
+#include "base/error.h"
+#include "base/text.h"
 #include "framework/module.h"
-#include "host/error.h"
 #include "host/registry.h"
-#include "host/text.h"
 
 namespace tarvex::framework {
 
@@ -22,7 +22,7 @@ std::unique_ptr<host::RegistryKey> Open(const TadxCOMAddInModule& module, std::s
     const std::string path = SubkeyPath(module, subkey);
     std::unique_ptr<host::RegistryKey> key;
     if (path.empty() ||
-        host::Failed(module.Registry().OpenKey(host::RegistryRoot::CurrentUser, path, access, key)))
+        base::Failed(module.Registry().OpenKey(host::RegistryRoot::CurrentUser, path, access, key)))
         return nullptr;
     return key;
 }
@@ -35,7 +35,7 @@ std::optional<std::int32_t> ReadRecord(const TadxCOMAddInModule& module, std::st
     if (!key)
         return std::nullopt;
     host::RegistryValue value;
-    if (host::Failed(key->QueryValue(host::Utf16ToUtf8(name), value)))
+    if (base::Failed(key->QueryValue(base::Utf16ToUtf8(name), value)))
         return std::nullopt;
     const std::optional<std::uint32_t> number = value.AsDWord();
     if (!number)
@@ -47,34 +47,34 @@ void WriteRecord(const TadxCOMAddInModule& module, std::string_view subkey,
                  std::u16string_view name, std::int32_t counter) {
     const std::string path = SubkeyPath(module, subkey);
     if (path.empty())
-        throw host::Error(host::hr::Unexpected, "The add-in has no registry key to record in");
+        throw base::Error(base::hr::Unexpected, "The add-in has no registry key to record in");
     const std::unique_ptr<host::RegistryKey> key =
         module.Registry().Create(host::RegistryRoot::CurrentUser, path, "Creating the key " + path);
-    host::ThrowIfFailed(
-        key->SetValue(host::Utf16ToUtf8(name),
+    base::ThrowIfFailed(
+        key->SetValue(base::Utf16ToUtf8(name),
                       host::RegistryValue::FromDWord(static_cast<std::uint32_t>(counter))),
-        "Recording " + host::Utf16ToUtf8(name));
+        "Recording " + base::Utf16ToUtf8(name));
 }
 
-host::HResult ListRecordNames(const TadxCOMAddInModule& module, std::string_view subkey,
+base::HResult ListRecordNames(const TadxCOMAddInModule& module, std::string_view subkey,
                               std::vector<std::u16string>& names) {
     names.clear();
     const std::string path = SubkeyPath(module, subkey);
     if (path.empty())
-        return host::hr::FileNotFound;
+        return base::hr::FileNotFound;
     std::unique_ptr<host::RegistryKey> key;
-    const host::HResult opened = module.Registry().OpenKey(host::RegistryRoot::CurrentUser, path,
+    const base::HResult opened = module.Registry().OpenKey(host::RegistryRoot::CurrentUser, path,
                                                            host::RegistryAccess::Read, key);
-    if (host::Failed(opened))
+    if (base::Failed(opened))
         return opened;
     std::vector<std::string> values;
-    const host::HResult listed = key->ValueNames(values);
-    if (host::Failed(listed))
+    const base::HResult listed = key->ValueNames(values);
+    if (base::Failed(listed))
         return listed;
     names.reserve(values.size());
     for (const std::string& name : values)
-        names.push_back(host::Utf8ToUtf16(name));
-    return host::hr::Ok;
+        names.push_back(base::Utf8ToUtf16(name));
+    return base::hr::Ok;
 }
 
 std::optional<std::vector<std::u16string>> RecordNames(const TadxCOMAddInModule& module,
@@ -83,10 +83,10 @@ std::optional<std::vector<std::u16string>> RecordNames(const TadxCOMAddInModule&
     // holds them: answering none would let unregistration report success, delete the
     // records with the add-in key and leave their bars and controls in the host for good.
     std::vector<std::u16string> names;
-    const host::HResult listed = ListRecordNames(module, subkey, names);
-    if (listed == host::hr::FileNotFound)
+    const base::HResult listed = ListRecordNames(module, subkey, names);
+    if (listed == base::hr::FileNotFound)
         return std::nullopt;
-    host::ThrowIfFailed(listed, "Reading the add-in's records " + SubkeyPath(module, subkey));
+    base::ThrowIfFailed(listed, "Reading the add-in's records " + SubkeyPath(module, subkey));
     return names;
 }
 
@@ -95,8 +95,8 @@ void DeleteRecord(const TadxCOMAddInModule& module, std::string_view subkey,
     const auto key = Open(module, subkey, host::RegistryAccess::All);
     if (!key)
         return;
-    host::ThrowIfFailed(key->DeleteValue(host::Utf16ToUtf8(name)),
-                        "Deleting the record " + host::Utf16ToUtf8(name));
+    base::ThrowIfFailed(key->DeleteValue(base::Utf16ToUtf8(name)),
+                        "Deleting the record " + base::Utf16ToUtf8(name));
 }
 
 void DeleteRecords(const TadxCOMAddInModule& module) {

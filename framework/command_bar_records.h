@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/result.h"
+#include "base/result.h"
 
 namespace tarvex::framework {
 
@@ -35,7 +35,7 @@ void WriteRecord(const TadxCOMAddInModule& module, std::string_view subkey,
 
 /// Lists the names recorded below `subkey` into `names`: hr::Ok; hr::FileNotFound when the
 /// key does not exist; the registry's failure when it is there but cannot be opened or listed.
-host::HResult ListRecordNames(const TadxCOMAddInModule& module, std::string_view subkey,
+base::HResult ListRecordNames(const TadxCOMAddInModule& module, std::string_view subkey,
                               std::vector<std::u16string>& names);
 
 /// The names recorded below `subkey`; nothing when the key does not exist. Throws Error when

@@ -4,13 +4,13 @@
 #include <array>
 #include <utility>
 
+#include "base/case_folding.h"
+#include "base/text.h"
 #include "framework/factory.h"
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
 #include "framework/xml_helper.h"
-#include "host/case_folding.h"
-#include "host/text.h"
 
 namespace tarvex::framework {
 
@@ -39,7 +39,7 @@ void AddNamespaces(TadxXMLHelper& xml, const TadxCOMAddInModule& module) {
     if (module.Namespace().empty())
         return;
     if (const TadxFactory* factory = module.Factory())
-        xml.AddAttribute(u"xmlns:default", host::Utf8ToUtf16(factory->ProgId()));
+        xml.AddAttribute(u"xmlns:default", base::Utf8ToUtf16(factory->ProgId()));
     xml.AddAttribute(u"xmlns:shared", module.Namespace());
 }
 

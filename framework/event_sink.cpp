@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "base/error.h"
+#include "base/scope_exit.h"
 #include "framework/module.h"
 #include "host/automation.h"
-#include "host/error.h"
 #include "host/office/dispids.h"
 #include "host/office/office.h"
-#include "host/scope_exit.h"
 
 namespace tarvex::framework {
 
@@ -41,12 +41,12 @@ host::Ref<TadxEventSink> TadxEventSink::Connect(TadxCOMAddInModule& module, Tadx
     auto container = host::QueryAs<host::ConnectionPointContainer>(
         officeControl.Get(), host::iid::ConnectionPointContainer);
     if (!container)
-        throw host::Error(host::hr::NoInterface, "The command bar control has no events");
+        throw base::Error(base::hr::NoInterface, "The command bar control has no events");
     host::Ref<host::ConnectionPoint> point;
-    host::ThrowIfFailed(container->FindConnectionPoint(sink->EventsIid(), point),
+    base::ThrowIfFailed(container->FindConnectionPoint(sink->EventsIid(), point),
                         "Finding the command bar control's events");
     std::uint32_t cookie = 0;
-    host::ThrowIfFailed(point->Advise(sink.Get(), cookie), "Advising the command bar control");
+    base::ThrowIfFailed(point->Advise(sink.Get(), cookie), "Advising the command bar control");
     sink->m_cookie = cookie;
     sink->m_officeControl = officeControl;
     return sink;
@@ -58,7 +58,7 @@ void TadxEventSink::Disconnect() noexcept {
             auto container = host::QueryAs<host::ConnectionPointContainer>(
                 m_officeControl.Get(), host::iid::ConnectionPointContainer);
             host::Ref<host::ConnectionPoint> point;
-            if (container && host::Succeeded(container->FindConnectionPoint(EventsIid(), point)) &&
+            if (container && base::Succeeded(container->FindConnectionPoint(EventsIid(), point)) &&
                 point)
                 point->Unadvise(m_cookie);
         }
@@ -73,12 +73,12 @@ void TadxEventSink::Disconnect() noexcept {
     m_target = nullptr;
 }
 
-const host::Guid& TadxEventSink::EventsIid() const noexcept {
+const base::Guid& TadxEventSink::EventsIid() const noexcept {
     return m_controlType == kButton ? office::iid::CommandBarButtonEvents
                                     : office::iid::CommandBarComboBoxEvents;
 }
 
-host::HResult TadxEventSink::QueryInterface(const host::Guid& iid, void** object) {
+base::HResult TadxEventSink::QueryInterface(const base::Guid& iid, void** object) {
     return host::AnswerQuery(
         iid, object,
         {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
@@ -87,71 +87,71 @@ host::HResult TadxEventSink::QueryInterface(const host::Guid& iid, void** object
          host::InterfaceOffer::Of<host::Dispatch>(office::iid::CommandBarComboBoxEvents, this)});
 }
 
-host::HResult TadxEventSink::GetTypeInfoCount(std::uint32_t& count) {
+base::HResult TadxEventSink::GetTypeInfoCount(std::uint32_t& count) {
     count = 0;
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
-host::HResult TadxEventSink::GetTypeInfo(std::uint32_t, std::uint32_t) {
-    return host::hr::Fail;
+base::HResult TadxEventSink::GetTypeInfo(std::uint32_t, std::uint32_t) {
+    return base::hr::Fail;
 }
 
-host::HResult TadxEventSink::GetIDsOfNames(const host::Guid&, std::span<const std::u16string> names,
+base::HResult TadxEventSink::GetIDsOfNames(const base::Guid&, std::span<const std::u16string> names,
                                            std::uint32_t, std::span<host::DispId> ids) {
     if (names.size() != 1 || ids.size() < 1)
-        return names.empty() && ids.empty() ? host::hr::Pointer : host::hr::InvalidArg;
+        return names.empty() && ids.empty() ? base::hr::Pointer : base::hr::InvalidArg;
     const bool click = m_controlType == kButton && names[0] == u"Click";
     const bool change = IsComboType(m_controlType) && names[0] == u"Change";
     if (!click && !change) {
         ids[0] = host::dispid::Unknown;
-        return host::hr::DispUnknownName;
+        return base::hr::DispUnknownName;
     }
     ids[0] = kClick;
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
-host::HResult TadxEventSink::Invoke(host::DispId member, const host::Guid&, std::uint32_t,
+base::HResult TadxEventSink::Invoke(host::DispId member, const base::Guid&, std::uint32_t,
                                     host::InvokeFlags, const host::DispParams& params,
                                     host::Variant*, host::ExcepInfo*, std::uint32_t*) {
     if (member != kClick)
-        return host::hr::DispMemberNotFound;
+        return base::hr::DispMemberNotFound;
     if (params.argCount == 0 || !params.args)
-        return host::hr::Pointer;
+        return base::hr::Pointer;
     // A button's Click(Ctrl, CancelDefault) or a combo box's Change(Ctrl): a call that lacks
     // the event's arguments delivers nothing.
     const std::uint32_t declared = m_controlType == kButton ? 2 : 1;
     const host::DispArgs args(params);
     const host::Variant* control = args.At(0);
     if (!control || params.argCount < declared || !m_target || !m_module)
-        return host::hr::Ok;
+        return base::hr::Ok;
     // A relink during the click may drop this connection: it stays alive until the end.
     const host::Ref<TadxEventSink> keepAlive(this);
     m_module->Guard([&] { HandleClick(*control); });
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 void TadxEventSink::HandleClick(const host::Variant& control) {
     const host::Ref<host::Dispatch> fired =
         host::QueryAs<host::Dispatch>(control.ToObject().Get(), office::iid::CommandBarControl);
     if (!fired)
-        throw host::Error(host::hr::NoInterface, "Interface not supported");
+        throw base::Error(base::hr::NoInterface, "Interface not supported");
     TadxClickTarget& target = *m_target;
     // Office raises the click on every control with the clicked one's tag.
     if (office::CommandBarControl(fired).Tag() != target.OfficeTag())
         return;
     if (!target.LinkWorks()) {
-        const host::Guid& as = m_controlType == kButton ? office::iid::CommandBarButton
+        const base::Guid& as = m_controlType == kButton ? office::iid::CommandBarButton
                                                         : office::iid::CommandBarComboBox;
         const host::Ref<host::Dispatch> relinked = host::QueryAs<host::Dispatch>(fired.Get(), as);
         if (!relinked)
-            throw host::Error(host::hr::NoInterface, "Interface not supported");
+            throw base::Error(base::hr::NoInterface, "Interface not supported");
         // The relink replaces this connection by a new one; the click still runs.
         target.Relink(relinked);
     }
     if (m_busy)
         return;
     m_busy = true;
-    const host::ScopeExit idle([this] { m_busy = false; });
+    const base::ScopeExit idle([this] { m_busy = false; });
     target.DoClick();
 }
 

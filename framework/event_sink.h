@@ -47,20 +47,20 @@ public:
     std::int32_t ControlType() const noexcept { return m_controlType; }
     std::uint32_t Cookie() const noexcept { return m_cookie; }
 
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
-    host::HResult GetTypeInfoCount(std::uint32_t& count) override;
-    host::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override;
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override;
+    base::HResult GetTypeInfoCount(std::uint32_t& count) override;
+    base::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override;
     /// "Click" for a button, "Change" for types 2 to 4: DISPID 1.
-    host::HResult GetIDsOfNames(const host::Guid& iid, std::span<const std::u16string> names,
+    base::HResult GetIDsOfNames(const base::Guid& iid, std::span<const std::u16string> names,
                                 std::uint32_t locale, std::span<host::DispId> ids) override;
-    host::HResult Invoke(host::DispId member, const host::Guid& iid, std::uint32_t locale,
+    base::HResult Invoke(host::DispId member, const base::Guid& iid, std::uint32_t locale,
                          host::InvokeFlags flags, const host::DispParams& params,
                          host::Variant* result, host::ExcepInfo* excepInfo,
                          std::uint32_t* argErr) override;
 
 private:
     TadxEventSink(TadxCOMAddInModule& module, TadxClickTarget& target, std::int32_t controlType);
-    const host::Guid& EventsIid() const noexcept;
+    const base::Guid& EventsIid() const noexcept;
     void HandleClick(const host::Variant& control);
 
     TadxCOMAddInModule* m_module;

@@ -3,7 +3,7 @@
 namespace tarvex::framework {
 
 TadxFactory::TadxFactory(std::string serverName, std::string className, std::string description,
-                         host::Guid classId, std::string addinFolder)
+                         base::Guid classId, std::string addinFolder)
     : m_className(std::move(className))
     , m_description(std::move(description))
     , m_classId(classId)

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/guid.h"
+#include "base/guid.h"
 
 namespace tarvex::framework {
 
@@ -14,11 +14,11 @@ public:
     /// `serverName` is the type library's name ("qorvel"), `className` the coclass's
     /// ("Tarvex"); `addinFolder` is the DLL's folder, ending in a backslash.
     TadxFactory(std::string serverName, std::string className, std::string description,
-                host::Guid classId, std::string addinFolder);
+                base::Guid classId, std::string addinFolder);
 
     const std::string& ClassName() const noexcept { return m_className; }
     const std::string& Description() const noexcept { return m_description; }
-    const host::Guid& ClassId() const noexcept { return m_classId; }
+    const base::Guid& ClassId() const noexcept { return m_classId; }
     /// "qorvel.Tarvex".
     const std::string& ProgId() const noexcept { return m_progId; }
     /// The folder of the DLL, ending in a backslash; the help file lies there.
@@ -27,7 +27,7 @@ public:
 private:
     std::string m_className;
     std::string m_description;
-    host::Guid m_classId;
+    base::Guid m_classId;
     std::string m_progId;
     std::string m_addinFolder;
 };

@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "base/case_folding.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "framework/app_events.h"
 #include "framework/color_window.h"
 #include "framework/command_bar.h"
@@ -9,32 +12,29 @@
 #include "framework/event_sink.h"
 #include "framework/factory.h"
 #include "host/automation.h"
-#include "host/case_folding.h"
-#include "host/error.h"
 #include "host/excel/dispids.h"
 #include "host/office/office.h"
-#include "host/text.h"
 
 namespace tarvex::framework {
 
 namespace {
 // The application interface of each Office host, in the order the host is identified by.
 struct HostInterface {
-    host::Guid iid;
+    base::Guid iid;
     TadxOfficeHostApp host;
 };
 constexpr std::array<HostInterface, kHostAppCount> kHostInterfaces{{
-    {host::Guid::Parse("{00020970-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaWord},
+    {base::Guid::Parse("{00020970-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaWord},
     {host::excel::iid::Application, TadxOfficeHostApp::ohaExcel},
-    {host::Guid::Parse("{00063001-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaOutlook},
-    {host::Guid::Parse("{68CCE6C0-6129-101B-AF4E-00AA003F0F07}"), TadxOfficeHostApp::ohaAccess},
-    {host::Guid::Parse("{00020AFF-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaProject},
-    {host::Guid::Parse("{91493442-5A91-11CF-8700-00AA0060263B}"), TadxOfficeHostApp::ohaPowerPoint},
-    {host::Guid::Parse("{04DF1014-7007-11D1-83BC-006097ABE675}"), TadxOfficeHostApp::ohaFrontPage},
-    {host::Guid::Parse("{D6D389CE-1781-47A0-8984-4349687F65D6}"), TadxOfficeHostApp::ohaMapPoint},
-    {host::Guid::Parse("{000D0700-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaVisio},
-    {host::Guid::Parse("{0002123E-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaPublisher},
-    {host::Guid::Parse("{096CD72E-0786-11D1-95FA-0080C78EE3BB}"), TadxOfficeHostApp::ohaInfoPath},
+    {base::Guid::Parse("{00063001-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaOutlook},
+    {base::Guid::Parse("{68CCE6C0-6129-101B-AF4E-00AA003F0F07}"), TadxOfficeHostApp::ohaAccess},
+    {base::Guid::Parse("{00020AFF-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaProject},
+    {base::Guid::Parse("{91493442-5A91-11CF-8700-00AA0060263B}"), TadxOfficeHostApp::ohaPowerPoint},
+    {base::Guid::Parse("{04DF1014-7007-11D1-83BC-006097ABE675}"), TadxOfficeHostApp::ohaFrontPage},
+    {base::Guid::Parse("{D6D389CE-1781-47A0-8984-4349687F65D6}"), TadxOfficeHostApp::ohaMapPoint},
+    {base::Guid::Parse("{000D0700-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaVisio},
+    {base::Guid::Parse("{0002123E-0000-0000-C000-000000000046}"), TadxOfficeHostApp::ohaPublisher},
+    {base::Guid::Parse("{096CD72E-0786-11D1-95FA-0080C78EE3BB}"), TadxOfficeHostApp::ohaInfoPath},
 }};
 
 /// IDCANCEL... only OK is offered, so the answer is not looked at.
@@ -43,7 +43,7 @@ constexpr std::uint32_t kErrorBoxStyle = host::message_box::Ok | host::message_b
 
 std::u16string AddInErrorText(std::u16string_view addInName, std::string_view message) {
     return std::u16string(addInName) + u" error: the add-in has fired an exception.\r\n" +
-           host::Utf8ToUtf16(message);
+           base::Utf8ToUtf16(message);
 }
 
 TadxCOMAddInModule::TadxCOMAddInModule(ModuleServices services, TComponent* owner)
@@ -124,7 +124,7 @@ void TadxCOMAddInModule::PruneControlIds(const std::function<bool(TComponent*)>&
 
 TComponent* TadxCOMAddInModule::FindControlById(std::u16string_view id) const {
     for (const auto& [key, component] : m_controlIdMap)
-        if (host::FoldedEqual(host::Utf8ToUtf16(key), id))
+        if (base::FoldedEqual(base::Utf8ToUtf16(key), id))
             return component;
     return nullptr;
 }
@@ -143,7 +143,7 @@ void TadxCOMAddInModule::SetSupportedApps(TadxHostAppSet apps) {
 
 void TadxCOMAddInModule::HandleUnknownError() noexcept {
     try {
-        HandleError(host::Error(host::hr::Unexpected, "Unknown exception"));
+        HandleError(base::Error(base::hr::Unexpected, "Unknown exception"));
     } catch (...) {
         // Not even the report could be made.
     }
@@ -211,7 +211,7 @@ host::office::CommandBar TadxCOMAddInModule::FindCommandBar(std::u16string_view 
     const std::int32_t count = bars.Count();
     for (std::int32_t index = 1; index <= count; ++index) {
         host::office::CommandBar bar = bars.Item(index);
-        if (host::FoldedEqual(bar.Name(), name) || host::FoldedEqual(bar.NameLocal(), name))
+        if (base::FoldedEqual(bar.Name(), name) || base::FoldedEqual(bar.NameLocal(), name))
             return bar;
     }
     return {};

@@ -4,19 +4,19 @@
 #include <utility>
 #include <vector>
 
+#include "base/error.h"
+#include "base/scope_exit.h"
+#include "base/text.h"
 #include "framework/command_bar.h"
 #include "framework/command_bar_records.h"
 #include "framework/factory.h"
-#include "host/error.h"
 #include "host/office/office.h"
-#include "host/scope_exit.h"
-#include "host/text.h"
 
 namespace tarvex::framework {
 
 namespace {
 
-using host::Error;
+using base::Error;
 using host::RegistryRoot;
 using host::RegistryValue;
 
@@ -43,7 +43,7 @@ TadxOfficeHostApp HostAt(int index) {
 ModulePtr MakeModule(const RegistrationContext& context) {
     ModulePtr module = context.makeModule(context.services);
     if (!module)
-        throw Error(host::hr::Fail, "The add-in module could not be created");
+        throw Error(base::hr::Fail, "The add-in module could not be created");
     module->SetFactory(&context.factory);
     return module;
 }
@@ -88,7 +88,7 @@ void CheckRunningHosts(TadxCOMAddInModule& module, RegistrationHost& hosts) {
         const int answer = module.Desktop().ShowMessage(
             RunningHostsText(running), module.AddInName(), kAbortRetryIgnore | kIconInformation);
         if (answer == kIdAbort || answer == kIdCancel)
-            throw Error(host::hr::Abort, std::string(registration_message::Canceled));
+            throw Error(base::hr::Abort, std::string(registration_message::Canceled));
         if (answer != kIdRetry)
             return;
     }
@@ -98,10 +98,10 @@ void CheckRunningHosts(TadxCOMAddInModule& module, RegistrationHost& hosts) {
 void WriteEntry(host::Registry& registry, RegistryRoot root, const std::string& path,
                 std::string_view name, std::u16string_view data) {
     std::unique_ptr<host::RegistryKey> key;
-    host::HResult result = registry.CreateKey(root, path, key);
-    if (host::Succeeded(result))
+    base::HResult result = registry.CreateKey(root, path, key);
+    if (base::Succeeded(result))
         result = key->SetValue(name, RegistryValue::FromString(data));
-    if (host::Failed(result))
+    if (base::Failed(result))
         throw Error(result, std::string(registration_message::EntryFailed));
 }
 
@@ -140,7 +140,7 @@ void WriteClassEntries(const RegistrationContext& context) {
     const TadxFactory& factory = context.factory;
     const ClassesLocation location = ClassesLocationOf(context.scope);
     const ClassKeys keys = ClassKeysOf(factory, location.prefix);
-    const std::u16string description = host::Utf8ToUtf16(factory.Description());
+    const std::u16string description = base::Utf8ToUtf16(factory.Description());
     const std::u16string serverPath = RegisteredServerPath(context);
     const std::string version =
         std::to_string(context.typeLibMajor) + '.' + std::to_string(context.typeLibMinor);
@@ -151,15 +151,15 @@ void WriteClassEntries(const RegistrationContext& context) {
     WriteEntry(registry, root, keys.server, "ThreadingModel", u"Apartment");
     WriteEntry(registry, root, keys.progIdKey, "", description);
     WriteEntry(registry, root, keys.progIdClsid, "",
-               host::Utf8ToUtf16(factory.ClassId().ToString()));
-    WriteEntry(registry, root, keys.classProgId, "", host::Utf8ToUtf16(factory.ProgId()));
-    WriteEntry(registry, root, keys.version, "", host::Utf8ToUtf16(version));
-    WriteEntry(registry, root, keys.typeLib, "", host::Utf8ToUtf16(context.libId.ToString()));
+               base::Utf8ToUtf16(factory.ClassId().ToString()));
+    WriteEntry(registry, root, keys.classProgId, "", base::Utf8ToUtf16(factory.ProgId()));
+    WriteEntry(registry, root, keys.version, "", base::Utf8ToUtf16(version));
+    WriteEntry(registry, root, keys.typeLib, "", base::Utf8ToUtf16(context.libId.ToString()));
 }
 
 void SetOrThrow(host::RegistryKey& key, std::string_view name, const RegistryValue& value) {
-    const host::HResult result = key.SetValue(name, value);
-    if (host::Failed(result))
+    const base::HResult result = key.SetValue(name, value);
+    if (base::Failed(result))
         throw Error(result, std::string(registration_message::EntryFailed));
 }
 
@@ -168,9 +168,9 @@ void SetOrThrow(host::RegistryKey& key, std::string_view name, const RegistryVal
 void WriteAddinKey(TadxCOMAddInModule& module, TadxOfficeHostApp host, RegistrationScope scope) {
     const std::string path = AddinKeyOf(module, host);
     std::unique_ptr<host::RegistryKey> key;
-    const host::HResult created =
+    const base::HResult created =
         module.Registry().CreateKey(RegistrationRoot(module, scope), path, key);
-    if (host::Failed(created))
+    if (base::Failed(created))
         throw Error(created, std::string(registration_message::EntryFailed));
     SetOrThrow(*key, "FriendlyName", RegistryValue::FromString(module.AddInName()));
     SetOrThrow(*key, "Description", RegistryValue::FromString(module.Description()));
@@ -195,7 +195,7 @@ void RunRegistrationHandler(TadxCOMAddInModule& module,
         static_cast<void>(module.Registry().OpenKey(RegistryRoot::CurrentUser, path,
                                                     host::RegistryAccess::All, key));
     module.SetAddinRegistry(std::move(key));
-    const host::ScopeExit closeKey([&module]() noexcept { module.SetAddinRegistry(nullptr); });
+    const base::ScopeExit closeKey([&module]() noexcept { module.SetAddinRegistry(nullptr); });
     module.Guard([&] { handler(module); });
 }
 
@@ -229,7 +229,7 @@ void SetIfKeyExists(host::Registry& registry, RegistryRoot root, const std::stri
     const std::unique_ptr<host::RegistryKey> key =
         registry.OpenExisting(root, path, host::RegistryAccess::All, "Opening the add-in key");
     if (key)
-        host::ThrowIfFailed(key->SetValue(name, value), "Writing the add-in key");
+        base::ThrowIfFailed(key->SetValue(name, value), "Writing the add-in key");
 }
 
 void DeleteModuleBars(TadxCOMAddInModule& module, TadxOfficeHostApp host) {
@@ -305,8 +305,8 @@ void RemoveHostUserInterface(TadxCOMAddInModule& module, RegistrationHost& hosts
         application = hosts.Start(progId);
     }
     if (!application)
-        throw Error(host::hr::Pointer, "The host application could not be reached");
-    const host::ScopeExit release([&]() noexcept {
+        throw Error(base::hr::Pointer, "The host application could not be reached");
+    const base::ScopeExit release([&]() noexcept {
         module.SetHostCommandBars({});
         module.SetHostApplication({});
         if (started) {
@@ -336,8 +336,8 @@ void DeleteAddinKeys(TadxCOMAddInModule& module, TadxOfficeHostApp host, Registr
         roots.push_back(RegistryRoot::LocalMachine);
     roots.push_back(RegistryRoot::CurrentUser);
     for (RegistryRoot root : roots) {
-        const host::HResult deleted = module.Registry().DeleteTree(root, path);
-        if (host::Failed(deleted) && deleted != host::hr::FileNotFound)
+        const base::HResult deleted = module.Registry().DeleteTree(root, path);
+        if (base::Failed(deleted) && deleted != base::hr::FileNotFound)
             throw Error(deleted, "The add-in key " + path + " could not be deleted");
     }
 }
@@ -353,8 +353,8 @@ void DeleteClassEntries(const RegistrationContext& context) {
     for (const std::string* path :
          {&keys.typeLib, &keys.version, &keys.classProgId, &keys.progIdClsid, &keys.progIdKey,
           &keys.server, &keys.classKey}) {
-        const host::HResult deleted = registry.DeleteKey(location.root, *path);
-        if (host::Failed(deleted) && deleted != host::hr::FileNotFound && !failure)
+        const base::HResult deleted = registry.DeleteKey(location.root, *path);
+        if (base::Failed(deleted) && deleted != base::hr::FileNotFound && !failure)
             failure.emplace(deleted, "The class key " + *path + " could not be deleted");
     }
     if (failure)
@@ -372,7 +372,7 @@ ClassesLocation ClassesLocationOf(RegistrationScope scope) noexcept {
 std::optional<RegistrationScope> InstallScopeOf(std::u16string_view commandLine) noexcept {
     // Command-line words compare without regard to letter case, as Windows tools take them;
     // anything around the word (blanks, quotes) makes it another word.
-    if (!host::EqualsAsciiIgnoringCase(commandLine, u"user"))
+    if (!base::EqualsAsciiIgnoringCase(commandLine, u"user"))
         return std::nullopt;
     return RegistrationScope::CurrentUser;
 }
@@ -381,7 +381,7 @@ std::u16string RunningHostsText(TadxHostAppSet running) {
     std::u16string text = u"Please close all running host application instances:\r\n";
     for (int i = 0; i < kHostAppCount; ++i) {
         if (running.Contains(HostAt(i)))
-            text += host::Utf8ToUtf16(HostKeyName(HostAt(i))) + u' ';
+            text += base::Utf8ToUtf16(HostKeyName(HostAt(i))) + u' ';
     }
     return text;
 }
@@ -395,7 +395,7 @@ void RegisterAddin(const RegistrationContext& context) {
 
     const ModulePtr module = MakeModule(context);
     if (module->XLAutomationAddIn())
-        throw Error(host::hr::NotImpl, "Registration as an Excel automation add-in is not built");
+        throw Error(base::hr::NotImpl, "Registration as an Excel automation add-in is not built");
     for (TadxOfficeHostApp host : InstalledHosts(*module, context.hosts)) {
         WriteAddinKey(*module, host, context.scope);
         RunRegistrationHandler(*module, module->OnAfterAddinRegister, host, true);
@@ -406,7 +406,7 @@ void UnregisterAddin(const RegistrationContext& context) {
     const ModulePtr module = MakeModule(context);
     CheckRunningHosts(*module, context.hosts);
     if (module->XLAutomationAddIn())
-        throw Error(host::hr::NotImpl, "Registration as an Excel automation add-in is not built");
+        throw Error(base::hr::NotImpl, "Registration as an Excel automation add-in is not built");
 
     const std::vector<TadxOfficeHostApp> installed = InstalledHosts(*module, context.hosts);
     for (TadxOfficeHostApp host : installed) {
@@ -415,7 +415,7 @@ void UnregisterAddin(const RegistrationContext& context) {
         try {
             RemoveHostUserInterface(*module, context.hosts, host, context.scope);
         } catch (...) {
-            throw Error(host::hr::Fail, std::string(registration_message::ControlsFailed));
+            throw Error(base::hr::Fail, std::string(registration_message::ControlsFailed));
         }
     }
     for (TadxOfficeHostApp host : installed) {

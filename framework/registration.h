@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/guid.h"
 #include "framework/module.h"
-#include "host/guid.h"
 #include "host/object.h"
 #include "host/ref.h"
 #include "host/registry.h"
@@ -71,7 +71,7 @@ struct RegistrationContext {
     RegistrationHost& hosts;
     /// The full path of the DLL, as the file system spells it.
     std::u16string serverPath;
-    host::Guid libId;
+    base::Guid libId;
     unsigned typeLibMajor = 1;
     unsigned typeLibMinor = 0;
     /// The current user's scope puts the class entries below HKEY_CURRENT_USER\Software\Classes

@@ -5,16 +5,16 @@
 #include <new>
 #include <utility>
 
+#include "base/case_folding.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "framework/custom_ui.h"
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_picture.h"
 #include "host/automation.h"
-#include "host/case_folding.h"
-#include "host/error.h"
 #include "host/office/dispids.h"
 #include "host/office/office.h"
-#include "host/text.h"
 
 namespace tarvex::framework {
 
@@ -37,11 +37,11 @@ const Variant& Arg(const DispArgs& args, std::uint32_t position) {
 
 // An object argument asked for the interface the callback declares for it.
 host::Ref<host::Dispatch> RequireArg(const DispArgs& args, std::uint32_t position,
-                                     const host::Guid& iid, std::string_view name) {
+                                     const base::Guid& iid, std::string_view name) {
     const host::Ref<host::Dispatch> object = Arg(args, position).ToObject();
     host::Ref<host::Dispatch> answer = host::QueryAs<host::Dispatch>(object.Get(), iid);
     if (!answer)
-        throw host::Error(host::hr::NoInterface,
+        throw base::Error(base::hr::NoInterface,
                           "The ribbon callback's argument is no " + std::string(name));
     return answer;
 }
@@ -75,7 +75,7 @@ TadxRibbonCustomControl* LookupControl(TadxCOMAddInModule& module,
 TadxRibbonCustomControl& ItemOf(TadxRibbonComponent& component, std::int32_t index) {
     const TadxRibbonControls* items = component.GetChildControls();
     if (!items || index < 0 || static_cast<std::size_t>(index) >= items->Count())
-        throw host::Error(host::hr::DispBadIndex,
+        throw base::Error(base::hr::DispBadIndex,
                           "List index out of bounds (" + std::to_string(index) + ")");
     return (*items)[static_cast<std::size_t>(index)];
 }
@@ -344,7 +344,7 @@ const CallbackRow* FindCallback(host::DispId member) noexcept {
 
 // Fills the exception information of a failed call: a small framework number as the error
 // number, the failure's result code otherwise.
-void Describe(host::ExcepInfo* excepInfo, const host::CaughtFailure& failure) {
+void Describe(host::ExcepInfo* excepInfo, const base::CaughtFailure& failure) {
     if (!excepInfo)
         return;
     *excepInfo = host::ExcepInfo{};
@@ -353,7 +353,7 @@ void Describe(host::ExcepInfo* excepInfo, const host::CaughtFailure& failure) {
     else
         excepInfo->scode = failure.code;
     excepInfo->description =
-        host::Utf8ToUtf16(failure.message.empty() ? "The ribbon callback failed" : failure.message);
+        base::Utf8ToUtf16(failure.message.empty() ? "The ribbon callback failed" : failure.message);
 }
 
 } // namespace
@@ -398,43 +398,43 @@ bool IsRibbonCallback(host::DispId member) noexcept {
     return FindCallback(member) != nullptr;
 }
 
-host::HResult GetRibbonCallbackIds(std::span<const std::u16string> names,
+base::HResult GetRibbonCallbackIds(std::span<const std::u16string> names,
                                    std::span<host::DispId> ids) {
     if (names.empty() || ids.size() != names.size())
-        return host::hr::InvalidArg;
+        return base::hr::InvalidArg;
     std::fill(ids.begin(), ids.end(), host::dispid::Unknown);
     const host::DispId id = FindRibbonCallback(names.front());
     if (id == host::dispid::Unknown)
-        return host::hr::DispUnknownName;
+        return base::hr::DispUnknownName;
     ids.front() = id;
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
-host::HResult InvokeRibbonCallback(TadxCOMAddInModule& module, host::DispId member,
+base::HResult InvokeRibbonCallback(TadxCOMAddInModule& module, host::DispId member,
                                    const host::DispParams& params, host::Variant* result,
                                    host::ExcepInfo* excepInfo) {
     const CallbackRow* callback = FindCallback(member);
     if (!callback)
-        return host::hr::DispMemberNotFound;
+        return base::hr::DispMemberNotFound;
     // Reading past the arguments Office passed would read outside its array.
     const DispArgs args(params);
     for (std::uint32_t position = 0; position < callback->arguments; ++position) {
         if (!args.At(position))
-            return host::hr::DispBadParamCount;
+            return base::hr::DispBadParamCount;
     }
     if (callback->cancelPosition >= 0 &&
         !IsBooleanReference(Arg(args, static_cast<std::uint32_t>(callback->cancelPosition))))
-        return host::hr::DispTypeMismatch;
+        return base::hr::DispTypeMismatch;
     try {
         Variant value = callback->run(module, args);
         if (result)
             *result = std::move(value);
-        return host::hr::Ok;
+        return base::hr::Ok;
     } catch (...) {
-        const host::CaughtFailure failure = host::CatchCurrentFailure(host::hr::Fail);
+        const base::CaughtFailure failure = base::CatchCurrentFailure(base::hr::Fail);
         Describe(excepInfo, failure);
     }
-    return host::hr::DispException;
+    return base::hr::DispException;
 }
 
 } // namespace tarvex::framework

@@ -101,7 +101,7 @@ bool IsRibbonCallback(host::DispId member) noexcept;
 /// GetIDsOfNames for the callbacks: every id -1, then the first name's DISPID. E_INVALIDARG
 /// when no name is given or the ids do not match the names, DISP_E_UNKNOWNNAME when the
 /// first name is no callback.
-host::HResult GetRibbonCallbackIds(std::span<const std::u16string> names,
+base::HResult GetRibbonCallbackIds(std::span<const std::u16string> names,
                                    std::span<host::DispId> ids);
 
 /// Invoke for the callbacks: reads the arguments (held last first, extra ones ignored), runs
@@ -110,7 +110,7 @@ host::HResult GetRibbonCallbackIds(std::span<const std::u16string> names,
 /// a DISPID outside the table, DISP_E_BADPARAMCOUNT for too few arguments,
 /// DISP_E_TYPEMISMATCH for a cancelDefault that is not a boolean by reference, and
 /// DISP_E_EXCEPTION (with `excepInfo` filled in) for every other failure.
-host::HResult InvokeRibbonCallback(TadxCOMAddInModule& module, host::DispId member,
+base::HResult InvokeRibbonCallback(TadxCOMAddInModule& module, host::DispId member,
                                    const host::DispParams& params, host::Variant* result,
                                    host::ExcepInfo* excepInfo);
 

@@ -21,16 +21,16 @@ public:
     explicit TadxRibbonDispatch(ModuleSource module);
 
     /// IUnknown and IDispatch only.
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override;
     /// No type information of its own: the add-in's type library describes the object.
-    host::HResult GetTypeInfoCount(std::uint32_t& count) override;
-    host::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override;
+    base::HResult GetTypeInfoCount(std::uint32_t& count) override;
+    base::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override;
     /// The callback table (GetRibbonCallbackIds).
-    host::HResult GetIDsOfNames(const host::Guid& iid, std::span<const std::u16string> names,
+    base::HResult GetIDsOfNames(const base::Guid& iid, std::span<const std::u16string> names,
                                 std::uint32_t locale, std::span<host::DispId> ids) override;
     /// InvokeRibbonCallback on the current module; without one, DISP_E_EXCEPTION
     /// (E_UNEXPECTED) for a callback's DISPID.
-    host::HResult Invoke(host::DispId member, const host::Guid& iid, std::uint32_t locale,
+    base::HResult Invoke(host::DispId member, const base::Guid& iid, std::uint32_t locale,
                          host::InvokeFlags flags, const host::DispParams& params,
                          host::Variant* result, host::ExcepInfo* excepInfo,
                          std::uint32_t* argErr) override;

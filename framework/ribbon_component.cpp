@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "base/guid.h"
+#include "base/text.h"
 #include "framework/errors.h"
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
-#include "host/guid.h"
 #include "host/office/office.h"
-#include "host/text.h"
 
 namespace tarvex::framework {
 
@@ -15,10 +15,10 @@ namespace {
 /// "adxRibbon" + kind + a new GUID as 32 upper-case hexadecimal digits.
 std::u16string NewDesignerId(std::string_view kind) {
     std::string id = "adxRibbon" + std::string(kind);
-    for (char c : host::Guid::Generate().ToString())
+    for (char c : base::Guid::Generate().ToString())
         if (c != '{' && c != '}' && c != '-')
             id += c;
-    return host::Utf8ToUtf16(id);
+    return base::Utf8ToUtf16(id);
 }
 } // namespace
 
@@ -35,7 +35,7 @@ TadxRibbonComponent::~TadxRibbonComponent() {
 }
 
 std::string TadxRibbonComponent::MapKey() const {
-    return host::Utf16ToUtf8(m_idMso.empty() ? m_id : m_idMso);
+    return base::Utf16ToUtf8(m_idMso.empty() ? m_id : m_idMso);
 }
 
 void TadxRibbonComponent::Rekey() {
@@ -161,7 +161,7 @@ TadxRibbonControls::~TadxRibbonControls() {
 
 void TadxRibbonControls::Delete(std::size_t index) {
     if (index >= m_items.size())
-        throw host::Error(host::hr::InvalidArg, "List index out of bounds");
+        throw base::Error(base::hr::InvalidArg, "List index out of bounds");
     const std::unique_ptr<TadxRibbonCustomControl> control = std::move(m_items[index]);
     m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
 }

@@ -1,11 +1,11 @@
 #include "framework/ribbon_controls.h"
 
+#include "base/scope_exit.h"
 #include "framework/custom_ui.h"
 #include "framework/errors.h"
 #include "framework/module.h"
 #include "framework/ribbon_tab.h"
 #include "framework/ribbon_xml_attributes.h"
-#include "host/scope_exit.h"
 
 namespace tarvex::framework {
 
@@ -48,7 +48,7 @@ void TadxRibbonCustomControl::SetDescription(std::u16string value) {
 void TadxRibbonCustomControl::SetEnabled(bool value) {
     Store(m_enabled, value);
 }
-void TadxRibbonCustomControl::SetGlyph(host::Bitmap glyph) {
+void TadxRibbonCustomControl::SetGlyph(base::Bitmap glyph) {
     Store(m_glyph, std::move(glyph));
 }
 void TadxRibbonCustomControl::SetImageIndex(std::int32_t value) {
@@ -91,7 +91,7 @@ void TadxRibbonCustomControl::SetItemWidth(std::int32_t value) {
     Store(m_itemWidth, value);
 }
 
-const host::Bitmap* TadxRibbonCustomControl::PictureSource() const noexcept {
+const base::Bitmap* TadxRibbonCustomControl::PictureSource() const noexcept {
     if (!m_glyph.Empty())
         return &m_glyph;
     const auto& images = Tab().Images();
@@ -113,7 +113,7 @@ void TadxRibbonCustomControl::RunClick(const TadxRibbonOnClick& handler,
     if (!handler || m_clickRunning)
         return;
     m_clickRunning = true;
-    const host::ScopeExit done([this]() noexcept { m_clickRunning = false; });
+    const base::ScopeExit done([this]() noexcept { m_clickRunning = false; });
     Module().Guard([&] { handler(*this, control); });
 }
 

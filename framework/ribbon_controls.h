@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/bitmap.h"
 #include "framework/ribbon_action.h"
 #include "framework/ribbon_component.h"
-#include "host/bitmap.h"
 
 namespace tarvex::framework {
 
@@ -62,8 +62,8 @@ public:
     bool Enabled() const noexcept { return m_enabled; }
     void SetEnabled(bool value);
     /// The control's own picture; empty for none.
-    const host::Bitmap& Glyph() const noexcept { return m_glyph; }
-    void SetGlyph(host::Bitmap glyph);
+    const base::Bitmap& Glyph() const noexcept { return m_glyph; }
+    void SetGlyph(base::Bitmap glyph);
     /// Index into the tab's Images, used when Glyph is empty; -1 for none.
     std::int32_t ImageIndex() const noexcept { return m_imageIndex; }
     void SetImageIndex(std::int32_t value);
@@ -97,7 +97,7 @@ public:
 
     /// The bitmap the control's ribbon picture is made from: Glyph, else entry ImageIndex of
     /// the tab's Images; null when there is neither.
-    const host::Bitmap* PictureSource() const noexcept;
+    const base::Bitmap* PictureSource() const noexcept;
 
     /// Runs the control's action for a ribbon callback. Does nothing here.
     virtual void DoAction(const TadxRibbonActionArguments& arguments);
@@ -125,7 +125,7 @@ private:
     TadxRibbonComponent* m_parent;
     std::u16string m_description;
     bool m_enabled = true;
-    host::Bitmap m_glyph;
+    base::Bitmap m_glyph;
     std::int32_t m_imageIndex = -1;
     std::u16string m_imageMso;
     bool m_pressed = false;

@@ -14,8 +14,8 @@ constexpr std::uint32_t kOpaque = 0xFF000000;
 
 } // namespace
 
-host::Bitmap RibbonAlphaBitmap(const host::Bitmap& source) {
-    host::Bitmap result;
+base::Bitmap RibbonAlphaBitmap(const base::Bitmap& source) {
+    base::Bitmap result;
     result.width = source.width;
     result.height = source.height;
     result.bitsPerPixel = 32;
@@ -36,7 +36,7 @@ host::Bitmap RibbonAlphaBitmap(const host::Bitmap& source) {
 host::Ref<host::Dispatch> RibbonPicture(host::Desktop& desktop,
                                         const TadxRibbonComponent& component) {
     const auto* control = dynamic_cast<const TadxRibbonCustomControl*>(&component);
-    const host::Bitmap* source = control ? control->PictureSource() : nullptr;
+    const base::Bitmap* source = control ? control->PictureSource() : nullptr;
     if (!source || source->Empty())
         return {};
     return desktop.CreateAlphaPicture(RibbonAlphaBitmap(*source));
@@ -44,10 +44,10 @@ host::Ref<host::Dispatch> RibbonPicture(host::Desktop& desktop,
 
 host::Ref<host::Dispatch> RibbonItemPicture(host::Desktop& desktop,
                                             const TadxRibbonCustomControl& item) {
-    const host::Bitmap* source = item.PictureSource();
+    const base::Bitmap* source = item.PictureSource();
     if (!source || source->Empty())
         return {};
-    host::Bitmap icon = *source;
+    base::Bitmap icon = *source;
     // A glyph's own mask colour is its bottom-left pixel, whatever colour it names.
     if (!item.Glyph().Empty())
         icon.transparentColor = item.Glyph().BottomLeft();

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "base/bitmap.h"
 #include "framework/ribbon_component.h"
-#include "host/bitmap.h"
 
 namespace tarvex::framework {
 
 /// The images a tab's controls select by ImageIndex.
-using TadxImageList = std::vector<host::Bitmap>;
+using TadxImageList = std::vector<base::Bitmap>;
 
 class TadxRibbonTab final : public TadxRibbonComponent {
 public:

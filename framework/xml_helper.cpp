@@ -1,6 +1,6 @@
 #include "framework/xml_helper.h"
 
-#include "host/error.h"
+#include "base/error.h"
 
 namespace tarvex::framework {
 
@@ -75,7 +75,7 @@ void TadxXMLHelper::OpenElement(std::u16string_view name) {
 
 void TadxXMLHelper::AddAttribute(std::u16string_view name, std::u16string_view value) {
     if (m_text.empty() || m_text.back() != u'>')
-        throw host::Error(host::hr::Unexpected, "No start tag to add an attribute to");
+        throw base::Error(base::hr::Unexpected, "No start tag to add an attribute to");
     m_text.insert(m_text.size() - 1, FormatAttribute(name, value));
 }
 

@@ -8,14 +8,14 @@
 #include <memory>
 #include <string>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "framework/custom_ui.h"
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
 #include "fuzz/fuzz_values.h"
 #include "fuzz/xml_well_formed.h"
-#include "host/error.h"
-#include "host/text.h"
 #include "sim/desktop/desktop.h"
 #include "sim/registry/memory_registry.h"
 
@@ -50,7 +50,7 @@ void Check(const std::u16string& document, const char* what) {
     if (problem.empty())
         return;
     std::fprintf(stderr, "%s is not well-formed: %s\n%s\n", what, problem.c_str(),
-                 host::Utf16ToUtf8(document).c_str());
+                 base::Utf16ToUtf8(document).c_str());
     std::abort();
 }
 
@@ -151,7 +151,7 @@ void AddControls(FuzzedDataProvider& data, TadxRibbonControls& controls, int dep
                 SetSomething(data, *control);
             if (children && depth < 4)
                 AddControls(data, *children, depth + 1);
-        } catch (const host::Error&) {
+        } catch (const base::Error&) {
             // A refused child or value: the tree stays as it is.
         }
     }
@@ -163,7 +163,7 @@ void CheckMenus(TadxRibbonControls& controls) {
         if (auto* menu = dynamic_cast<TadxRibbonMenu*>(&control)) {
             try {
                 Check(BuildDynamicMenuXml(*menu), "a dynamic menu's content");
-            } catch (const host::Error&) {
+            } catch (const base::Error&) {
             }
         }
         if (TadxRibbonControls* children = control.GetChildControls())
@@ -188,7 +188,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     for (const std::u16string& document : broken) {
         if (fuzz::XmlWellFormedProblem(document).empty()) {
             std::fprintf(stderr, "the XML check accepted %s\n",
-                         host::Utf16ToUtf8(document).c_str());
+                         base::Utf16ToUtf8(document).c_str());
             std::abort();
         }
     }
@@ -217,7 +217,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             tab.SetShared(data.ConsumeBool());
             AddControls(data, tab.Controls(), 0);
             CheckMenus(tab.Controls());
-        } catch (const host::Error&) {
+        } catch (const base::Error&) {
         }
     }
     const std::u16string ribbonId = data.ConsumeBool()
@@ -225,7 +225,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                                         : kRibbonIds[data.ConsumeIntegralInRange<int>(0, 3)];
     try {
         Check(BuildCustomUIXml(*module, ribbonId), "the customUI document");
-    } catch (const host::Error&) {
+    } catch (const base::Error&) {
     }
     return 0;
 }

@@ -22,10 +22,10 @@
 namespace {
 
 using namespace tarvex;
-namespace hr = host::hr;
+namespace hr = base::hr;
 namespace ev = host::excel::events;
 
-[[noreturn]] void Fail(const char* call, host::HResult code) {
+[[noreturn]] void Fail(const char* call, base::HResult code) {
     std::fprintf(stderr, "%s answered an undocumented code 0x%08X\n", call,
                  static_cast<unsigned>(code));
     std::abort();
@@ -120,13 +120,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         fuzz::FuzzArguments arguments(data, objects, 8);
         host::Variant result;
         if (excel) {
-            const host::HResult code =
+            const base::HResult code =
                 events.Invoke(member, host::iid::Null, host::lcid::UserDefault,
                               host::invoke::Method, arguments.Params(), &result, nullptr, nullptr);
             if (code != hr::Ok)
                 Fail("the application events' Invoke", code);
         } else {
-            const host::HResult code =
+            const base::HResult code =
                 sink->Invoke(member, host::iid::Null, host::lcid::UserDefault, host::invoke::Method,
                              arguments.Params(), &result, nullptr, nullptr);
             if (code != hr::Ok && code != hr::DispMemberNotFound && code != hr::Pointer)

@@ -73,7 +73,7 @@ host::Variant FuzzArguments::ConsumeValue(FuzzedDataProvider& data,
     case 7:
         return host::Variant::Nothing();
     case 8:
-        return host::Variant::FromError(data.ConsumeIntegral<host::HResult>());
+        return host::Variant::FromError(data.ConsumeIntegral<base::HResult>());
     default:
         if (objects.empty())
             return host::Variant::Nothing();

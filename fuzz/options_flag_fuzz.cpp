@@ -8,10 +8,10 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "fuzz/fuzz_values.h"
-#include "host/error.h"
 #include "host/registry.h"
-#include "host/text.h"
 #include "settings/options.h"
 #include "sim/registry/memory_registry.h"
 
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     settings::TOptionsReg store(registry);
     // The registry cannot hold a value name with a NUL in it (nor can the add-in ask for one:
     // its names are constants), so NULs are left out.
-    std::string name = host::Utf16ToUtf8(fuzz::ConsumeTextOrChoice(data, kNames, 40));
+    std::string name = base::Utf16ToUtf8(fuzz::ConsumeTextOrChoice(data, kNames, 40));
     std::erase(name, '\0');
     const bool defaultValue = data.ConsumeBool();
     const bool present = data.ConsumeIntegralInRange<int>(0, 5) != 0;
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     bool read = false;
     try {
         read = store.ReadFlag(name, defaultValue);
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         std::fprintf(stderr, "name '%s': %s\n", name.c_str(), error.what());
         Fail("threw on an in-memory registry that accepts every write");
     }

@@ -12,7 +12,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/registry.h"
 #include "sim/registry/file_registry.h"
 #include "sim/registry/memory_registry.h"
@@ -29,7 +29,7 @@ using namespace tarvex;
 
 std::string Export(const sim::MemoryRegistry& registry) {
     std::string text;
-    if (sim::WriteRegistryExport(registry, text) != host::hr::Ok)
+    if (sim::WriteRegistryExport(registry, text) != base::hr::Ok)
         text = "<unwritable>";
     return text;
 }
@@ -51,7 +51,7 @@ std::string LoadAsFile(const std::string& text) {
     try {
         const sim::FileRegistry store(InputFile());
         loaded = Export(store.Contents());
-    } catch (const host::Error&) {
+    } catch (const base::Error&) {
     }
     std::error_code ignored;
     std::filesystem::remove(InputFile(), ignored);
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::string fromFile = LoadAsFile(text);
     try {
         sim::ReadRegistryExport(text, "fuzz.reg", registry);
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         if (error.Code() != sim::kMalformedRegistryFile)
             Fail("a refusal with another code than ERROR_BADDB", text);
         if (Export(registry) != before)
@@ -91,16 +91,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         Fail("the file store loaded another store than the reader", text);
 
     std::string written;
-    if (sim::WriteRegistryExport(registry, written) != host::hr::Ok)
+    if (sim::WriteRegistryExport(registry, written) != base::hr::Ok)
         return 0; // a name that the format cannot carry (a line break in it)
     sim::MemoryRegistry reread;
     try {
         sim::ReadRegistryExport(written, "written.reg", reread);
-    } catch (const host::Error&) {
+    } catch (const base::Error&) {
         Fail("the written text does not read back", text + "\n--- written ---\n" + written);
     }
     std::string rewritten;
-    if (sim::WriteRegistryExport(reread, rewritten) != host::hr::Ok || rewritten != written)
+    if (sim::WriteRegistryExport(reread, rewritten) != base::hr::Ok || rewritten != written)
         Fail("the written text does not read back to the same store",
              text + "\n--- written ---\n" + written + "\n--- rewritten ---\n" + rewritten);
     return 0;

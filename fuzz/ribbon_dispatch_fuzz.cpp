@@ -18,9 +18,9 @@
 namespace {
 
 using namespace tarvex;
-namespace hr = host::hr;
+namespace hr = base::hr;
 
-[[noreturn]] void Fail(const char* call, host::HResult code) {
+[[noreturn]] void Fail(const char* call, base::HResult code) {
     std::fprintf(stderr, "%s answered an undocumented code 0x%08X\n", call,
                  static_cast<unsigned>(code));
     std::abort();
@@ -43,7 +43,7 @@ void ResolveNames(FuzzedDataProvider& data, framework::TadxRibbonDispatch& dispa
     if (data.ConsumeIntegralInRange<int>(0, 7) == 0)
         idCount = data.ConsumeIntegralInRange<std::size_t>(0, 4);
     std::vector<host::DispId> ids(idCount, 7);
-    const host::HResult code =
+    const base::HResult code =
         dispatch.GetIDsOfNames(host::iid::Null, names, host::lcid::UserDefault, ids);
     if (code != hr::Ok && code != hr::InvalidArg && code != hr::DispUnknownName)
         Fail("GetIDsOfNames", code);
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         host::Variant result;
         host::ExcepInfo excepInfo;
         const bool wantResult = data.ConsumeBool();
-        const host::HResult code =
+        const base::HResult code =
             dispatch->Invoke(member, host::iid::Null, host::lcid::UserDefault, host::invoke::Method,
                              arguments.Params(), wantResult ? &result : nullptr,
                              data.ConsumeBool() ? &excepInfo : nullptr, nullptr);

@@ -7,8 +7,8 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 
+#include "base/text.h"
 #include "fuzz/fuzz_values.h"
-#include "host/text.h"
 #include "settings/help.h"
 #include "sim/desktop/desktop.h"
 
@@ -55,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         expected = settings::WindowsFolder(desktop) + original.substr(12);
     if (path != expected) {
         std::fprintf(stderr, "'%s' expanded to '%s', expected '%s'\n",
-                     host::Utf16ToUtf8(original).c_str(), host::Utf16ToUtf8(path).c_str(),
-                     host::Utf16ToUtf8(expected).c_str());
+                     base::Utf16ToUtf8(original).c_str(), base::Utf16ToUtf8(path).c_str(),
+                     base::Utf16ToUtf8(expected).c_str());
         std::abort();
     }
     return 0;

@@ -9,11 +9,11 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <string>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "fuzz/fuzz_values.h"
-#include "host/error.h"
 #include "host/excel/dispids.h"
 #include "host/excel/excel.h"
-#include "host/text.h"
 #include "sim/excel/excel.h"
 #include "sim/sheet/reference_notation.h"
 
@@ -24,7 +24,7 @@ using host::Variant;
 namespace xl = host::excel;
 
 [[noreturn]] void Fail(const char* what, const std::u16string& text) {
-    std::fprintf(stderr, "%s: '%s'\n", what, host::Utf16ToUtf8(text).c_str());
+    std::fprintf(stderr, "%s: '%s'\n", what, base::Utf16ToUtf8(text).c_str());
     std::abort();
 }
 
@@ -108,13 +108,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         const std::optional<sim::Area> area = sim::ParseA1Area(address);
         if (!area)
             Fail("Application.Range gave a range whose address does not parse", reference);
-    } catch (const host::Error&) {
+    } catch (const base::Error&) {
     }
     try {
         const bool toR1C1 = data.ConsumeBool();
         app.ConvertFormula(u"=" + reference, toR1C1 ? xl::xlA1 : xl::xlR1C1,
                            toR1C1 ? xl::xlR1C1 : xl::xlA1, app.GetRange(u"C3"));
-    } catch (const host::Error&) {
+    } catch (const base::Error&) {
     }
 
     // Find over a column, a row or a block, from a cell inside it.
@@ -143,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             if (!next)
                 Fail("FindNext lost the match that Find made", what);
         }
-    } catch (const host::Error&) {
+    } catch (const base::Error&) {
     }
     return 0;
 }

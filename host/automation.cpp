@@ -4,25 +4,26 @@
 #include <bitset>
 #include <vector>
 
-#include "error.h"
-#include "text.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace tarvex::host {
 
 namespace {
-[[noreturn]] void ThrowCallFailure(HResult code, std::string_view memberName,
+[[noreturn]] void ThrowCallFailure(base::HResult code, std::string_view memberName,
                                    const ExcepInfo& excep) {
     std::string message(memberName);
     message += " failed (";
-    message += FormatHResult(code);
+    message += base::FormatHResult(code);
     message += ')';
-    if (code == hr::DispException && !excep.description.empty()) {
+    if (code == base::hr::DispException && !excep.description.empty()) {
         message += ": ";
-        message += Utf16ToUtf8(excep.description);
+        message += base::Utf16ToUtf8(excep.description);
     }
     // An exception raised by the callee carries its own code in scode.
-    const HResult reported = code == hr::DispException && Failed(excep.scode) ? excep.scode : code;
-    throw Error(reported, std::move(message));
+    const base::HResult reported =
+        code == base::hr::DispException && base::Failed(excep.scode) ? excep.scode : code;
+    throw base::Error(reported, std::move(message));
 }
 } // namespace
 
@@ -33,9 +34,9 @@ Variant Call(Dispatch& object, DispId member, InvokeFlags kind, std::uint32_t lo
                             0};
     Variant result;
     ExcepInfo excep;
-    const HResult code =
+    const base::HResult code =
         object.Invoke(member, iid::Null, locale, kind, params, &result, &excep, nullptr);
-    if (Failed(code))
+    if (base::Failed(code))
         ThrowCallFailure(code, memberName, excep);
     return result;
 }
@@ -46,9 +47,9 @@ void Put(Dispatch& object, DispId member, std::uint32_t locale, const Variant& v
     const DispId named = dispid::PropertyPut;
     const DispParams params{&arg, &named, 1, 1};
     ExcepInfo excep;
-    const HResult code = object.Invoke(member, iid::Null, locale, invoke::PropertyPut, params,
-                                       nullptr, &excep, nullptr);
-    if (Failed(code))
+    const base::HResult code = object.Invoke(member, iid::Null, locale, invoke::PropertyPut, params,
+                                             nullptr, &excep, nullptr);
+    if (base::Failed(code))
         ThrowCallFailure(code, memberName, excep);
 }
 
@@ -125,7 +126,8 @@ std::uint32_t DispArgs::PutComIndex() const noexcept {
 const Variant& DispArgs::Required(std::uint32_t position, std::string_view what) const {
     const Variant* arg = At(position);
     if (!arg || arg->IsMissing())
-        throw Error(hr::DispParamNotFound, "Argument not optional: " + std::string(what));
+        throw base::Error(base::hr::DispParamNotFound,
+                          "Argument not optional: " + std::string(what));
     return *arg;
 }
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "host/bitmap.h"
+#include "base/bitmap.h"
 
 namespace tarvex::host {
 
@@ -68,7 +68,7 @@ public:
     virtual void SetData(std::uint32_t format, const std::vector<std::uint8_t>& bytes) = 0;
     /// Puts `bitmap` on the clipboard as a device-dependent bitmap (format 2), without its
     /// transparency; refused as SetData is.
-    virtual void SetBitmap(const Bitmap& bitmap) = 0;
+    virtual void SetBitmap(const base::Bitmap& bitmap) = 0;
 };
 
 } // namespace tarvex::host

@@ -11,13 +11,15 @@
 #include <string>
 #include <string_view>
 
-#include "host/bitmap.h"
+#include "base/bitmap.h"
 #include "host/clipboard.h"
 #include "host/object.h"
 
-namespace tarvex::host {
-
+namespace tarvex::base {
 class Form;
+} // namespace tarvex::base
+
+namespace tarvex::host {
 
 /// A window of the desktop (an HWND on Windows); 0 is no window.
 using WindowHandle = std::uintptr_t;
@@ -102,7 +104,7 @@ public:
     /// Shows `form` modally, owned by the owner window, centred on the screen; every other
     /// enabled, visible top-level window of the thread is disabled while it is up. Returns
     /// the form's modal result.
-    virtual int ShowModal(Form& form) = 0;
+    virtual int ShowModal(base::Form& form) = 0;
 
     /// Shows a modal message box owned by the owner window; returns the button pressed
     /// (IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7).
@@ -134,10 +136,10 @@ public:
 
     /// An OLE picture (IPictureDisp) of `bitmap`: a bitmap picture that owns a copy of the
     /// pixels and frees it with its last reference. Throws Error when it cannot be made.
-    virtual Ref<Dispatch> CreatePicture(const Bitmap& bitmap) = 0;
+    virtual Ref<Dispatch> CreatePicture(const base::Bitmap& bitmap) = 0;
     /// An OLE picture of the monochrome mask of `bitmap`: white where a pixel has the
     /// bitmap's transparent colour, black everywhere else. Throws Error as CreatePicture.
-    virtual Ref<Dispatch> CreateMaskPicture(const Bitmap& bitmap) = 0;
+    virtual Ref<Dispatch> CreateMaskPicture(const base::Bitmap& bitmap) = 0;
     /// The system colour of button faces (COLOR_BTNFACE), as 0xRRGGBB.
     virtual std::uint32_t ButtonFaceColor() const = 0;
     /// Opens the clipboard for `owner`, trying up to 101 times 10 ms apart while another
@@ -149,11 +151,11 @@ public:
     /// An OLE bitmap picture (IPictureDisp) over a 32-bit top-down device-independent bitmap
     /// with `bitmap`'s pixels, alpha included; the picture owns the bitmap handle and frees it
     /// with its last reference. Throws Error when it cannot be made.
-    virtual Ref<Dispatch> CreateAlphaPicture(const Bitmap& bitmap) = 0;
+    virtual Ref<Dispatch> CreateAlphaPicture(const base::Bitmap& bitmap) = 0;
     /// An OLE icon picture of `bitmap`, masked where a pixel has the bitmap's transparent
     /// colour; the picture owns the icon and destroys it with its last reference. Throws
     /// Error when it cannot be made.
-    virtual Ref<Dispatch> CreateIconPicture(const Bitmap& bitmap) = 0;
+    virtual Ref<Dispatch> CreateIconPicture(const base::Bitmap& bitmap) = 0;
 };
 
 /// The shell and the help engine: the system's folders and files, loading the help engine,

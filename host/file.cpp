@@ -5,23 +5,23 @@ namespace tarvex::host {
 namespace fs = std::filesystem;
 
 namespace {
-constexpr HResult kPathNotFound = FromWin32(3); // ERROR_PATH_NOT_FOUND
-constexpr HResult kDiskFull = FromWin32(112);   // ERROR_DISK_FULL
+constexpr base::HResult kPathNotFound = base::FromWin32(3); // ERROR_PATH_NOT_FOUND
+constexpr base::HResult kDiskFull = base::FromWin32(112);   // ERROR_DISK_FULL
 } // namespace
 
-HResult FromErrorCode(const std::error_code& error) {
+base::HResult FromErrorCode(const std::error_code& error) {
     if (!error)
-        return hr::Ok;
+        return base::hr::Ok;
     if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
         error == std::errc::read_only_file_system || error == std::errc::is_a_directory)
-        return hr::AccessDenied;
+        return base::hr::AccessDenied;
     if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory)
         return kPathNotFound;
     if (error == std::errc::no_space_on_device)
         return kDiskFull;
     if (error == std::errc::not_enough_memory)
-        return hr::OutOfMemory;
-    return hr::Fail;
+        return base::hr::OutOfMemory;
+    return base::hr::Fail;
 }
 
 fs::path TemporaryPathFor(const fs::path& path) {
@@ -32,7 +32,7 @@ fs::path TemporaryPathFor(const fs::path& path) {
     return temporary;
 }
 
-HResult WriteFileAtomically(const fs::path& path, std::string_view content) {
+base::HResult WriteFileAtomically(const fs::path& path, std::string_view content) {
     if (path.has_parent_path()) {
         std::error_code error;
         fs::create_directories(path.parent_path(), error);
@@ -41,16 +41,16 @@ HResult WriteFileAtomically(const fs::path& path, std::string_view content) {
     }
     const fs::path temporary = TemporaryPathFor(path);
     bool created = false;
-    HResult result = platform::WriteAndFlush(temporary, path, content, created);
-    if (Succeeded(result))
+    base::HResult result = platform::WriteAndFlush(temporary, path, content, created);
+    if (base::Succeeded(result))
         result = platform::Replace(temporary, path);
     // Only a file this call created is removed: whatever else stands at that name stays.
-    if (Failed(result) && created)
+    if (base::Failed(result) && created)
         platform::RemoveFile(temporary);
     return result;
 }
 
-HResult ReadWholeFile(const fs::path& path, std::string& content) {
+base::HResult ReadWholeFile(const fs::path& path, std::string& content) {
     return platform::ReadAll(path, content);
 }
 

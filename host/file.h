@@ -12,7 +12,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "host/result.h"
+#include "base/result.h"
 
 namespace tarvex::host {
 
@@ -22,25 +22,26 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& path);
 
 /// Replaces the file `path` with `content`, creating its folder if needed. On failure the
 /// old file is untouched, the temporary file is removed, and the code tells why.
-HResult WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
+base::HResult WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
 
 /// Reads the whole file `path` into `content`; hr FileNotFound when it does not exist.
-HResult ReadWholeFile(const std::filesystem::path& path, std::string& content);
+base::HResult ReadWholeFile(const std::filesystem::path& path, std::string& content);
 
 /// The result code closest to a C library or file system error.
-HResult FromErrorCode(const std::error_code& error);
+base::HResult FromErrorCode(const std::error_code& error);
 
 namespace platform {
 std::uint32_t ProcessId();
 /// Writes `content` to a new file `temporary`, flushes it to disk and closes it; `created` is
 /// set as soon as the file exists. Where the platform has permissions, the new file takes
 /// those of `target` when it exists.
-HResult WriteAndFlush(const std::filesystem::path& temporary, const std::filesystem::path& target,
-                      std::string_view content, bool& created);
+base::HResult WriteAndFlush(const std::filesystem::path& temporary,
+                            const std::filesystem::path& target, std::string_view content,
+                            bool& created);
 /// Renames `temporary` over `path`, replacing it.
-HResult Replace(const std::filesystem::path& temporary, const std::filesystem::path& path);
+base::HResult Replace(const std::filesystem::path& temporary, const std::filesystem::path& path);
 void RemoveFile(const std::filesystem::path& path);
-HResult ReadAll(const std::filesystem::path& path, std::string& content);
+base::HResult ReadAll(const std::filesystem::path& path, std::string& content);
 } // namespace platform
 
 } // namespace tarvex::host

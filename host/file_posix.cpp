@@ -35,7 +35,7 @@ private:
     int m_descriptor;
 };
 
-HResult LastError() {
+base::HResult LastError() {
     return FromErrorCode(std::error_code(errno, std::generic_category()));
 }
 
@@ -45,8 +45,8 @@ std::uint32_t ProcessId() {
     return static_cast<std::uint32_t>(::getpid());
 }
 
-HResult WriteAndFlush(const fs::path& temporary, const fs::path& target, std::string_view content,
-                      bool& created) {
+base::HResult WriteAndFlush(const fs::path& temporary, const fs::path& target,
+                            std::string_view content, bool& created) {
     // O_NOFOLLOW: a link planted at the temporary name is not written through.
     FileDescriptor file(
         ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
@@ -68,10 +68,10 @@ HResult WriteAndFlush(const fs::path& temporary, const fs::path& target, std::st
     }
     if (::fsync(file.Get()) != 0)
         return LastError();
-    return file.Close() ? hr::Ok : LastError();
+    return file.Close() ? base::hr::Ok : LastError();
 }
 
-HResult Replace(const fs::path& temporary, const fs::path& path) {
+base::HResult Replace(const fs::path& temporary, const fs::path& path) {
     if (::rename(temporary.c_str(), path.c_str()) != 0)
         return LastError();
     // The rename itself reaches the disk with the folder's entry; a failure here no longer
@@ -80,17 +80,17 @@ HResult Replace(const fs::path& temporary, const fs::path& path) {
     FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.Valid())
         ::fsync(directory.Get());
-    return hr::Ok;
+    return base::hr::Ok;
 }
 
 void RemoveFile(const fs::path& path) {
     ::unlink(path.c_str());
 }
 
-HResult ReadAll(const fs::path& path, std::string& content) {
+base::HResult ReadAll(const fs::path& path, std::string& content) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.Valid())
-        return errno == ENOENT ? hr::FileNotFound : LastError();
+        return errno == ENOENT ? base::hr::FileNotFound : LastError();
     std::string text;
     char buffer[65536];
     for (;;) {
@@ -105,7 +105,7 @@ HResult ReadAll(const fs::path& path, std::string& content) {
         text.append(buffer, static_cast<std::size_t>(read));
     }
     content = std::move(text);
-    return hr::Ok;
+    return base::hr::Ok;
 }
 
 } // namespace tarvex::host::platform

@@ -2,18 +2,19 @@
 
 namespace tarvex::host {
 
-HResult AnswerQuery(const Guid& iid, void** object, std::initializer_list<InterfaceOffer> offers) {
+base::HResult AnswerQuery(const base::Guid& iid, void** object,
+                          std::initializer_list<InterfaceOffer> offers) {
     if (!object)
-        return hr::Pointer;
+        return base::hr::Pointer;
     for (const InterfaceOffer& offer : offers) {
         if (offer.iid == iid) {
             offer.unknown->AddRef();
             *object = offer.pointer;
-            return hr::Ok;
+            return base::hr::Ok;
         }
     }
     *object = nullptr;
-    return hr::NoInterface;
+    return base::hr::NoInterface;
 }
 
 bool IsSameObject(Unknown* a, Unknown* b) {

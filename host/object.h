@@ -12,9 +12,9 @@
 #include <span>
 #include <string>
 
-#include "guid.h"
+#include "base/guid.h"
+#include "base/result.h"
 #include "ref.h"
-#include "result.h"
 
 namespace tarvex::host {
 
@@ -48,12 +48,13 @@ inline constexpr std::uint32_t SystemDefault = 0x800;
 } // namespace lcid
 
 namespace iid {
-inline constexpr Guid Null{};
-inline constexpr Guid Unknown = Guid::Parse("{00000000-0000-0000-C000-000000000046}");
-inline constexpr Guid Dispatch = Guid::Parse("{00020400-0000-0000-C000-000000000046}");
-inline constexpr Guid ConnectionPointContainer =
-    Guid::Parse("{B196B284-BAB4-101A-B69C-00AA00341D07}");
-inline constexpr Guid ConnectionPoint = Guid::Parse("{B196B286-BAB4-101A-B69C-00AA00341D07}");
+inline constexpr base::Guid Null{};
+inline constexpr base::Guid Unknown = base::Guid::Parse("{00000000-0000-0000-C000-000000000046}");
+inline constexpr base::Guid Dispatch = base::Guid::Parse("{00020400-0000-0000-C000-000000000046}");
+inline constexpr base::Guid ConnectionPointContainer =
+    base::Guid::Parse("{B196B284-BAB4-101A-B69C-00AA00341D07}");
+inline constexpr base::Guid ConnectionPoint =
+    base::Guid::Parse("{B196B286-BAB4-101A-B69C-00AA00341D07}");
 } // namespace iid
 
 /// IUnknown. QueryInterface stores a counted pointer of the seam type that the interface id
@@ -62,7 +63,7 @@ inline constexpr Guid ConnectionPoint = Guid::Parse("{B196B286-BAB4-101A-B69C-00
 /// Office's interfaces are all dispatch-based). On failure it stores null.
 class Unknown {
 public:
-    virtual HResult QueryInterface(const Guid& iid, void** object) = 0;
+    virtual base::HResult QueryInterface(const base::Guid& iid, void** object) = 0;
     virtual std::uint32_t AddRef() = 0;
     virtual std::uint32_t Release() = 0;
 
@@ -77,7 +78,7 @@ struct ExcepInfo {
     std::u16string description;
     std::u16string helpFile;
     std::uint32_t helpContext = 0;
-    HResult scode = hr::Ok;
+    base::HResult scode = base::hr::Ok;
 };
 
 /// The arguments of an Invoke exactly as COM passes them (DISPPARAMS): `args` holds the
@@ -93,21 +94,22 @@ struct DispParams {
 /// IDispatch.
 class Dispatch : public Unknown {
 public:
-    virtual HResult GetTypeInfoCount(std::uint32_t& count) = 0;
+    virtual base::HResult GetTypeInfoCount(std::uint32_t& count) = 0;
 
     /// The seam carries no type information objects: the result is the code a COM caller
     /// receives together with a null pointer, so implementations answer a failure.
-    virtual HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) = 0;
+    virtual base::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) = 0;
 
     /// Resolves member names; `ids` has one entry per name.
-    virtual HResult GetIDsOfNames(const Guid& iid, std::span<const std::u16string> names,
-                                  std::uint32_t locale, std::span<DispId> ids) = 0;
+    virtual base::HResult GetIDsOfNames(const base::Guid& iid,
+                                        std::span<const std::u16string> names, std::uint32_t locale,
+                                        std::span<DispId> ids) = 0;
 
     /// Calls member `member`. `result` may be null when the caller wants no result;
     /// `excepInfo` and `argErr` may be null.
-    virtual HResult Invoke(DispId member, const Guid& iid, std::uint32_t locale, InvokeFlags flags,
-                           const DispParams& params, Variant* result, ExcepInfo* excepInfo,
-                           std::uint32_t* argErr) = 0;
+    virtual base::HResult Invoke(DispId member, const base::Guid& iid, std::uint32_t locale,
+                                 InvokeFlags flags, const DispParams& params, Variant* result,
+                                 ExcepInfo* excepInfo, std::uint32_t* argErr) = 0;
 
 protected:
     ~Dispatch() = default;
@@ -118,7 +120,8 @@ class ConnectionPoint;
 /// IConnectionPointContainer (the enumeration of points is not part of the seam).
 class ConnectionPointContainer : public Unknown {
 public:
-    virtual HResult FindConnectionPoint(const Guid& iid, Ref<ConnectionPoint>& point) = 0;
+    virtual base::HResult FindConnectionPoint(const base::Guid& iid,
+                                              Ref<ConnectionPoint>& point) = 0;
 
 protected:
     ~ConnectionPointContainer() = default;
@@ -127,9 +130,9 @@ protected:
 /// IConnectionPoint (the enumeration of connections is not part of the seam).
 class ConnectionPoint : public Unknown {
 public:
-    virtual HResult GetConnectionInterface(Guid& iid) = 0;
-    virtual HResult Advise(Unknown* sink, std::uint32_t& cookie) = 0;
-    virtual HResult Unadvise(std::uint32_t cookie) = 0;
+    virtual base::HResult GetConnectionInterface(base::Guid& iid) = 0;
+    virtual base::HResult Advise(Unknown* sink, std::uint32_t& cookie) = 0;
+    virtual base::HResult Unadvise(std::uint32_t cookie) = 0;
 
 protected:
     ~ConnectionPoint() = default;
@@ -173,12 +176,12 @@ Ref<T> MakeRef(Args&&... args) {
 /// One interface that an object answers in QueryInterface: its id and the object seen
 /// through that interface.
 struct InterfaceOffer {
-    Guid iid;
+    base::Guid iid;
     void* pointer;
     Unknown* unknown;
 
     template <class I>
-    static InterfaceOffer Of(const Guid& iid, I* object) {
+    static InterfaceOffer Of(const base::Guid& iid, I* object) {
         return {iid, static_cast<void*>(object), static_cast<Unknown*>(object)};
     }
 };
@@ -186,12 +189,13 @@ struct InterfaceOffer {
 /// QueryInterface over a list of offers: the first offer whose id matches is stored in
 /// `*object` with a reference added; otherwise `*object` is null and the result
 /// E_NOINTERFACE. A null `object` gives E_POINTER.
-HResult AnswerQuery(const Guid& iid, void** object, std::initializer_list<InterfaceOffer> offers);
+base::HResult AnswerQuery(const base::Guid& iid, void** object,
+                          std::initializer_list<InterfaceOffer> offers);
 
 /// Asks `object` for `iid` and returns it as `I`, the seam type that `iid` maps to (see
 /// Unknown). Empty when the object does not answer it.
 template <class I>
-Ref<I> QueryAs(Unknown* object, const Guid& iid) {
+Ref<I> QueryAs(Unknown* object, const base::Guid& iid) {
     Ref<I> result;
     if (object)
         object->QueryInterface(iid, result.PutVoid());

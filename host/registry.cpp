@@ -1,6 +1,6 @@
 #include "registry.h"
 
-#include "error.h"
+#include "base/error.h"
 
 namespace tarvex::host {
 
@@ -69,19 +69,19 @@ std::optional<std::u16string> RegistryValue::AsString() const {
 
 namespace {
 // An implementation's answer with its key: a success that brought no key is a failure.
-HResult Checked(HResult result, const std::unique_ptr<RegistryKey>& key) noexcept {
-    return Succeeded(result) && !key ? hr::Fail : result;
+base::HResult Checked(base::HResult result, const std::unique_ptr<RegistryKey>& key) noexcept {
+    return base::Succeeded(result) && !key ? base::hr::Fail : result;
 }
 } // namespace
 
-HResult Registry::OpenKey(RegistryRoot root, std::string_view path, RegistryAccess access,
-                          std::unique_ptr<RegistryKey>& key) {
+base::HResult Registry::OpenKey(RegistryRoot root, std::string_view path, RegistryAccess access,
+                                std::unique_ptr<RegistryKey>& key) {
     key.reset();
     return Checked(DoOpenKey(root, path, access, key), key);
 }
 
-HResult Registry::CreateKey(RegistryRoot root, std::string_view path,
-                            std::unique_ptr<RegistryKey>& key) {
+base::HResult Registry::CreateKey(RegistryRoot root, std::string_view path,
+                                  std::unique_ptr<RegistryKey>& key) {
     key.reset();
     return Checked(DoCreateKey(root, path, key), key);
 }
@@ -89,17 +89,17 @@ HResult Registry::CreateKey(RegistryRoot root, std::string_view path,
 std::unique_ptr<RegistryKey> Registry::OpenExisting(RegistryRoot root, std::string_view path,
                                                     RegistryAccess access, std::string_view what) {
     std::unique_ptr<RegistryKey> key;
-    const HResult result = OpenKey(root, path, access, key);
-    if (result == hr::FileNotFound)
+    const base::HResult result = OpenKey(root, path, access, key);
+    if (result == base::hr::FileNotFound)
         return nullptr;
-    ThrowIfFailed(result, what);
+    base::ThrowIfFailed(result, what);
     return key;
 }
 
 std::unique_ptr<RegistryKey> Registry::Create(RegistryRoot root, std::string_view path,
                                               std::string_view what) {
     std::unique_ptr<RegistryKey> key;
-    ThrowIfFailed(CreateKey(root, path, key), what);
+    base::ThrowIfFailed(CreateKey(root, path, key), what);
     return key;
 }
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "result.h"
+#include "base/result.h"
 
 namespace tarvex::host {
 
@@ -64,13 +64,13 @@ public:
     virtual ~RegistryKey() = default;
 
     /// Reads value `name` ("" is the key's default value); hr FileNotFound when absent.
-    virtual HResult QueryValue(std::string_view name, RegistryValue& value) = 0;
-    virtual HResult SetValue(std::string_view name, const RegistryValue& value) = 0;
-    virtual HResult DeleteValue(std::string_view name) = 0;
+    virtual base::HResult QueryValue(std::string_view name, RegistryValue& value) = 0;
+    virtual base::HResult SetValue(std::string_view name, const RegistryValue& value) = 0;
+    virtual base::HResult DeleteValue(std::string_view name) = 0;
     /// The names of the key's values, in the order the store keeps them.
-    virtual HResult ValueNames(std::vector<std::string>& names) = 0;
+    virtual base::HResult ValueNames(std::vector<std::string>& names) = 0;
     /// The names of the key's direct subkeys.
-    virtual HResult SubkeyNames(std::vector<std::string>& names) = 0;
+    virtual base::HResult SubkeyNames(std::vector<std::string>& names) = 0;
 };
 
 /// A registry. Opening and creating come two ways: answering a code (for callers that tell
@@ -81,10 +81,11 @@ public:
     virtual ~Registry() = default;
 
     /// Opens an existing key into `key`; hr FileNotFound when it does not exist.
-    HResult OpenKey(RegistryRoot root, std::string_view path, RegistryAccess access,
-                    std::unique_ptr<RegistryKey>& key);
+    base::HResult OpenKey(RegistryRoot root, std::string_view path, RegistryAccess access,
+                          std::unique_ptr<RegistryKey>& key);
     /// Opens a key for all access into `key`, creating every missing level.
-    HResult CreateKey(RegistryRoot root, std::string_view path, std::unique_ptr<RegistryKey>& key);
+    base::HResult CreateKey(RegistryRoot root, std::string_view path,
+                            std::unique_ptr<RegistryKey>& key);
 
     /// The existing key at `path`, or null when there is none; any other failure throws
     /// Error ("`what` failed (code)").
@@ -96,16 +97,16 @@ public:
                                         std::string_view what);
 
     /// Deletes a key that has no subkeys (with its values).
-    virtual HResult DeleteKey(RegistryRoot root, std::string_view path) = 0;
+    virtual base::HResult DeleteKey(RegistryRoot root, std::string_view path) = 0;
     /// Deletes a key with all its subkeys and values; hr FileNotFound when it does not exist.
-    virtual HResult DeleteTree(RegistryRoot root, std::string_view path) = 0;
+    virtual base::HResult DeleteTree(RegistryRoot root, std::string_view path) = 0;
 
 protected:
     /// What each registry implements behind OpenKey and CreateKey.
-    virtual HResult DoOpenKey(RegistryRoot root, std::string_view path, RegistryAccess access,
-                              std::unique_ptr<RegistryKey>& key) = 0;
-    virtual HResult DoCreateKey(RegistryRoot root, std::string_view path,
-                                std::unique_ptr<RegistryKey>& key) = 0;
+    virtual base::HResult DoOpenKey(RegistryRoot root, std::string_view path, RegistryAccess access,
+                                    std::unique_ptr<RegistryKey>& key) = 0;
+    virtual base::HResult DoCreateKey(RegistryRoot root, std::string_view path,
+                                      std::unique_ptr<RegistryKey>& key) = 0;
 };
 
 } // namespace tarvex::host

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "error.h"
-#include "text.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace tarvex::host {
 
@@ -25,7 +25,7 @@ Variant Variant::Nothing() noexcept {
     return Variant(Ref<Dispatch>());
 }
 
-Variant Variant::FromError(HResult code) noexcept {
+Variant Variant::FromError(base::HResult code) noexcept {
     Variant v;
     v.m_value.emplace<ErrorValue>(ErrorValue{code});
     return v;
@@ -63,7 +63,7 @@ void Variant::ThrowMismatch(std::string_view wanted) const {
     message += " where ";
     message += wanted;
     message += " was expected";
-    throw Error(hr::DispTypeMismatch, std::move(message));
+    throw base::Error(base::hr::DispTypeMismatch, std::move(message));
 }
 
 bool Variant::ToBool() const {
@@ -88,7 +88,7 @@ std::int32_t Variant::ToInt32() const {
         const double rounded = std::nearbyint(*d);
         if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
               rounded <= std::numeric_limits<std::int32_t>::max()))
-            throw Error(hr::DispOverflow, "Overflow converting a Double to Int32");
+            throw base::Error(base::hr::DispOverflow, "Overflow converting a Double to Int32");
         return static_cast<std::int32_t>(rounded);
     }
     ThrowMismatch("Int32");
@@ -120,12 +120,12 @@ Ref<Dispatch> Variant::ToObject() const {
     ThrowMismatch("Object");
 }
 
-HResult Variant::ToErrorCode() const {
+base::HResult Variant::ToErrorCode() const {
     const Variant& v = Deref();
     if (const auto* error = std::get_if<ErrorValue>(&v.m_value))
         return error->code;
     if (v.Is(Kind::Missing))
-        return hr::DispParamNotFound;
+        return base::hr::DispParamNotFound;
     ThrowMismatch("Error");
 }
 
@@ -155,14 +155,14 @@ std::string Variant::Describe() const {
         break;
     }
     case Kind::String:
-        text += "(\"" + Utf16ToUtf8(std::get<std::u16string>(m_value)) + "\")";
+        text += "(\"" + base::Utf16ToUtf8(std::get<std::u16string>(m_value)) + "\")";
         break;
     case Kind::Object:
         if (!std::get<ObjectValue>(m_value).object)
             text += "(nothing)";
         break;
     case Kind::Error:
-        text += '(' + FormatHResult(std::get<ErrorValue>(m_value).code) + ')';
+        text += '(' + base::FormatHResult(std::get<ErrorValue>(m_value).code) + ')';
         break;
     case Kind::ByRef:
         text += "->" + std::get<ByRefValue>(m_value).target->Describe();

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <variant>
 
+#include "base/result.h"
 #include "object.h"
-#include "result.h"
 
 namespace tarvex::host {
 
@@ -60,7 +60,7 @@ public:
     static Variant Null() noexcept;
     /// A null object reference: Excel's "nothing".
     static Variant Nothing() noexcept;
-    static Variant FromError(HResult code) noexcept;
+    static Variant FromError(base::HResult code) noexcept;
     /// A by-reference argument that refers to `target`, which must outlive it.
     static Variant RefTo(Variant& target) noexcept;
 
@@ -83,7 +83,7 @@ public:
     const std::u16string& ToString() const;
     /// The object, or null for "nothing" (a null object or Empty).
     Ref<Dispatch> ToObject() const;
-    HResult ToErrorCode() const;
+    base::HResult ToErrorCode() const;
 
     /// The target of a by-reference Variant; throws DISP_E_TYPEMISMATCH for other kinds.
     Variant& Target() const;
@@ -108,7 +108,7 @@ private:
         }
     };
     struct ErrorValue {
-        HResult code;
+        base::HResult code;
         friend bool operator==(ErrorValue, ErrorValue) = default;
     };
     struct ByRefValue {

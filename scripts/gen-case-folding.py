@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Generates host/case_folding_table.cpp, Unicode simple case folding as a compact table.
+"""Generates base/case_folding_table.cpp, Unicode simple case folding as a compact table.
 
 Usage: gen-case-folding.py [CaseFolding.txt] [output.cpp]
 Defaults: /usr/share/unicode/CaseFolding.txt (Debian package unicode-data) and
-host/case_folding_table.cpp beside this script. The output is committed as source, so
+base/case_folding_table.cpp beside this script. The output is committed as source, so
 the build never needs the Unicode data files.
 
 Only the mappings of status C (common) and S (simple) are used: simple folding maps one
@@ -77,9 +77,9 @@ def write_table(runs, count, path, source_name):
         f"// {source_name} (statuses C and S). Do not edit; run the script again instead.",
         "// clang-format off",
         "",
-        '#include "host/case_folding.h"',
+        '#include "base/case_folding.h"',
         "",
-        "namespace tarvex::host {",
+        "namespace tarvex::base {",
         "",
         f"// {count} mappings in {len(runs)} runs: first, count, stride, delta.",
         f"const FoldRun kFoldRuns[{len(runs)}] = {{",
@@ -91,7 +91,7 @@ def write_table(runs, count, path, source_name):
         "",
         f"const std::size_t kFoldRunCount = {len(runs)};",
         "",
-        "} // namespace tarvex::host",
+        "} // namespace tarvex::base",
         "",
     ]
     with open(path, "w", encoding="utf-8", newline="\n") as output:
@@ -102,7 +102,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     source = sys.argv[1] if len(sys.argv) > 1 else "/usr/share/unicode/CaseFolding.txt"
     target = sys.argv[2] if len(sys.argv) > 2 else os.path.join(
-        here, "..", "host", "case_folding_table.cpp")
+        here, "..", "base", "case_folding_table.cpp")
     mappings = read_mappings(source)
     check_same_plane(mappings)
     runs = build_runs(mappings)

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "server/addin_object_hook.h"
 
 namespace tarvex::server {
@@ -63,7 +63,7 @@ STDMETHODIMP ClassFactory::LockServer(BOOL lock) {
             g_serverLocks.pop_back();
         return S_OK;
     } catch (...) {
-        return host::CatchCurrentFailure(E_UNEXPECTED).code;
+        return base::CatchCurrentFailure(E_UNEXPECTED).code;
     }
 }
 

@@ -5,7 +5,7 @@
 
 #include <ole2.h>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/module_lock.h"
 #include "host/object.h"
 #include "server/class_factory.h"
@@ -31,7 +31,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
         return tarvex::host::MakeRef<tarvex::server::ClassFactory>(factory)->QueryInterface(iid,
                                                                                             object);
     } catch (...) {
-        return tarvex::host::CatchCurrentFailure(E_UNEXPECTED).code;
+        return tarvex::base::CatchCurrentFailure(E_UNEXPECTED).code;
     }
 }
 

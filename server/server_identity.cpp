@@ -6,9 +6,9 @@
 #include <mutex>
 
 #include "addin/identity.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "framework/factory.h"
-#include "host/error.h"
-#include "host/text.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
 #include "host/win/wide_text.h"
@@ -22,23 +22,23 @@ HMODULE g_module = nullptr;
 std::unique_ptr<framework::TadxFactory> MakeFactory() {
     const std::wstring path = ServerPath();
     win::ComPtr<ITypeLib> library;
-    host::ThrowIfFailed(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put()),
+    base::ThrowIfFailed(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put()),
                         "Loading the type library");
     win::UniqueBstr libraryName;
-    host::ThrowIfFailed(library->GetDocumentation(-1, libraryName.Put(), nullptr, nullptr, nullptr),
+    base::ThrowIfFailed(library->GetDocumentation(-1, libraryName.Put(), nullptr, nullptr, nullptr),
                         "Reading the type library's name");
     win::ComPtr<ITypeInfo> coclass;
-    host::ThrowIfFailed(library->GetTypeInfoOfGuid(win::ToGuid(addin::kClsidTarvex), coclass.Put()),
+    base::ThrowIfFailed(library->GetTypeInfoOfGuid(win::ToGuid(addin::kClsidTarvex), coclass.Put()),
                         "Finding the class in the type library");
     win::UniqueBstr className, description;
-    host::ThrowIfFailed(coclass->GetDocumentation(MEMBERID_NIL, className.Put(), description.Put(),
+    base::ThrowIfFailed(coclass->GetDocumentation(MEMBERID_NIL, className.Put(), description.Put(),
                                                   nullptr, nullptr),
                         "Reading the class's name");
     return std::make_unique<framework::TadxFactory>(
-        host::Utf16ToUtf8(win::FromWide(libraryName.Get())),
-        host::Utf16ToUtf8(win::FromWide(className.Get())),
-        host::Utf16ToUtf8(win::FromWide(description.Get())), addin::kClsidTarvex,
-        host::Utf16ToUtf8(win::FromWide(FolderOf(path).c_str())));
+        base::Utf16ToUtf8(win::FromWide(libraryName.Get())),
+        base::Utf16ToUtf8(win::FromWide(className.Get())),
+        base::Utf16ToUtf8(win::FromWide(description.Get())), addin::kClsidTarvex,
+        base::Utf16ToUtf8(win::FromWide(FolderOf(path).c_str())));
 }
 
 } // namespace
@@ -57,7 +57,7 @@ std::wstring ServerPath() {
         const DWORD length =
             ::GetModuleFileNameW(g_module, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
-            throw host::Error(host::hr::Fail, "The DLL's file name cannot be read");
+            throw base::Error(base::hr::Fail, "The DLL's file name cannot be read");
         if (length < path.size()) {
             path.resize(length);
             return path;

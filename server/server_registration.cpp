@@ -9,10 +9,10 @@
 
 #include "addin/identity.h"
 #include "addin/module.h"
+#include "base/error.h"
+#include "base/scope_exit.h"
 #include "framework/factory.h"
 #include "framework/registration.h"
-#include "host/error.h"
-#include "host/scope_exit.h"
 #include "host/win/com_adapters.h"
 #include "host/win/desktop.h"
 #include "host/win/registry.h"
@@ -36,7 +36,7 @@ using framework::RegistrationScope;
 
 win::ComPtr<ITypeLib> LoadServerTypeLib(const std::wstring& path) {
     win::ComPtr<ITypeLib> library;
-    host::ThrowIfFailed(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put()),
+    base::ThrowIfFailed(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put()),
                         "Loading the type library");
     return library;
 }
@@ -50,13 +50,13 @@ void RegisterTypeLibrary(const std::wstring& path, RegistrationScope scope) {
         scope == RegistrationScope::CurrentUser
             ? ::RegisterTypeLibForUser(library.Get(), fullPath.data(), folder.data())
             : ::RegisterTypeLib(library.Get(), fullPath.data(), folder.data());
-    host::ThrowIfFailed(result, "Registering the type library");
+    base::ThrowIfFailed(result, "Registering the type library");
 }
 
 void UnregisterTypeLibrary(const std::wstring& path, RegistrationScope scope) {
     const win::ComPtr<ITypeLib> library = LoadServerTypeLib(path);
     TLIBATTR* attributes = nullptr;
-    host::ThrowIfFailed(library->GetLibAttr(&attributes), "Reading the type library");
+    base::ThrowIfFailed(library->GetLibAttr(&attributes), "Reading the type library");
     const TLIBATTR copy = *attributes;
     library->ReleaseTLibAttr(attributes);
     const HRESULT result =
@@ -67,7 +67,7 @@ void UnregisterTypeLibrary(const std::wstring& path, RegistrationScope scope) {
                                   copy.syskind);
     // A library that is not registered is already where unregistration wants it.
     if (result != TYPE_E_REGISTRYACCESS && result != TYPE_E_LIBNOTREGISTERED)
-        host::ThrowIfFailed(result, "Unregistering the type library");
+        base::ThrowIfFailed(result, "Unregistering the type library");
 }
 
 // Runs one registration direction inside a COM apartment of its own when the calling thread
@@ -75,7 +75,7 @@ void UnregisterTypeLibrary(const std::wstring& path, RegistrationScope scope) {
 HRESULT RunRegistration(bool doRegister, RegistrationScope scope) noexcept {
     try {
         const HRESULT initialised = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        const host::ScopeExit uninitialise([initialised]() noexcept {
+        const base::ScopeExit uninitialise([initialised]() noexcept {
             if (SUCCEEDED(initialised))
                 ::CoUninitialize();
         });
@@ -109,7 +109,7 @@ HRESULT RunRegistration(bool doRegister, RegistrationScope scope) noexcept {
         return S_OK;
     } catch (...) {
         // Whatever failed, the registration tool is told E_FAIL.
-        return host::CatchCurrentFailure(E_FAIL, false).code;
+        return base::CatchCurrentFailure(E_FAIL, false).code;
     }
 }
 

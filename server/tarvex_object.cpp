@@ -9,10 +9,10 @@
 
 #include "addin/identity.h"
 #include "addin/module.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "framework/factory.h"
 #include "framework/ribbon_callbacks_dispatch.h"
-#include "host/error.h"
-#include "host/text.h"
 #include "host/win/com_adapters.h"
 #include "host/win/desktop.h"
 #include "host/win/registry.h"
@@ -55,7 +55,7 @@ std::unique_ptr<framework::TadxCOMAddInModule> MakeModule() {
                 },
             .openHelp =
                 [](const std::string& fileAndTopic) {
-                    Services().help.OpenText(host::Utf8ToUtf16(fileAndTopic));
+                    Services().help.OpenText(base::Utf8ToUtf16(fileAndTopic));
                 },
         });
 }
@@ -151,7 +151,7 @@ STDMETHODIMP TTarvex::GetCustomUI(BSTR ribbonId, BSTR* ribbonXml) {
                                          static_cast<UINT>(xml.size()));
         if (!*ribbonXml)
             outcome = framework::GuardAddinCall(m_addin.Factory().ProgId(), [] {
-                throw host::Error(host::hr::OutOfMemory, "The customUI document is too large.");
+                throw base::Error(base::hr::OutOfMemory, "The customUI document is too large.");
             });
     }
     return ReportOutcome(outcome, kIidRibbonExtensibility);
@@ -180,7 +180,7 @@ HRESULT CreateAddinObject(const framework::TadxFactory& factory, REFIID iid,
     try {
         return TTarvex::Create(factory)->QueryInterface(iid, object);
     } catch (...) {
-        return host::CatchCurrentFailure(E_UNEXPECTED).code;
+        return base::CatchCurrentFailure(E_UNEXPECTED).code;
     }
 }
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "host/text.h"
+#include "base/text.h"
 
 namespace tarvex::settings {
 
@@ -30,7 +30,7 @@ std::u16string WindowsFolder(const host::DesktopShell& desktop) {
 
 void ExpandWindowsRootVariable(const host::DesktopShell& desktop, std::u16string& path) {
     // ASCII letters only: the variable is spelt in ASCII.
-    if (!host::EqualsAsciiIgnoringCase(
+    if (!base::EqualsAsciiIgnoringCase(
             std::u16string_view(path).substr(0, kWindowsRootVariable.size()), kWindowsRootVariable))
         return;
     path.replace(0, kWindowsRootVariable.size(), WindowsFolder(desktop));
@@ -39,11 +39,11 @@ void ExpandWindowsRootVariable(const host::DesktopShell& desktop, std::u16string
 std::u16string FindHelpEngineFile(const host::DesktopShell& desktop, host::Registry& registry) {
     std::u16string file;
     std::unique_ptr<host::RegistryKey> key;
-    if (host::Succeeded(registry.OpenKey(host::RegistryRoot::ClassesRoot,
+    if (base::Succeeded(registry.OpenKey(host::RegistryRoot::ClassesRoot,
                                          host::html_help::EngineClassKey,
                                          host::RegistryAccess::Read, key))) {
         host::RegistryValue value;
-        if (host::Succeeded(key->QueryValue("", value)))
+        if (base::Succeeded(key->QueryValue("", value)))
             file = value.AsString().value_or(std::u16string());
         key.reset();
         ExpandWindowsRootVariable(desktop, file);

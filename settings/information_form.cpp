@@ -2,8 +2,8 @@
 
 namespace tarvex::settings {
 
-using host::ControlKind;
-using host::FormControl;
+using base::ControlKind;
+using base::FormControl;
 
 TfrmInformation::TfrmInformation() {
     caption = u"Information";
@@ -28,7 +28,7 @@ TfrmInformation::TfrmInformation() {
     yes.caption = u"Yes";
     yes.bounds = {144, 112, 75, 25};
     yes.tabOrder = 1;
-    yes.modalResult = host::modal_result::Yes;
+    yes.modalResult = base::modal_result::Yes;
     m_btnYes = AddControl(std::move(yes));
 
     FormControl no;
@@ -37,7 +37,7 @@ TfrmInformation::TfrmInformation() {
     no.caption = u"No";
     no.bounds = {224, 112, 75, 25};
     no.tabOrder = 2;
-    no.modalResult = host::modal_result::No;
+    no.modalResult = base::modal_result::No;
     m_btnNo = AddControl(std::move(no));
 }
 

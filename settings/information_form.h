@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "host/form.h"
+#include "base/form.h"
 
 namespace tarvex::settings {
 
 /// The modal prompt "Information" with the label lblMessage and the buttons Yes and No.
-class TfrmInformation : public host::Form {
+class TfrmInformation : public base::Form {
 public:
     TfrmInformation();
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "host/error.h"
+#include "base/error.h"
 
 namespace tarvex::settings {
 
@@ -17,23 +17,23 @@ bool TOptionsReg::ReadFlag(std::string_view name, bool defaultValue) {
     // key or raises the write error.
     std::unique_ptr<host::RegistryKey> key;
     host::RegistryValue value;
-    host::HResult result =
+    base::HResult result =
         m_registry.OpenKey(RegistryRoot::CurrentUser, GetKeyPath(), host::RegistryAccess::All, key);
-    if (host::Succeeded(result))
+    if (base::Succeeded(result))
         result = key->QueryValue(name, value);
     // Only a value (or key) that is not there is materialised with its default. One that is
     // there but could not be read, because its key could not be opened or the query failed,
     // keeps what the user stored: it reads as the default and stays as it is.
-    const bool missing = result == host::hr::FileNotFound;
+    const bool missing = result == base::hr::FileNotFound;
     if (missing) {
         key.reset();
         WriteFlag(name, defaultValue);
         result = m_registry.OpenKey(RegistryRoot::CurrentUser, GetKeyPath(),
                                     host::RegistryAccess::All, key);
-        if (host::Succeeded(result))
+        if (base::Succeeded(result))
             result = key->QueryValue(name, value);
     }
-    if (host::Failed(result))
+    if (base::Failed(result))
         return defaultValue;
     const std::optional<std::uint32_t> number = value.AsDWord();
     return number ? *number != 0 : defaultValue;
@@ -41,15 +41,15 @@ bool TOptionsReg::ReadFlag(std::string_view name, bool defaultValue) {
 
 void TOptionsReg::WriteFlag(std::string_view name, bool value) {
     std::unique_ptr<host::RegistryKey> key;
-    host::HResult result = m_registry.CreateKey(RegistryRoot::CurrentUser, GetKeyPath(), key);
-    if (host::Succeeded(result))
+    base::HResult result = m_registry.CreateKey(RegistryRoot::CurrentUser, GetKeyPath(), key);
+    if (base::Succeeded(result))
         result = key->SetValue(name, host::RegistryValue::FromDWord(value ? 1 : 0));
     key.reset(); // closed whether or not the value was set
-    if (host::Failed(result)) {
+    if (base::Failed(result)) {
         std::string message = "Failed to set data for '";
         message += name;
         message += '\'';
-        throw host::Error(result, std::move(message));
+        throw base::Error(result, std::move(message));
     }
 }
 

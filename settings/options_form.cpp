@@ -3,15 +3,15 @@
 #include <cstdint>
 #include <utility>
 
-#include "host/error.h"
-#include "host/scope_exit.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/scope_exit.h"
+#include "base/text.h"
 #include "settings/options.h"
 
 namespace tarvex::settings {
 
-using host::ControlKind;
-namespace modal_result = host::modal_result;
+using base::ControlKind;
+namespace modal_result = base::modal_result;
 
 namespace {
 
@@ -34,7 +34,7 @@ TfrmOptions::TfrmOptions(host::Registry& registry, host::Desktop& desktop,
     , m_desktop(desktop)
     , m_openHelpTopic(std::move(openHelpTopic)) {
     if (!m_openHelpTopic)
-        throw host::Error(host::hr::InvalidArg, "The options dialog needs a way to open help");
+        throw base::Error(base::hr::InvalidArg, "The options dialog needs a way to open help");
     caption = u"Options";
     clientWidth = kClientWidth;
     clientHeight = kClientHeight;
@@ -72,9 +72,9 @@ TfrmOptions::TfrmOptions(host::Registry& registry, host::Desktop& desktop,
     FormCreate();
 }
 
-int TfrmOptions::Add(const char* name, ControlKind kind, std::u16string text, host::Rect bounds,
+int TfrmOptions::Add(const char* name, ControlKind kind, std::u16string text, base::Rect bounds,
                      int parent, int tabOrder, int modalResult) {
-    host::FormControl control;
+    base::FormControl control;
     control.name = name;
     control.kind = kind;
     control.caption = std::move(text);
@@ -128,10 +128,10 @@ void TfrmOptions::btnOkClick() {
         return;
     try {
         SaveControls();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         m_reportingSaveFailure = true;
-        const host::ScopeExit reported([this] { m_reportingSaveFailure = false; });
-        m_desktop.ShowMessage(host::Utf8ToUtf16(error.Message()), u"Error", kSaveFailureStyle);
+        const base::ScopeExit reported([this] { m_reportingSaveFailure = false; });
+        m_desktop.ShowMessage(base::Utf8ToUtf16(error.Message()), u"Error", kSaveFailureStyle);
         return;
     }
     SetModalResult(modal_result::Ok);

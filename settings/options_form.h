@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "base/form.h"
 #include "host/desktop.h"
-#include "host/form.h"
 #include "host/registry.h"
 
 namespace tarvex::settings {
@@ -19,7 +19,7 @@ namespace tarvex::settings {
 using HelpTopicOpener = std::function<void(const std::string& helpFileAndTopic)>;
 
 /// The modal dialog "Options" over the options store.
-class TfrmOptions : public host::Form {
+class TfrmOptions : public base::Form {
 public:
     /// Builds the dialog as FormCreate leaves it. `registry` holds the options, `desktop`
     /// shows the box that reports a failed save, `openHelpTopic` serves the "Help" button.
@@ -58,8 +58,8 @@ protected:
     void OnClick(int index) override;
 
 private:
-    int Add(const char* name, host::ControlKind kind, std::u16string text, host::Rect bounds,
-            int parent, int tabOrder, int modalResult = host::modal_result::None);
+    int Add(const char* name, base::ControlKind kind, std::u16string text, base::Rect bounds,
+            int parent, int tabOrder, int modalResult = base::modal_result::None);
     bool Checked(int index) const { return Control(index).checked; }
 
     host::Registry& m_registry;

@@ -164,7 +164,7 @@ private:
 void TrackColumnOnly(bool columnOnly) {
     win::Win32Registry registry;
     std::unique_ptr<host::RegistryKey> key;
-    if (host::Succeeded(registry.CreateKey(host::RegistryRoot::CurrentUser,
+    if (base::Succeeded(registry.CreateKey(host::RegistryRoot::CurrentUser,
                                            "Software\\Morvane Software\\Tarvex\\Options", key)))
         static_cast<void>(
             key->SetValue("TrackRows", host::RegistryValue::FromDWord(columnOnly ? 0 : 1)));

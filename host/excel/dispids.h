@@ -7,24 +7,27 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/guid.h"
+#include "base/guid.h"
 #include "host/object.h"
 
 namespace tarvex::host::excel {
 
 namespace iid {
-inline constexpr Guid Application = Guid::Parse("{000208D5-0000-0000-C000-000000000046}");
-inline constexpr Guid Workbook = Guid::Parse("{000208DA-0000-0000-C000-000000000046}");
-inline constexpr Guid Worksheet = Guid::Parse("{000208D8-0000-0000-C000-000000000046}");
-inline constexpr Guid Range = Guid::Parse("{00020846-0000-0000-C000-000000000046}");
-inline constexpr Guid Window = Guid::Parse("{00020893-0000-0000-C000-000000000046}");
-inline constexpr Guid Hyperlink = Guid::Parse("{00024431-0000-0000-C000-000000000046}");
-inline constexpr Guid PivotTable = Guid::Parse("{00020872-0000-0000-C000-000000000046}");
-inline constexpr Guid AppEvents = Guid::Parse("{00024413-0000-0000-C000-000000000046}");
+inline constexpr base::Guid Application =
+    base::Guid::Parse("{000208D5-0000-0000-C000-000000000046}");
+inline constexpr base::Guid Workbook = base::Guid::Parse("{000208DA-0000-0000-C000-000000000046}");
+inline constexpr base::Guid Worksheet = base::Guid::Parse("{000208D8-0000-0000-C000-000000000046}");
+inline constexpr base::Guid Range = base::Guid::Parse("{00020846-0000-0000-C000-000000000046}");
+inline constexpr base::Guid Window = base::Guid::Parse("{00020893-0000-0000-C000-000000000046}");
+inline constexpr base::Guid Hyperlink = base::Guid::Parse("{00024431-0000-0000-C000-000000000046}");
+inline constexpr base::Guid PivotTable =
+    base::Guid::Parse("{00020872-0000-0000-C000-000000000046}");
+inline constexpr base::Guid AppEvents = base::Guid::Parse("{00024413-0000-0000-C000-000000000046}");
 } // namespace iid
 
 /// The class id of Excel.Application.
-inline constexpr Guid kApplicationClsid = Guid::Parse("{00024500-0000-0000-C000-000000000046}");
+inline constexpr base::Guid kApplicationClsid =
+    base::Guid::Parse("{00024500-0000-0000-C000-000000000046}");
 
 namespace application {
 inline constexpr DispId ActiveCell = 0x131;

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "base/error.h"
 #include "host/automation.h"
-#include "host/error.h"
 #include "host/excel/dispids.h"
 
 namespace tarvex::host::excel {
@@ -14,7 +14,7 @@ constexpr InvokeFlags kMethod = invoke::Method;
 
 Dispatch& Self(const Ref<Dispatch>& object, const char* what) {
     if (!object)
-        throw Error(hr::Pointer, std::string(what) + " called on nothing");
+        throw base::Error(base::hr::Pointer, std::string(what) + " called on nothing");
     return *object;
 }
 

@@ -2,7 +2,7 @@
 
 // Typed wrappers over Excel's Application and Range, called late-bound by Excel's published
 // dispatch ids. They run unchanged over real Excel (through the COM adapters) and over the
-// simulated Excel. Every member throws host::Error when Excel reports a failure; a result of
+// simulated Excel. Every member throws base::Error when Excel reports a failure; a result of
 // "nothing" is an empty wrapper, not a failure.
 
 #include <cstdint>

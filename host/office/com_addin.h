@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "host/object.h"
-#include "host/result.h"
 
 namespace tarvex::host::office {
 
@@ -28,7 +28,7 @@ inline constexpr std::int32_t UserClosed = 1;
 /// What a method of the add-in object answers its COM caller: the result code and, for a
 /// failure, the error information (source: the ProgID; description: the message).
 struct CallOutcome {
-    HResult code = hr::Ok;
+    base::HResult code = base::hr::Ok;
     std::u16string source;
     std::u16string description;
 

@@ -6,34 +6,45 @@
 
 #include <cstdint>
 
-#include "host/guid.h"
+#include "base/guid.h"
 #include "host/object.h"
 
 namespace tarvex::host::office {
 
 namespace iid {
-inline constexpr Guid CommandBars = Guid::Parse("{000C0302-0000-0000-C000-000000000046}");
-inline constexpr Guid CommandBar = Guid::Parse("{000C0304-0000-0000-C000-000000000046}");
-inline constexpr Guid CommandBarControls = Guid::Parse("{000C0306-0000-0000-C000-000000000046}");
-inline constexpr Guid CommandBarControl = Guid::Parse("{000C0308-0000-0000-C000-000000000046}");
-inline constexpr Guid CommandBarPopup = Guid::Parse("{000C030A-0000-0000-C000-000000000046}");
-inline constexpr Guid CommandBarComboBox = Guid::Parse("{000C030C-0000-0000-C000-000000000046}");
-inline constexpr Guid CommandBarButton = Guid::Parse("{000C030E-0000-0000-C000-000000000046}");
+inline constexpr base::Guid CommandBars =
+    base::Guid::Parse("{000C0302-0000-0000-C000-000000000046}");
+inline constexpr base::Guid CommandBar =
+    base::Guid::Parse("{000C0304-0000-0000-C000-000000000046}");
+inline constexpr base::Guid CommandBarControls =
+    base::Guid::Parse("{000C0306-0000-0000-C000-000000000046}");
+inline constexpr base::Guid CommandBarControl =
+    base::Guid::Parse("{000C0308-0000-0000-C000-000000000046}");
+inline constexpr base::Guid CommandBarPopup =
+    base::Guid::Parse("{000C030A-0000-0000-C000-000000000046}");
+inline constexpr base::Guid CommandBarComboBox =
+    base::Guid::Parse("{000C030C-0000-0000-C000-000000000046}");
+inline constexpr base::Guid CommandBarButton =
+    base::Guid::Parse("{000C030E-0000-0000-C000-000000000046}");
 /// _CommandBarButtonEvents, the source interface of a button's connection point.
-inline constexpr Guid CommandBarButtonEvents =
-    Guid::Parse("{000C0351-0000-0000-C000-000000000046}");
+inline constexpr base::Guid CommandBarButtonEvents =
+    base::Guid::Parse("{000C0351-0000-0000-C000-000000000046}");
 /// _CommandBarComboBoxEvents, the source interface of a combo box's connection point.
-inline constexpr Guid CommandBarComboBoxEvents =
-    Guid::Parse("{000C0354-0000-0000-C000-000000000046}");
-inline constexpr Guid ComAddIn = Guid::Parse("{000C033A-0000-0000-C000-000000000046}");
-inline constexpr Guid CustomTaskPaneConsumer =
-    Guid::Parse("{000C033E-0000-0000-C000-000000000046}");
-inline constexpr Guid RibbonControl = Guid::Parse("{000C0395-0000-0000-C000-000000000046}");
-inline constexpr Guid RibbonExtensibility = Guid::Parse("{000C0396-0000-0000-C000-000000000046}");
-inline constexpr Guid RibbonUI = Guid::Parse("{000C03A7-0000-0000-C000-000000000046}");
+inline constexpr base::Guid CommandBarComboBoxEvents =
+    base::Guid::Parse("{000C0354-0000-0000-C000-000000000046}");
+inline constexpr base::Guid ComAddIn = base::Guid::Parse("{000C033A-0000-0000-C000-000000000046}");
+inline constexpr base::Guid CustomTaskPaneConsumer =
+    base::Guid::Parse("{000C033E-0000-0000-C000-000000000046}");
+inline constexpr base::Guid RibbonControl =
+    base::Guid::Parse("{000C0395-0000-0000-C000-000000000046}");
+inline constexpr base::Guid RibbonExtensibility =
+    base::Guid::Parse("{000C0396-0000-0000-C000-000000000046}");
+inline constexpr base::Guid RibbonUI = base::Guid::Parse("{000C03A7-0000-0000-C000-000000000046}");
 /// _IDTExtensibility2 (dual).
-inline constexpr Guid DTExtensibility2 = Guid::Parse("{B65AD801-ABAF-11D0-BB8B-00A0C90F2744}");
-inline constexpr Guid PictureDisp = Guid::Parse("{7BF80981-BF32-101A-8BBB-00AA00300CAB}");
+inline constexpr base::Guid DTExtensibility2 =
+    base::Guid::Parse("{B65AD801-ABAF-11D0-BB8B-00A0C90F2744}");
+inline constexpr base::Guid PictureDisp =
+    base::Guid::Parse("{7BF80981-BF32-101A-8BBB-00AA00300CAB}");
 } // namespace iid
 
 // Office numbers its dispatch ids by inheritance depth: the collections' own members are

@@ -1,9 +1,9 @@
 #include "office.h"
 
+#include "base/error.h"
+#include "base/text.h"
 #include "host/automation.h"
-#include "host/error.h"
 #include "host/office/dispids.h"
-#include "host/text.h"
 
 namespace tarvex::host::office {
 
@@ -29,26 +29,27 @@ void PutObject(Dispatch& object, DispId member, const Ref<Dispatch>& value, std:
     const DispId named = dispid::PropertyPut;
     const DispParams params{&arg, &named, 1, 1};
     ExcepInfo excep;
-    const HResult code = object.Invoke(member, host::iid::Null, kLocale, invoke::PropertyPutRef,
-                                       params, nullptr, &excep, nullptr);
-    if (code == hr::DispMemberNotFound) {
+    const base::HResult code = object.Invoke(
+        member, host::iid::Null, kLocale, invoke::PropertyPutRef, params, nullptr, &excep, nullptr);
+    if (code == base::hr::DispMemberNotFound) {
         Put(object, member, kLocale, arg, name);
         return;
     }
-    if (Failed(code)) {
+    if (base::Failed(code)) {
         std::string message(name);
-        message += " failed (" + FormatHResult(code) + ')';
-        if (code == hr::DispException && !excep.description.empty())
-            message += ": " + Utf16ToUtf8(excep.description);
-        throw Error(code == hr::DispException && Failed(excep.scode) ? excep.scode : code,
-                    std::move(message));
+        message += " failed (" + base::FormatHResult(code) + ')';
+        if (code == base::hr::DispException && !excep.description.empty())
+            message += ": " + base::Utf16ToUtf8(excep.description);
+        throw base::Error(code == base::hr::DispException && base::Failed(excep.scode) ? excep.scode
+                                                                                       : code,
+                          std::move(message));
     }
 }
 } // namespace
 
 Dispatch& ObjectWrapper::Self(std::string_view member) const {
     if (!m_object)
-        throw Error(hr::Pointer, std::string(member) + " called on nothing");
+        throw base::Error(base::hr::Pointer, std::string(member) + " called on nothing");
     return *m_object;
 }
 
@@ -522,18 +523,19 @@ CommandBars CommandBarsOf(Dispatch& application) {
     // Reached by name: the member is not part of every host's published interface.
     const std::u16string name = u"CommandBars";
     DispId id = dispid::Unknown;
-    const HResult resolved =
+    const base::HResult resolved =
         application.GetIDsOfNames(host::iid::Null, {&name, 1}, kLocale, {&id, 1});
-    if (Failed(resolved))
-        throw Error(resolved, "Application.CommandBars: the name is unknown (" +
-                                  FormatHResult(resolved) + ')');
+    if (base::Failed(resolved))
+        throw base::Error(resolved, "Application.CommandBars: the name is unknown (" +
+                                        base::FormatHResult(resolved) + ')');
     const Ref<Dispatch> bars =
         Call(application, id, kMethod, kLocale, {}, "Application.CommandBars").ToObject();
     if (!bars)
-        throw Error(hr::Pointer, "Application.CommandBars answered nothing");
+        throw base::Error(base::hr::Pointer, "Application.CommandBars answered nothing");
     Ref<Dispatch> collection = QueryAs<Dispatch>(bars.Get(), iid::CommandBars);
     if (!collection)
-        throw Error(hr::NoInterface, "Application.CommandBars is not a CommandBars collection");
+        throw base::Error(base::hr::NoInterface,
+                          "Application.CommandBars is not a CommandBars collection");
     return CommandBars(std::move(collection));
 }
 

@@ -2,7 +2,7 @@
 
 // Typed wrappers over Office's command bars, ribbon objects and COM add-in object, called
 // late-bound by Office's published dispatch ids. They run unchanged over real Office (through
-// the COM adapters) and over the simulated Office. Every member throws host::Error when
+// the COM adapters) and over the simulated Office. Every member throws base::Error when
 // Office reports a failure; a result of "nothing" is an empty wrapper, not a failure.
 //
 // Optional arguments are std::optional: an empty one is passed as omitted (the Missing

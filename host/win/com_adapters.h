@@ -27,8 +27,8 @@
 
 namespace tarvex::win {
 
-GUID ToGuid(const host::Guid& guid) noexcept;
-host::Guid FromGuid(const GUID& guid) noexcept;
+GUID ToGuid(const base::Guid& guid) noexcept;
+base::Guid FromGuid(const GUID& guid) noexcept;
 
 /// The seam object for a real COM object: our own server adapter unwraps to the object it
 /// serves; anything else gets a client adapter. Null gives null.

@@ -17,7 +17,7 @@ namespace tarvex::win::detail {
 
 // What an adapter answers for the exception it caught (call inside a catch block).
 inline HRESULT CaughtResult() noexcept {
-    return host::CatchCurrentFailure(E_UNEXPECTED).code;
+    return base::CatchCurrentFailure(E_UNEXPECTED).code;
 }
 
 /// The seam object that `object` serves when it is a server adapter of this module, else null.

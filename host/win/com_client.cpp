@@ -3,7 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/win/com_adapters.h"
 #include "host/win/com_adapters_internal.h"
 #include "host/win/wide_text.h"
@@ -55,7 +55,7 @@ private:
     std::vector<VARIANT> m_values;
 };
 
-host::HResult QueryComObject(IUnknown* object, host::Unknown* self, const host::Guid& iid,
+base::HResult QueryComObject(IUnknown* object, host::Unknown* self, const base::Guid& iid,
                              void** answer);
 
 class ClientIdentity;
@@ -77,7 +77,7 @@ public:
     ClientIdentity(const ClientIdentity&) = delete;
     ClientIdentity& operator=(const ClientIdentity&) = delete;
 
-    host::HResult QueryInterface(const host::Guid& iid, void** answer) override {
+    base::HResult QueryInterface(const base::Guid& iid, void** answer) override {
         try {
             return QueryComObject(m_identity.Get(), this, iid, answer);
         } catch (...) {
@@ -90,36 +90,36 @@ private:
 };
 
 // The seam identity of a real COM object: its IUnknown, asked afresh as COM requires.
-host::HResult QueryIdentity(IUnknown* object, void** answer) {
+base::HResult QueryIdentity(IUnknown* object, void** answer) {
     ComPtr<IUnknown> identity;
     const HRESULT result = object->QueryInterface(IID_IUnknown, identity.PutVoid());
     if (FAILED(result))
         return result;
     if (!identity)
-        return host::hr::NoInterface;
+        return base::hr::NoInterface;
     ClientIdentity* known = nullptr;
     if (const auto it = ClientIdentities().find(identity.Get()); it != ClientIdentities().end())
         known = it->second;
     host::Ref<ClientIdentity> answered =
         known ? host::Ref<ClientIdentity>(known) : host::MakeRef<ClientIdentity>(identity.Get());
     *answer = static_cast<host::Unknown*>(answered.Detach());
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 // Answers the seam's QueryInterface for a real COM object by the seam's rule: IUnknown is
 // the object's identity (see ClientIdentity), connection points get their adapters, and every
 // other interface is an automation interface, wrapped (or unwrapped) as a Dispatch. `self`
 // is the identity object itself when it asks.
-host::HResult QueryComObject(IUnknown* object, host::Unknown* self, const host::Guid& iid,
+base::HResult QueryComObject(IUnknown* object, host::Unknown* self, const base::Guid& iid,
                              void** answer) {
     if (!answer)
-        return host::hr::Pointer;
+        return base::hr::Pointer;
     *answer = nullptr;
     if (iid == host::iid::Unknown) {
         if (dynamic_cast<ClientIdentity*>(self)) {
             self->AddRef();
             *answer = self;
-            return host::hr::Ok;
+            return base::hr::Ok;
         }
         return QueryIdentity(object, answer);
     }
@@ -128,7 +128,7 @@ host::HResult QueryComObject(IUnknown* object, host::Unknown* self, const host::
     if (FAILED(result))
         return result;
     if (!found)
-        return host::hr::NoInterface;
+        return base::hr::NoInterface;
     if (iid == host::iid::ConnectionPointContainer) {
         *answer = static_cast<host::ConnectionPointContainer*>(
             MakeClientContainer(reinterpret_cast<IConnectionPointContainer*>(found.Get()))
@@ -142,7 +142,7 @@ host::HResult QueryComObject(IUnknown* object, host::Unknown* self, const host::
         *answer = static_cast<host::Dispatch*>(
             FromCom(reinterpret_cast<IDispatch*>(found.Get())).Detach());
     }
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 class ClientDispatch final : public host::RefCounted<host::Dispatch> {
@@ -152,11 +152,11 @@ public:
 
     IDispatch* Com() const noexcept { return m_object.Get(); }
 
-    host::HResult QueryInterface(const host::Guid& iid, void** answer) override {
+    base::HResult QueryInterface(const base::Guid& iid, void** answer) override {
         if (iid == host::iid::Dispatch && answer) {
             AddRef();
             *answer = static_cast<host::Dispatch*>(this);
-            return host::hr::Ok;
+            return base::hr::Ok;
         }
         try {
             return QueryComObject(m_object.Get(), static_cast<host::Dispatch*>(this), iid, answer);
@@ -165,23 +165,23 @@ public:
         }
     }
 
-    host::HResult GetTypeInfoCount(std::uint32_t& count) override {
+    base::HResult GetTypeInfoCount(std::uint32_t& count) override {
         UINT value = 0;
         const HRESULT result = m_object->GetTypeInfoCount(&value);
         count = value;
         return result;
     }
 
-    host::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override {
+    base::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override {
         ComPtr<ITypeInfo> info;
         return m_object->GetTypeInfo(index, locale, info.Put());
     }
 
-    host::HResult GetIDsOfNames(const host::Guid& iid, std::span<const std::u16string> names,
+    base::HResult GetIDsOfNames(const base::Guid& iid, std::span<const std::u16string> names,
                                 std::uint32_t locale, std::span<host::DispId> ids) override {
         try {
             if (ids.size() < names.size())
-                return host::hr::InvalidArg;
+                return base::hr::InvalidArg;
             std::vector<LPOLESTR> pointers;
             pointers.reserve(names.size());
             for (const std::u16string& name : names)
@@ -195,7 +195,7 @@ public:
         }
     }
 
-    host::HResult Invoke(host::DispId member, const host::Guid& iid, std::uint32_t locale,
+    base::HResult Invoke(host::DispId member, const base::Guid& iid, std::uint32_t locale,
                          host::InvokeFlags flags, const host::DispParams& params,
                          host::Variant* result, host::ExcepInfo* excepInfo,
                          std::uint32_t* argErr) override {
@@ -256,11 +256,11 @@ public:
     explicit ClientConnectionPointContainer(IConnectionPointContainer* object)
         : m_object(object) {}
 
-    host::HResult QueryInterface(const host::Guid& iid, void** answer) override {
+    base::HResult QueryInterface(const base::Guid& iid, void** answer) override {
         if (iid == host::iid::ConnectionPointContainer && answer) {
             AddRef();
             *answer = static_cast<host::ConnectionPointContainer*>(this);
-            return host::hr::Ok;
+            return base::hr::Ok;
         }
         try {
             return QueryComObject(m_object.Get(), this, iid, answer);
@@ -269,7 +269,7 @@ public:
         }
     }
 
-    host::HResult FindConnectionPoint(const host::Guid& iid,
+    base::HResult FindConnectionPoint(const base::Guid& iid,
                                       host::Ref<host::ConnectionPoint>& point) override {
         point = nullptr;
         try {
@@ -292,7 +292,7 @@ public:
     explicit ClientConnectionPoint(IConnectionPoint* object)
         : m_object(object) {}
 
-    host::HResult QueryInterface(const host::Guid& iid, void** answer) override {
+    base::HResult QueryInterface(const base::Guid& iid, void** answer) override {
         return host::AnswerQuery(
             iid, answer,
             {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown,
@@ -300,21 +300,21 @@ public:
              host::InterfaceOffer::Of<host::ConnectionPoint>(host::iid::ConnectionPoint, this)});
     }
 
-    host::HResult GetConnectionInterface(host::Guid& iid) override {
+    base::HResult GetConnectionInterface(base::Guid& iid) override {
         IID value{};
         const HRESULT result = m_object->GetConnectionInterface(&value);
         iid = FromGuid(value);
         return result;
     }
 
-    host::HResult Advise(host::Unknown* sink, std::uint32_t& cookie) override {
+    base::HResult Advise(host::Unknown* sink, std::uint32_t& cookie) override {
         cookie = 0;
         try {
             if (!sink)
-                return host::hr::Pointer;
+                return base::hr::Pointer;
             const auto dispatch = host::QueryAs<host::Dispatch>(sink, host::iid::Dispatch);
             if (!dispatch)
-                return host::hr::ConnectCannotConnect;
+                return base::hr::ConnectCannotConnect;
             const ComPtr<IDispatch> comSink = ToCom(dispatch.Get());
             DWORD value = 0;
             const HRESULT result = m_object->Advise(comSink.Get(), &value);
@@ -325,7 +325,7 @@ public:
         }
     }
 
-    host::HResult Unadvise(std::uint32_t cookie) override { return m_object->Unadvise(cookie); }
+    base::HResult Unadvise(std::uint32_t cookie) override { return m_object->Unadvise(cookie); }
 
 private:
     ComPtr<IConnectionPoint> m_object;

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/module_lock.h"
 #include "host/win/com_adapters.h"
 #include "host/win/com_adapters_internal.h"
@@ -105,11 +105,11 @@ public:
                 *object = static_cast<IDispatch*>(this);
                 return S_OK;
             }
-            const host::Guid iid = FromGuid(riid);
+            const base::Guid iid = FromGuid(riid);
             void* answer = nullptr;
-            const host::HResult result = m_served->QueryInterface(iid, &answer);
-            if (host::Failed(result) || !answer)
-                return host::Failed(result) ? result : E_NOINTERFACE;
+            const base::HResult result = m_served->QueryInterface(iid, &answer);
+            if (base::Failed(result) || !answer)
+                return base::Failed(result) ? result : E_NOINTERFACE;
             if (iid == host::iid::ConnectionPointContainer) {
                 auto container = host::Ref<host::ConnectionPointContainer>::Adopt(
                     static_cast<host::ConnectionPointContainer*>(answer));
@@ -149,7 +149,7 @@ public:
             return E_POINTER;
         try {
             std::uint32_t value = 0;
-            const host::HResult result = m_served->GetTypeInfoCount(value);
+            const base::HResult result = m_served->GetTypeInfoCount(value);
             *count = value;
             return result;
         } catch (...) {
@@ -162,8 +162,8 @@ public:
             *info = nullptr;
         try {
             // The seam has no type information objects; success without one would be a lie.
-            const host::HResult result = m_served->GetTypeInfo(index, locale);
-            return host::Failed(result) ? result : E_NOTIMPL;
+            const base::HResult result = m_served->GetTypeInfo(index, locale);
+            return base::Failed(result) ? result : E_NOTIMPL;
         } catch (...) {
             return CaughtResult();
         }
@@ -208,7 +208,7 @@ public:
                     } else {
                         args[i] = FromComVariant(arg);
                     }
-                } catch (const host::Error&) {
+                } catch (const base::Error&) {
                     if (argErr)
                         *argErr = i;
                     return DISP_E_TYPEMISMATCH;
@@ -222,7 +222,7 @@ public:
             host::Variant seamResult;
             host::ExcepInfo seamExcep;
             std::uint32_t seamArgErr = 0;
-            const host::HResult outcome = m_served->Invoke(
+            const base::HResult outcome = m_served->Invoke(
                 member, FromGuid(riid), locale, flags, seamParams, result ? &seamResult : nullptr,
                 excepInfo ? &seamExcep : nullptr, argErr ? &seamArgErr : nullptr);
 
@@ -231,17 +231,17 @@ public:
                     continue;
                 try {
                     WriteThroughReference(scratch[i], params->rgvarg[i]);
-                } catch (const host::Error& error) {
+                } catch (const base::Error& error) {
                     if (argErr)
                         *argErr = i;
                     return error.Code();
                 }
             }
-            if (argErr && host::Failed(outcome))
+            if (argErr && base::Failed(outcome))
                 *argErr = seamArgErr;
             if (excepInfo && outcome == DISP_E_EXCEPTION)
                 ToComExcepInfo(seamExcep, *excepInfo);
-            if (result && host::Succeeded(outcome)) {
+            if (result && base::Succeeded(outcome)) {
                 UniqueVariant converted;
                 ToComVariant(seamResult, *converted.Put());
                 ::VariantClear(result);
@@ -289,8 +289,8 @@ public:
         *point = nullptr;
         try {
             host::Ref<host::ConnectionPoint> found;
-            const host::HResult result = m_served->FindConnectionPoint(FromGuid(riid), found);
-            if (host::Failed(result))
+            const base::HResult result = m_served->FindConnectionPoint(FromGuid(riid), found);
+            if (base::Failed(result))
                 return result;
             if (!found)
                 return CONNECT_E_NOCONNECTION;
@@ -328,8 +328,8 @@ public:
         if (!iid)
             return E_POINTER;
         try {
-            host::Guid value;
-            const host::HResult result = m_served->GetConnectionInterface(value);
+            base::Guid value;
+            const base::HResult result = m_served->GetConnectionInterface(value);
             *iid = ToGuid(value);
             return result;
         } catch (...) {
@@ -357,7 +357,7 @@ public:
             if (!seamSink)
                 return CONNECT_E_CANNOTCONNECT;
             std::uint32_t value = 0;
-            const host::HResult result = m_served->Advise(seamSink.Get(), value);
+            const base::HResult result = m_served->Advise(seamSink.Get(), value);
             *cookie = value;
             return result;
         } catch (...) {

@@ -5,17 +5,17 @@
 #include <string>
 #include <utility>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/win/com_adapters.h"
 #include "host/win/wide_text.h"
 
 namespace tarvex::win {
 
-static_assert(sizeof(GUID) == sizeof(host::Guid));
+static_assert(sizeof(GUID) == sizeof(base::Guid));
 static_assert(sizeof(DISPID) == sizeof(host::DispId));
 static_assert(sizeof(OLECHAR) == sizeof(char16_t));
 
-GUID ToGuid(const host::Guid& guid) noexcept {
+GUID ToGuid(const base::Guid& guid) noexcept {
     GUID result;
     result.Data1 = guid.data1;
     result.Data2 = guid.data2;
@@ -24,8 +24,8 @@ GUID ToGuid(const host::Guid& guid) noexcept {
     return result;
 }
 
-host::Guid FromGuid(const GUID& guid) noexcept {
-    host::Guid result;
+base::Guid FromGuid(const GUID& guid) noexcept {
+    base::Guid result;
     result.data1 = guid.Data1;
     result.data2 = guid.Data2;
     result.data3 = guid.Data3;
@@ -36,7 +36,7 @@ host::Guid FromGuid(const GUID& guid) noexcept {
 namespace {
 
 [[noreturn]] void ThrowMismatch(VARTYPE type) {
-    throw host::Error(host::hr::DispTypeMismatch, "Type mismatch: variant type " +
+    throw base::Error(base::hr::DispTypeMismatch, "Type mismatch: variant type " +
                                                       std::to_string(type) +
                                                       " has no automation value in the add-in");
 }
@@ -195,7 +195,7 @@ void ToComVariant(const host::Variant& value, VARIANT& target) {
     case Kind::ByRef:
         break;
     }
-    throw host::Error(host::hr::DispTypeMismatch,
+    throw base::Error(base::hr::DispTypeMismatch,
                       "Type mismatch: a by-reference value cannot be stored in a VARIANT");
 }
 
@@ -205,7 +205,7 @@ Integer Narrow(const host::Variant& value) {
     const long long number = value.ToInt32();
     if (number < static_cast<long long>(std::numeric_limits<Integer>::min()) ||
         number > static_cast<long long>(std::numeric_limits<Integer>::max()))
-        throw host::Error(host::hr::DispOverflow, "Overflow writing a by-reference argument");
+        throw base::Error(base::hr::DispOverflow, "Overflow writing a by-reference argument");
     return static_cast<Integer>(number);
 }
 } // namespace

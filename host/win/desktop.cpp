@@ -5,9 +5,9 @@
 #include <atomic>
 #include <string>
 
-#include "host/error.h"
-#include "host/form.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/form.h"
+#include "base/text.h"
 #include "host/win/form_dialog.h"
 #include "host/win/handles.h"
 #include "host/win/visual_styles.h"
@@ -53,9 +53,9 @@ host::WindowHandle Win32Desktop::ActiveWindow() const {
     return FromHwnd(::GetActiveWindow());
 }
 
-int Win32Desktop::ShowModal(host::Form& form) {
+int Win32Desktop::ShowModal(base::Form& form) {
     form.BeginModal();
-    if (form.ModalResult() != host::modal_result::None)
+    if (form.ModalResult() != base::modal_result::None)
         return form.ModalResult();
     const VisualStylesScope styles;
     return RunFormDialog(form, UsableOwner());
@@ -70,9 +70,9 @@ int Win32Desktop::ShowMessage(std::u16string_view text, std::u16string_view capt
     const int result = ::MessageBoxW(UsableOwner(), WideOf(textZ), WideOf(captionZ), style);
     if (result == 0) {
         const DWORD error = ::GetLastError();
-        const host::HResult code = error ? host::FromWin32(error) : host::hr::Fail;
-        throw host::Error(code, "Showing the message box '" + host::Utf16ToUtf8(caption) +
-                                    "' failed (" + host::FormatHResult(code) + ")");
+        const base::HResult code = error ? base::FromWin32(error) : base::hr::Fail;
+        throw base::Error(code, "Showing the message box '" + base::Utf16ToUtf8(caption) +
+                                    "' failed (" + base::FormatHResult(code) + ")");
     }
     return result;
 }
@@ -81,8 +81,8 @@ std::uint32_t Win32Desktop::RegisterMessage(std::u16string_view name) {
     const std::wstring text(name.begin(), name.end());
     const UINT message = ::RegisterWindowMessageW(text.c_str());
     if (message == 0)
-        throw host::Error(host::FromWin32(::GetLastError()),
-                          "Cannot register the window message " + host::Utf16ToUtf8(name));
+        throw base::Error(base::FromWin32(::GetLastError()),
+                          "Cannot register the window message " + base::Utf16ToUtf8(name));
     return message;
 }
 
@@ -109,7 +109,7 @@ public:
                                          WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, CurrentModule(),
                                          nullptr));
         if (!m_window)
-            throw host::Error(host::FromWin32(::GetLastError()), "Error creating window");
+            throw base::Error(base::FromWin32(::GetLastError()), "Error creating window");
         ::SetWindowLongPtrW(m_window.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         ::SetWindowLongPtrW(m_window.Get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure));
     }
@@ -148,7 +148,7 @@ Win32Desktop::CreateMessageWindow(std::u16string_view className, std::u16string_
         definition.hInstance = CurrentModule();
         definition.lpszClassName = windowClass.c_str();
         if (!::RegisterClassExW(&definition))
-            throw host::Error(host::hr::OutOfMemory, "Error creating window class");
+            throw base::Error(base::hr::OutOfMemory, "Error creating window class");
     }
     auto window = std::make_unique<HiddenWindow>(std::move(handler));
     window->Create(windowClass, ToWide(caption));

@@ -21,7 +21,7 @@ public:
     /// Runs the form's BeginModal and shows it as a modal dialog with visual styles, owned by
     /// the owner window when that is still a window, centred on its screen. A result set by
     /// OnShow is returned without showing anything.
-    int ShowModal(host::Form& form) override;
+    int ShowModal(base::Form& form) override;
 
     /// MessageBoxW with visual styles, owned by the owner window when that is still a
     /// window. Throws Error when the box cannot be shown.
@@ -40,17 +40,17 @@ public:
 
     /// OleCreatePictureIndirect over a device-dependent copy of the bitmap (the picture owns
     /// it). Throws Error when the bitmap or the picture cannot be made.
-    host::Ref<host::Dispatch> CreatePicture(const host::Bitmap& bitmap) override;
+    host::Ref<host::Dispatch> CreatePicture(const base::Bitmap& bitmap) override;
     /// As CreatePicture, over a monochrome bitmap: transparent pixels white, others black.
-    host::Ref<host::Dispatch> CreateMaskPicture(const host::Bitmap& bitmap) override;
+    host::Ref<host::Dispatch> CreateMaskPicture(const base::Bitmap& bitmap) override;
 
     // Ribbon images (desktop_ribbon_pictures.cpp).
 
     /// OleCreatePictureIndirect (bitmap, no palette) over a 32-bit top-down DIB section.
-    host::Ref<host::Dispatch> CreateAlphaPicture(const host::Bitmap& bitmap) override;
+    host::Ref<host::Dispatch> CreateAlphaPicture(const base::Bitmap& bitmap) override;
     /// OleCreatePictureIndirect (icon, owned) over CreateIconIndirect of a colour bitmap and
     /// its monochrome mask.
-    host::Ref<host::Dispatch> CreateIconPicture(const host::Bitmap& bitmap) override;
+    host::Ref<host::Dispatch> CreateIconPicture(const base::Bitmap& bitmap) override;
 
     /// GetSysColor(COLOR_BTNFACE).
     std::uint32_t ButtonFaceColor() const override;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/win/desktop.h"
 #include "host/win/gdi_pictures.h"
 #include "host/win/handles.h"
@@ -40,7 +40,7 @@ private:
 // A device-dependent bitmap (compatible with the screen) with the bitmap's colours. The
 // seam's pixels are 0xAARRGGBB, which is exactly a 32-bit BI_RGB pixel in memory; the alpha
 // byte is cleared because a 24-bit glyph's top byte means nothing.
-UniqueHbitmap DeviceBitmapOf(const host::Bitmap& bitmap) {
+UniqueHbitmap DeviceBitmapOf(const base::Bitmap& bitmap) {
     RequirePixels(bitmap);
     std::vector<std::uint32_t> pixels(bitmap.pixels.size());
     for (std::size_t i = 0; i < pixels.size(); ++i)
@@ -110,7 +110,7 @@ public:
 
     void SetData(std::uint32_t format, const std::vector<std::uint8_t>& bytes) override {
         if (host::IsGdiClipboardFormat(format))
-            throw host::Error(host::hr::InvalidArg, "A GDI clipboard format holds no memory");
+            throw base::Error(base::hr::InvalidArg, "A GDI clipboard format holds no memory");
         UniqueHglobal block(::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
         if (!block)
             ThrowLastError("Cannot allocate clipboard memory");
@@ -127,7 +127,7 @@ public:
         [[maybe_unused]] const HGLOBAL given = block.Detach();
     }
 
-    void SetBitmap(const host::Bitmap& bitmap) override {
+    void SetBitmap(const base::Bitmap& bitmap) override {
         UniqueHbitmap device = DeviceBitmapOf(bitmap);
         if (!::SetClipboardData(CF_BITMAP, device.Get()))
             ThrowLastError("Cannot put a bitmap on the clipboard");
@@ -140,11 +140,11 @@ private:
 
 } // namespace
 
-host::Ref<host::Dispatch> Win32Desktop::CreatePicture(const host::Bitmap& bitmap) {
+host::Ref<host::Dispatch> Win32Desktop::CreatePicture(const base::Bitmap& bitmap) {
     return PictureOwning(DeviceBitmapOf(bitmap), kPictureFailure);
 }
 
-host::Ref<host::Dispatch> Win32Desktop::CreateMaskPicture(const host::Bitmap& bitmap) {
+host::Ref<host::Dispatch> Win32Desktop::CreateMaskPicture(const base::Bitmap& bitmap) {
     return PictureOwning(MaskBitmapOf(bitmap, "Cannot create the mask of a button face"),
                          kPictureFailure);
 }

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "host/error.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "host/win/desktop.h"
 #include "host/win/handles.h"
 #include "host/win/wide_text.h"
@@ -28,7 +28,7 @@ std::u16string FolderFrom(Query query, const char* what) {
     for (;;) {
         const UINT length = query(buffer.data(), static_cast<UINT>(buffer.size()));
         if (length == 0)
-            throw host::Error(host::FromWin32(::GetLastError()),
+            throw base::Error(base::FromWin32(::GetLastError()),
                               std::string("Cannot read the ") + what);
         if (length < buffer.size())
             return FromWide(buffer.data(), length);
@@ -39,7 +39,7 @@ std::u16string FolderFrom(Query query, const char* what) {
 template <class Function>
 Function RequireEntry(Function entry, const char* name) {
     if (entry == nullptr)
-        throw host::Error(host::hr::Pointer, std::string("No ") + name + " entry point to call");
+        throw base::Error(base::hr::Pointer, std::string("No ") + name + " entry point to call");
     return entry;
 }
 

@@ -17,7 +17,7 @@ namespace tarvex::win {
 namespace {
 
 // A DIB section holding `pixels` (0xAARRGGBB is a 32-bit BI_RGB pixel in memory).
-UniqueHbitmap DibSectionOf(const host::Bitmap& bitmap, const std::vector<std::uint32_t>& pixels) {
+UniqueHbitmap DibSectionOf(const base::Bitmap& bitmap, const std::vector<std::uint32_t>& pixels) {
     const BITMAPINFO info = TopDown32(bitmap);
     void* bits = nullptr;
     UniqueHbitmap result(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -30,13 +30,13 @@ UniqueHbitmap DibSectionOf(const host::Bitmap& bitmap, const std::vector<std::ui
 
 } // namespace
 
-host::Ref<host::Dispatch> Win32Desktop::CreateAlphaPicture(const host::Bitmap& bitmap) {
+host::Ref<host::Dispatch> Win32Desktop::CreateAlphaPicture(const base::Bitmap& bitmap) {
     RequirePixels(bitmap);
     return PictureOwning(DibSectionOf(bitmap, bitmap.pixels),
                          "Cannot create the picture of a ribbon image");
 }
 
-host::Ref<host::Dispatch> Win32Desktop::CreateIconPicture(const host::Bitmap& bitmap) {
+host::Ref<host::Dispatch> Win32Desktop::CreateIconPicture(const base::Bitmap& bitmap) {
     RequirePixels(bitmap);
     // Colour pixels under the mask are black, so the icon's XOR pass leaves the screen as is.
     const std::uint32_t transparent = bitmap.TransparentColor();

@@ -9,8 +9,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-HResult LastError() {
-    return FromWin32(::GetLastError());
+base::HResult LastError() {
+    return base::FromWin32(::GetLastError());
 }
 
 // The file opened by CreateFileW, or an empty owner when it failed (GetLastError tells why).
@@ -27,8 +27,8 @@ std::uint32_t ProcessId() {
     return ::GetCurrentProcessId();
 }
 
-HResult WriteAndFlush(const fs::path& temporary, const fs::path& /*target*/,
-                      std::string_view content, bool& created) {
+base::HResult WriteAndFlush(const fs::path& temporary, const fs::path& /*target*/,
+                            std::string_view content, bool& created) {
     win::UniqueKernelHandle file = OpenFile(temporary, GENERIC_WRITE, 0, CREATE_ALWAYS);
     if (!file)
         return LastError();
@@ -43,26 +43,26 @@ HResult WriteAndFlush(const fs::path& temporary, const fs::path& /*target*/,
     if (!::FlushFileBuffers(file.Get()))
         return LastError();
     // Closed here rather than by the owner, because a failed close is a failed write.
-    return ::CloseHandle(file.Detach()) ? hr::Ok : LastError();
+    return ::CloseHandle(file.Detach()) ? base::hr::Ok : LastError();
 }
 
-HResult Replace(const fs::path& temporary, const fs::path& path) {
+base::HResult Replace(const fs::path& temporary, const fs::path& path) {
     if (!::MoveFileExW(temporary.c_str(), path.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return LastError();
-    return hr::Ok;
+    return base::hr::Ok;
 }
 
 void RemoveFile(const fs::path& path) {
     ::DeleteFileW(path.c_str());
 }
 
-HResult ReadAll(const fs::path& path, std::string& content) {
+base::HResult ReadAll(const fs::path& path, std::string& content) {
     win::UniqueKernelHandle file = OpenFile(
         path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
     if (!file) {
         const DWORD error = ::GetLastError();
-        return error == ERROR_PATH_NOT_FOUND ? hr::FileNotFound : FromWin32(error);
+        return error == ERROR_PATH_NOT_FOUND ? base::hr::FileNotFound : base::FromWin32(error);
     }
     std::string text;
     char buffer[65536];
@@ -75,7 +75,7 @@ HResult ReadAll(const fs::path& path, std::string& content) {
         text.append(buffer, read);
     }
     content = std::move(text);
-    return hr::Ok;
+    return base::hr::Ok;
 }
 
 } // namespace tarvex::host::platform

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/error.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "host/win/handles.h"
 #include "host/win/thread_windows.h"
 #include "host/win/visual_styles.h"
@@ -18,8 +18,8 @@ namespace tarvex::win {
 
 namespace {
 
-using host::ControlKind;
-using host::FormControl;
+using base::ControlKind;
+using base::FormControl;
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
 
@@ -29,19 +29,19 @@ constexpr int kFirstControlId = 1000;
 constexpr UINT_PTR kContainerSubclassId = 1;
 
 // The error for a failed Win32 call, from the thread's last error (E_FAIL when it has none).
-host::Error Win32Error(DWORD code, const std::string& what) {
-    const host::HResult result = code ? host::FromWin32(code) : host::hr::Fail;
-    return host::Error(result, what + " failed (" + host::FormatHResult(result) + ")");
+base::Error Win32Error(DWORD code, const std::string& what) {
+    const base::HResult result = code ? base::FromWin32(code) : base::hr::Fail;
+    return base::Error(result, what + " failed (" + base::FormatHResult(result) + ")");
 }
 
-host::Error LastError(const std::string& what) {
+base::Error LastError(const std::string& what) {
     return Win32Error(::GetLastError(), what);
 }
 
 // Attaches a view to a form for the lifetime of the scope.
 class AttachedView {
 public:
-    AttachedView(host::Form& form, host::FormView& view) noexcept
+    AttachedView(base::Form& form, base::FormView& view) noexcept
         : m_form(form) {
         m_form.AttachView(&view);
     }
@@ -50,7 +50,7 @@ public:
     AttachedView& operator=(const AttachedView&) = delete;
 
 private:
-    host::Form& m_form;
+    base::Form& m_form;
 };
 
 void AppendText(std::vector<WORD>& words, const std::u16string& text) {
@@ -61,7 +61,7 @@ void AppendText(std::vector<WORD>& words, const std::u16string& text) {
 
 // A dialog template without items: the controls are created from the form's table in
 // WM_INITDIALOG, in pixels scaled to the screen's DPI rather than in dialog units.
-std::vector<WORD> DialogTemplate(const host::Form& form) {
+std::vector<WORD> DialogTemplate(const base::Form& form) {
     // A fixed border and a title bar with the close box only (no minimise, no maximise).
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
     // Style, extended style, no items, x, y, cx, cy (placed in WM_INITDIALOG), no menu, the
@@ -110,9 +110,9 @@ LRESULT CALLBACK ContainerProcedure(HWND window, UINT message, WPARAM wParam, LP
     }
 }
 
-class FormDialog final : public host::FormView {
+class FormDialog final : public base::FormView {
 public:
-    explicit FormDialog(host::Form& form)
+    explicit FormDialog(base::Form& form)
         : m_form(form) {}
 
     int Run(HWND owner);
@@ -132,7 +132,7 @@ private:
         return ::MulDiv(pixels, m_dpi, USER_DEFAULT_SCREEN_DPI);
     }
 
-    host::Form& m_form;
+    base::Form& m_form;
     HWND m_owner = nullptr;
     HWND m_dialog = nullptr;
     std::vector<HWND> m_windows;
@@ -165,9 +165,9 @@ int FormDialog::Run(HWND owner) {
     if (m_failure)
         std::rethrow_exception(m_failure);
     if (result == -1 || result == 0)
-        throw Win32Error(error, "Showing the dialog '" + host::Utf16ToUtf8(m_form.caption) + "'");
+        throw Win32Error(error, "Showing the dialog '" + base::Utf16ToUtf8(m_form.caption) + "'");
     if (!m_ended)
-        throw host::Error(host::hr::Abort, "The dialog '" + host::Utf16ToUtf8(m_form.caption) +
+        throw base::Error(base::hr::Abort, "The dialog '" + base::Utf16ToUtf8(m_form.caption) +
                                                "' was ended from outside");
     return static_cast<int>(result);
 }
@@ -215,7 +215,7 @@ INT_PTR FormDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE:
         // The close box, Alt+F4 and the system menu's Close.
-        End(host::modal_result::Cancel);
+        End(base::modal_result::Cancel);
         return TRUE;
     default:
         return FALSE;
@@ -379,14 +379,14 @@ void FormDialog::ControlChanged(int index) {
 
 void FormDialog::Click(int index) {
     m_form.UserClick(index);
-    if (m_form.ModalResult() != host::modal_result::None)
+    if (m_form.ModalResult() != base::modal_result::None)
         End(m_form.ModalResult());
 }
 
 void FormDialog::Fail(std::exception_ptr failure) noexcept {
     if (!m_failure)
         m_failure = failure;
-    End(host::modal_result::Cancel);
+    End(base::modal_result::Cancel);
 }
 
 void FormDialog::End(int result) noexcept {
@@ -403,7 +403,7 @@ void FormDialog::End(int result) noexcept {
 
 } // namespace
 
-int RunFormDialog(host::Form& form, HWND owner) {
+int RunFormDialog(base::Form& form, HWND owner) {
     FormDialog dialog(form);
     return dialog.Run(owner);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-// A host::Form shown as a real modal dialog window.
+// A base::Form shown as a real modal dialog window.
 
 #include <windows.h>
 
-#include "host/form.h"
+#include "base/form.h"
 
 namespace tarvex::win {
 
@@ -13,6 +13,6 @@ namespace tarvex::win {
 /// top-level window of the thread is disabled while the dialog is up and enabled again
 /// before it goes; an exception from the form's code ends the dialog and is rethrown here.
 /// Throws Error when the dialog cannot be created.
-int RunFormDialog(host::Form& form, HWND owner);
+int RunFormDialog(base::Form& form, HWND owner);
 
 } // namespace tarvex::win

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/win/com_adapters.h"
 
 namespace tarvex::win {
@@ -29,8 +29,8 @@ host::Ref<host::Dispatch> PictureTakingOver(PICTDESC& description, Owner& owner,
     const HRESULT result =
         ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, picture.PutVoid());
     if (FAILED(result) || !picture)
-        throw host::Error(FAILED(result) ? host::MakeHResult(static_cast<std::uint32_t>(result))
-                                         : host::hr::Fail,
+        throw base::Error(FAILED(result) ? base::MakeHResult(static_cast<std::uint32_t>(result))
+                                         : base::hr::Fail,
                           std::move(failure));
     [[maybe_unused]] const auto owned = owner.Detach();
     return FromCom(picture.Get());
@@ -40,17 +40,17 @@ host::Ref<host::Dispatch> PictureTakingOver(PICTDESC& description, Owner& owner,
 
 void ThrowLastError(std::string what) {
     const DWORD code = ::GetLastError();
-    throw host::Error(code == 0 ? host::hr::Fail : host::FromWin32(code), std::move(what));
+    throw base::Error(code == 0 ? base::hr::Fail : base::FromWin32(code), std::move(what));
 }
 
-void RequirePixels(const host::Bitmap& bitmap) {
+void RequirePixels(const base::Bitmap& bitmap) {
     if (bitmap.Empty() || bitmap.pixels.size() != static_cast<std::size_t>(bitmap.width) *
                                                       static_cast<std::size_t>(bitmap.height))
-        throw host::Error(host::hr::InvalidArg,
+        throw base::Error(base::hr::InvalidArg,
                           "A picture needs a bitmap with one pixel per point");
 }
 
-BITMAPINFO TopDown32(const host::Bitmap& bitmap) {
+BITMAPINFO TopDown32(const base::Bitmap& bitmap) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = bitmap.width;
@@ -61,7 +61,7 @@ BITMAPINFO TopDown32(const host::Bitmap& bitmap) {
     return info;
 }
 
-UniqueHbitmap MaskBitmapOf(const host::Bitmap& bitmap, std::string failure) {
+UniqueHbitmap MaskBitmapOf(const base::Bitmap& bitmap, std::string failure) {
     RequirePixels(bitmap);
     // Rows of a monochrome bitmap are padded to 16 bits, most significant bit first.
     const std::size_t stride = ((static_cast<std::size_t>(bitmap.width) + 15) / 16) * 2;

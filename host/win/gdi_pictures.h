@@ -7,30 +7,30 @@
 
 #include <string>
 
-#include "host/bitmap.h"
+#include "base/bitmap.h"
 #include "host/object.h"
 #include "host/ref.h"
 #include "host/win/handles.h"
 
 namespace tarvex::win {
 
-/// Throws host::Error with the thread's last Win32 error (E_FAIL when none is set).
+/// Throws base::Error with the thread's last Win32 error (E_FAIL when none is set).
 [[noreturn]] void ThrowLastError(std::string what);
 
-/// Throws host::Error(E_INVALIDARG) unless `bitmap` is non-empty with one pixel per point.
-void RequirePixels(const host::Bitmap& bitmap);
+/// Throws base::Error(E_INVALIDARG) unless `bitmap` is non-empty with one pixel per point.
+void RequirePixels(const base::Bitmap& bitmap);
 
 /// The header of a top-down 32-bit BI_RGB bitmap of `bitmap`'s size.
-BITMAPINFO TopDown32(const host::Bitmap& bitmap);
+BITMAPINFO TopDown32(const base::Bitmap& bitmap);
 
 /// A monochrome bitmap of `bitmap`'s size: bit 1 (white) where the pixel has the transparent
-/// colour. Throws host::Error with `failure` when GDI refuses it.
-UniqueHbitmap MaskBitmapOf(const host::Bitmap& bitmap, std::string failure);
+/// colour. Throws base::Error with `failure` when GDI refuses it.
+UniqueHbitmap MaskBitmapOf(const base::Bitmap& bitmap, std::string failure);
 
-/// An IPictureDisp of `bitmap`, which it owns from then on. Throws host::Error with
+/// An IPictureDisp of `bitmap`, which it owns from then on. Throws base::Error with
 /// `failure` (and `bitmap` is freed) when OLE refuses it.
 host::Ref<host::Dispatch> PictureOwning(UniqueHbitmap bitmap, std::string failure);
-/// An IPictureDisp of `icon`, which it owns from then on. Throws host::Error with `failure`
+/// An IPictureDisp of `icon`, which it owns from then on. Throws base::Error with `failure`
 /// (and `icon` is destroyed) when OLE refuses it.
 host::Ref<host::Dispatch> PictureOwning(UniqueHicon icon, std::string failure);
 

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "host/text.h"
+#include "base/text.h"
 #include "host/win/handles.h"
 
 namespace tarvex::win {
 
-using host::HResult;
-namespace hr = host::hr;
+using base::HResult;
+namespace hr = base::hr;
 
 namespace {
 
@@ -32,7 +32,7 @@ HKEY RootKey(host::RegistryRoot root) noexcept {
 }
 
 HResult FromStatus(LONG status) noexcept {
-    return host::FromWin32(static_cast<std::uint32_t>(status));
+    return base::FromWin32(static_cast<std::uint32_t>(status));
 }
 
 // A name for the wide functions; false when it holds a zero character, which would cut the
@@ -40,13 +40,13 @@ HResult FromStatus(LONG status) noexcept {
 bool ToWide(std::string_view name, std::wstring& wide) {
     if (name.find('\0') != std::string_view::npos)
         return false;
-    const std::u16string utf16 = host::Utf8ToUtf16(name);
+    const std::u16string utf16 = base::Utf8ToUtf16(name);
     wide.assign(utf16.begin(), utf16.end());
     return true;
 }
 
 std::string ToUtf8(const wchar_t* text, std::size_t length) {
-    return host::Utf16ToUtf8(std::u16string(text, text + length));
+    return base::Utf16ToUtf8(std::u16string(text, text + length));
 }
 
 // Lists names with RegEnumValueW or RegEnumKeyExW (`enumerate`), starting with a buffer of

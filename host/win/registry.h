@@ -13,15 +13,15 @@ namespace tarvex::win {
 /// The registry seam over advapi32.
 class Win32Registry final : public host::Registry {
 public:
-    host::HResult DeleteKey(host::RegistryRoot root, std::string_view path) override;
+    base::HResult DeleteKey(host::RegistryRoot root, std::string_view path) override;
     /// Empties the key with RegDeleteTreeW, then deletes the key itself.
-    host::HResult DeleteTree(host::RegistryRoot root, std::string_view path) override;
+    base::HResult DeleteTree(host::RegistryRoot root, std::string_view path) override;
 
 protected:
-    host::HResult DoOpenKey(host::RegistryRoot root, std::string_view path,
+    base::HResult DoOpenKey(host::RegistryRoot root, std::string_view path,
                             host::RegistryAccess access,
                             std::unique_ptr<host::RegistryKey>& key) override;
-    host::HResult DoCreateKey(host::RegistryRoot root, std::string_view path,
+    base::HResult DoCreateKey(host::RegistryRoot root, std::string_view path,
                               std::unique_ptr<host::RegistryKey>& key) override;
 };
 

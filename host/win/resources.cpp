@@ -2,9 +2,9 @@
 
 #include <span>
 
-#include "host/dib.h"
-#include "host/error.h"
-#include "host/text.h"
+#include "base/dib.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "host/win/wide_text.h"
 
 namespace tarvex::win {
@@ -19,21 +19,21 @@ std::u16string LoadStringResource(HMODULE module, unsigned id) {
     return FromWide(text, static_cast<std::size_t>(length));
 }
 
-host::Bitmap LoadBitmapResource(HMODULE module, std::u16string_view name) {
+base::Bitmap LoadBitmapResource(HMODULE module, std::u16string_view name) {
     const std::wstring wide(name.begin(), name.end());
     HRSRC found = ::FindResourceW(module, wide.c_str(), RT_BITMAP);
     if (!found) {
         const DWORD error = ::GetLastError();
-        throw host::Error(host::FromWin32(error ? error : ERROR_RESOURCE_NAME_NOT_FOUND),
-                          "No bitmap resource " + host::Utf16ToUtf8(name));
+        throw base::Error(base::FromWin32(error ? error : ERROR_RESOURCE_NAME_NOT_FOUND),
+                          "No bitmap resource " + base::Utf16ToUtf8(name));
     }
     HGLOBAL loaded = ::LoadResource(module, found);
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     const DWORD size = ::SizeofResource(module, found);
     if (!data || size == 0)
-        throw host::Error(host::hr::Fail, "Cannot read bitmap resource " + host::Utf16ToUtf8(name));
+        throw base::Error(base::hr::Fail, "Cannot read bitmap resource " + base::Utf16ToUtf8(name));
     // A bitmap resource is a packed DIB: the .bmp file without its file header.
-    return host::ParsePackedDib(std::span(static_cast<const std::uint8_t*>(data), size));
+    return base::ParsePackedDib(std::span(static_cast<const std::uint8_t*>(data), size));
 }
 
 } // namespace tarvex::win

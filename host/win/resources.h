@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/bitmap.h"
+#include "base/bitmap.h"
 
 namespace tarvex::win {
 
@@ -16,6 +16,6 @@ std::u16string LoadStringResource(HMODULE module, unsigned id);
 
 /// The bitmap resource `name` of `module` (an uncompressed 24- or 32-bit DIB). Throws
 /// Error when there is none or it cannot be read.
-host::Bitmap LoadBitmapResource(HMODULE module, std::u16string_view name);
+base::Bitmap LoadBitmapResource(HMODULE module, std::u16string_view name);
 
 } // namespace tarvex::win

@@ -4,17 +4,17 @@
 #include <algorithm>
 #include <new>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "host/automation.h"
-#include "host/error.h"
-#include "host/text.h"
 #include "sim/automation/automation_objects.h"
 
 namespace tarvex::sim::detail {
 
 namespace {
-using host::HResult;
+using base::HResult;
 using host::Variant;
-namespace hr = host::hr;
+namespace hr = base::hr;
 
 constexpr host::InvokeFlags kPutKinds = host::invoke::PropertyPut | host::invoke::PropertyPutRef;
 constexpr host::InvokeFlags kGetKinds = host::invoke::Method | host::invoke::PropertyGet;
@@ -131,7 +131,7 @@ HResult AnswerException(RaisedException raised, host::ExcepInfo* excepInfo) {
 } // namespace
 
 HResult RunInvoke(CallLog& log, const MemberCaller& caller, MemberCall call, host::DispId id,
-                  const host::Guid& iid, std::uint32_t locale, host::InvokeFlags flags,
+                  const base::Guid& iid, std::uint32_t locale, host::InvokeFlags flags,
                   const host::DispParams& params, Variant* result, host::ExcepInfo* excepInfo,
                   std::uint32_t* argErr) {
     try {
@@ -149,7 +149,7 @@ HResult RunInvoke(CallLog& log, const MemberCaller& caller, MemberCall call, hos
         if (!member || !AcceptsKind(*member, flags))
             return hr::DispMemberNotFound;
         if (const HResult checked = CheckArguments(*member, flags, params, argErr);
-            host::Failed(checked))
+            base::Failed(checked))
             return checked;
         try {
             Variant value = call(*member, CallArgs(params));
@@ -168,11 +168,11 @@ HResult RunInvoke(CallLog& log, const MemberCaller& caller, MemberCall call, hos
         }
     } catch (...) {
         // Failures of the simulation itself answer as a server's do.
-        return host::CatchCurrentFailure(hr::Unexpected).code;
+        return base::CatchCurrentFailure(hr::Unexpected).code;
     }
 }
 
-HResult LookUpNames(CallLog& log, const ClassInfo& type, const host::Guid& iid,
+HResult LookUpNames(CallLog& log, const ClassInfo& type, const base::Guid& iid,
                     std::uint32_t locale, std::span<const std::u16string> names,
                     std::span<host::DispId> ids) {
     try {
@@ -187,11 +187,11 @@ HResult LookUpNames(CallLog& log, const ClassInfo& type, const host::Guid& iid,
         }
         return ResolveNames(type, iid, names, ids);
     } catch (...) {
-        return host::CatchCurrentFailure(host::hr::OutOfMemory).code;
+        return base::CatchCurrentFailure(base::hr::OutOfMemory).code;
     }
 }
 
-HResult ResolveNames(const ClassInfo& type, const host::Guid& iid,
+HResult ResolveNames(const ClassInfo& type, const base::Guid& iid,
                      std::span<const std::u16string> names, std::span<host::DispId> ids) {
     if (iid != host::iid::Null)
         return hr::DispUnknownInterface;
@@ -202,7 +202,7 @@ HResult ResolveNames(const ClassInfo& type, const host::Guid& iid,
         return hr::Ok;
     const MemberInfo* member = nullptr;
     for (const MemberInfo& candidate : type.members) {
-        if (host::EqualsAsciiIgnoringCase(names[0], candidate.name))
+        if (base::EqualsAsciiIgnoringCase(names[0], candidate.name))
             member = &candidate;
     }
     if (!member)
@@ -211,7 +211,7 @@ HResult ResolveNames(const ClassInfo& type, const host::Guid& iid,
     HResult result = hr::Ok;
     for (std::size_t i = 1; i < names.size(); ++i) {
         for (std::size_t p = 0; p < member->params.size(); ++p) {
-            if (host::EqualsAsciiIgnoringCase(names[i], member->params[p]))
+            if (base::EqualsAsciiIgnoringCase(names[i], member->params[p]))
                 ids[i] = static_cast<host::DispId>(p);
         }
         if (ids[i] == host::dispid::Unknown)

@@ -24,7 +24,7 @@
 namespace tarvex::sim::detail {
 
 /// The result code of a call on an object whose server has gone (RPC_E_DISCONNECTED).
-inline constexpr host::HResult kDisconnected = host::MakeHResult(0x80010108);
+inline constexpr base::HResult kDisconnected = base::MakeHResult(0x80010108);
 
 /// One member of an object: its dispatch id, name, whether it is a method (else a property
 /// get), its parameter names in declaration order, how many of them are required, and the
@@ -50,7 +50,7 @@ using CallArgs = host::DispArgs;
 /// Thrown by a member: the argument at `comIndex` is wrong, and the call fails with `code`
 /// (DISP_E_TYPEMISMATCH...) and that index.
 struct ArgumentFailure {
-    host::HResult code;
+    base::HResult code;
     std::uint32_t comIndex;
 };
 
@@ -63,7 +63,7 @@ struct MemberFailure {};
 struct RaisedException {
     std::u16string source;
     std::u16string description;
-    host::HResult scode;
+    base::HResult scode;
 };
 
 /// What the pipeline asks of one object kind.
@@ -101,17 +101,17 @@ private:
 
 /// One Invoke of a simulated object: recorded in `log`, subject to its injected failures,
 /// checked against the caller's member table, then `call` runs the member.
-host::HResult RunInvoke(CallLog& log, const MemberCaller& caller, MemberCall call,
-                        host::DispId member, const host::Guid& iid, std::uint32_t locale,
+base::HResult RunInvoke(CallLog& log, const MemberCaller& caller, MemberCall call,
+                        host::DispId member, const base::Guid& iid, std::uint32_t locale,
                         host::InvokeFlags flags, const host::DispParams& params,
                         host::Variant* result, host::ExcepInfo* excepInfo, std::uint32_t* argErr);
 
-host::HResult ResolveNames(const ClassInfo& type, const host::Guid& iid,
+base::HResult ResolveNames(const ClassInfo& type, const base::Guid& iid,
                            std::span<const std::u16string> names, std::span<host::DispId> ids);
 
 /// GetIDsOfNames of a simulated object: recorded in `log` as "<Class>.GetIDsOfNames" (invoke
 /// kind 0, the names as arguments), subject to injected failures, then resolved.
-host::HResult LookUpNames(CallLog& log, const ClassInfo& type, const host::Guid& iid,
+base::HResult LookUpNames(CallLog& log, const ClassInfo& type, const base::Guid& iid,
                           std::uint32_t locale, std::span<const std::u16string> names,
                           std::span<host::DispId> ids);
 
@@ -124,21 +124,21 @@ class SimObject : public host::RefCounted<host::Dispatch, Extra...>, protected M
 public:
     using StateType = State;
 
-    host::HResult GetTypeInfoCount(std::uint32_t& count) override {
+    base::HResult GetTypeInfoCount(std::uint32_t& count) override {
         count = 0;
-        return host::hr::Ok;
+        return base::hr::Ok;
     }
-    host::HResult GetTypeInfo(std::uint32_t, std::uint32_t) override {
-        return host::hr::DispBadIndex;
+    base::HResult GetTypeInfo(std::uint32_t, std::uint32_t) override {
+        return base::hr::DispBadIndex;
     }
-    host::HResult GetIDsOfNames(const host::Guid& iid, std::span<const std::u16string> names,
+    base::HResult GetIDsOfNames(const base::Guid& iid, std::span<const std::u16string> names,
                                 std::uint32_t locale, std::span<host::DispId> ids) override {
         const std::shared_ptr<State> state = m_state.lock();
         if (!state)
             return kDisconnected;
         return LookUpNames(*state->callLog, Class(), iid, locale, names, ids);
     }
-    host::HResult Invoke(host::DispId member, const host::Guid& iid, std::uint32_t locale,
+    base::HResult Invoke(host::DispId member, const base::Guid& iid, std::uint32_t locale,
                          host::InvokeFlags flags, const host::DispParams& params,
                          host::Variant* result, host::ExcepInfo* excepInfo,
                          std::uint32_t* argErr) override {
@@ -156,7 +156,7 @@ protected:
     explicit SimObject(std::weak_ptr<State> state)
         : m_state(std::move(state)) {}
 
-    /// Runs `member`; throws ArgumentFailure, MemberFailure, RaisedException or host::Error on
+    /// Runs `member`; throws ArgumentFailure, MemberFailure, RaisedException or base::Error on
     /// failure.
     virtual host::Variant Call(State& state, const MemberInfo& member, const CallArgs& args) = 0;
 
@@ -169,7 +169,7 @@ protected:
 template <class Base>
 class SingleInterfaceObject : public Base {
 public:
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override {
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override {
         return host::AnswerQuery(
             iid, object,
             {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
@@ -180,7 +180,7 @@ public:
 protected:
     /// `type` has static storage: it is the member table of every object of the class.
     SingleInterfaceObject(std::weak_ptr<typename Base::StateType> state, const ClassInfo& type,
-                          const host::Guid& iid)
+                          const base::Guid& iid)
         : Base(std::move(state))
         , m_type(type)
         , m_iid(iid) {}
@@ -189,7 +189,7 @@ private:
     const ClassInfo& Class() const noexcept final { return m_type; }
 
     const ClassInfo& m_type;
-    host::Guid m_iid;
+    base::Guid m_iid;
 };
 
 } // namespace tarvex::sim::detail

@@ -1,15 +1,15 @@
 #include "sim/automation/call_log.h"
 
-#include "host/error.h"
+#include "base/error.h"
 
 namespace tarvex::sim {
 
-std::optional<host::HResult> CallLog::RecordCall(std::string member, host::InvokeFlags kind,
+std::optional<base::HResult> CallLog::RecordCall(std::string member, host::InvokeFlags kind,
                                                  std::uint32_t locale,
                                                  std::vector<std::string> args) {
     ++m_callNumber;
     ++m_callCounts[member];
-    std::optional<host::HResult> failure;
+    std::optional<base::HResult> failure;
     if (const auto it = m_failAt.find(m_callNumber); it != m_failAt.end()) {
         failure = it->second;
         m_failAt.erase(it);
@@ -31,13 +31,13 @@ std::size_t CallLog::CallCount(std::string_view member) const {
     return it == m_callCounts.end() ? 0 : it->second;
 }
 
-void CallLog::FailCall(std::size_t k, host::HResult code) {
+void CallLog::FailCall(std::size_t k, base::HResult code) {
     if (k == 0)
-        throw host::Error(host::hr::InvalidArg, "FailCall counts from 1 (the next call)");
+        throw base::Error(base::hr::InvalidArg, "FailCall counts from 1 (the next call)");
     m_failAt.emplace(m_callNumber + k, code);
 }
 
-void CallLog::FailMember(std::string member, host::HResult code) {
+void CallLog::FailMember(std::string member, base::HResult code) {
     m_failMembers[std::move(member)] = code;
 }
 

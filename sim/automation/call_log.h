@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "host/object.h"
-#include "host/result.h"
 
 namespace tarvex::sim {
 
@@ -35,7 +35,7 @@ struct CallRecord {
 class CallLog {
 public:
     /// Records one call; answers the failure to inject into it, if any.
-    std::optional<host::HResult> RecordCall(std::string member, host::InvokeFlags kind,
+    std::optional<base::HResult> RecordCall(std::string member, host::InvokeFlags kind,
                                             std::uint32_t locale, std::vector<std::string> args);
 
     const std::vector<CallRecord>& Calls() const noexcept { return m_calls; }
@@ -46,9 +46,9 @@ public:
     /// Keeps only the counts, not the records, while off.
     void SetCallLogging(bool on) noexcept { m_logging = on; }
     /// Makes the k-th call from now (1 = the next one) fail with `code`.
-    void FailCall(std::size_t k, host::HResult code);
+    void FailCall(std::size_t k, base::HResult code);
     /// Makes every call of `member` fail with `code`.
-    void FailMember(std::string member, host::HResult code);
+    void FailMember(std::string member, base::HResult code);
     void ClearFailures();
 
 private:
@@ -56,8 +56,8 @@ private:
     std::map<std::string, std::size_t, std::less<>> m_callCounts;
     bool m_logging = true;
     std::uint64_t m_callNumber = 0;                       // calls so far
-    std::multimap<std::uint64_t, host::HResult> m_failAt; // by call number
-    std::map<std::string, host::HResult, std::less<>> m_failMembers;
+    std::multimap<std::uint64_t, base::HResult> m_failAt; // by call number
+    std::map<std::string, base::HResult, std::less<>> m_failMembers;
 };
 
 } // namespace tarvex::sim

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/error.h"
+#include "base/error.h"
 
 namespace tarvex::sim {
 
@@ -27,7 +27,7 @@ void SimClipboard::PutByOtherProgram(std::uint32_t format, Data data) {
 
 void SimClipboard::PutMemory(std::uint32_t format, std::vector<std::uint8_t> bytes) {
     if (host::IsGdiClipboardFormat(format))
-        throw host::Error(host::hr::InvalidArg,
+        throw base::Error(base::hr::InvalidArg,
                           "Clipboard format " + std::to_string(format) + " holds a GDI object");
     PutByOtherProgram(format, std::move(bytes));
 }
@@ -43,13 +43,13 @@ void SimClipboard::PutText(std::u16string_view text) {
     PutByOtherProgram(host::clipboard_format::UnicodeText, std::move(bytes));
 }
 
-void SimClipboard::PutBitmap(host::Bitmap bitmap) {
+void SimClipboard::PutBitmap(base::Bitmap bitmap) {
     PutByOtherProgram(host::clipboard_format::Bitmap, std::move(bitmap));
 }
 
 void SimClipboard::PutGdiHandle(std::uint32_t format, std::uint32_t handle) {
     if (!host::IsGdiClipboardFormat(format))
-        throw host::Error(host::hr::InvalidArg,
+        throw base::Error(base::hr::InvalidArg,
                           "Clipboard format " + std::to_string(format) + " holds memory");
     PutByOtherProgram(format, GdiHandle{handle});
 }
@@ -69,11 +69,11 @@ std::optional<SimClipboard::Data> SimClipboard::Get(std::uint32_t format) const 
     return std::nullopt;
 }
 
-std::optional<host::Bitmap> SimClipboard::GetBitmap() const {
+std::optional<base::Bitmap> SimClipboard::GetBitmap() const {
     const std::optional<Data> data = Get(host::clipboard_format::Bitmap);
     if (!data)
         return std::nullopt;
-    return std::get<host::Bitmap>(*data);
+    return std::get<base::Bitmap>(*data);
 }
 
 bool SimClipboard::TryOpen(host::WindowHandle window) noexcept {
@@ -91,7 +91,7 @@ bool SimClipboard::TryOpen(host::WindowHandle window) noexcept {
 
 void SimClipboard::EmptyAsOpener() {
     if (!m_open)
-        throw host::Error(host::hr::AccessDenied, "The clipboard is not open");
+        throw base::Error(base::hr::AccessDenied, "The clipboard is not open");
     m_entries.clear();
     m_owner = m_openedFor;
 }
@@ -100,12 +100,12 @@ void SimClipboard::PutAsOpener(std::uint32_t format, Data data) {
     // Windows takes data only from the owner's window: a clipboard emptied while it was open
     // for no window has no owner, and SetClipboardData fails.
     if (!m_open || m_owner == 0 || m_owner != m_openedFor)
-        throw host::Error(host::hr::AccessDenied,
+        throw base::Error(base::hr::AccessDenied,
                           "SetClipboardData: the clipboard is not owned by the window that "
                           "opened it");
     if (std::holds_alternative<std::vector<std::uint8_t>>(data) &&
         host::IsGdiClipboardFormat(format))
-        throw host::Error(host::hr::InvalidArg,
+        throw base::Error(base::hr::InvalidArg,
                           "Clipboard format " + std::to_string(format) + " holds a GDI object");
     Put(format, std::move(data));
 }

@@ -15,7 +15,7 @@
 #include <variant>
 #include <vector>
 
-#include "host/bitmap.h"
+#include "base/bitmap.h"
 #include "host/clipboard.h"
 #include "host/desktop.h"
 
@@ -28,7 +28,7 @@ public:
         std::uint32_t value = 0;
         friend bool operator==(GdiHandle, GdiHandle) = default;
     };
-    using Data = std::variant<std::vector<std::uint8_t>, host::Bitmap, GdiHandle>;
+    using Data = std::variant<std::vector<std::uint8_t>, base::Bitmap, GdiHandle>;
 
     /// The owner the clipboard has after the user's programs put something on it.
     static constexpr host::WindowHandle kOtherProgram = 0x7FFF0000;
@@ -43,7 +43,7 @@ public:
     /// Puts UTF-16 text with its terminating zero as CF_UNICODETEXT.
     void PutText(std::u16string_view text);
     /// Puts a bitmap as format 2.
-    void PutBitmap(host::Bitmap bitmap);
+    void PutBitmap(base::Bitmap bitmap);
     /// Puts GDI data as `format` (a palette, a metafile, a display format...). Throws
     /// Error(E_INVALIDARG) for a format that holds memory.
     void PutGdiHandle(std::uint32_t format, std::uint32_t handle);
@@ -58,7 +58,7 @@ public:
     /// The data of `format`, if it is there.
     std::optional<Data> Get(std::uint32_t format) const;
     /// The bitmap (format 2), if there is one.
-    std::optional<host::Bitmap> GetBitmap() const;
+    std::optional<base::Bitmap> GetBitmap() const;
     /// Every attempt to open the clipboard so far, successful or not.
     std::size_t OpenAttempts() const noexcept { return m_attempts; }
     /// Whether the add-in's side has it open now.

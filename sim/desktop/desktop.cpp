@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <span>
 
-#include "host/error.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace tarvex::sim {
 
@@ -60,7 +60,7 @@ bool MessageHasButton(std::uint32_t style, int result) noexcept {
 
 void SimDesktop::FailCall(std::size_t k) {
     if (k == 0)
-        throw host::Error(host::hr::InvalidArg, "The first call from now is call 1");
+        throw base::Error(base::hr::InvalidArg, "The first call from now is call 1");
     m_failAt.push_back(m_failableCount + k);
 }
 
@@ -75,13 +75,13 @@ bool SimDesktop::NextCallFails(std::string_view name) {
     return true;
 }
 
-int SimDesktop::ShowModal(host::Form& form) {
+int SimDesktop::ShowModal(base::Form& form) {
     if (NextCallFails("ShowModal"))
-        throw host::Error(host::hr::Fail, "The dialog could not be created");
+        throw base::Error(base::hr::Fail, "The dialog could not be created");
     form.BeginModal();
     ShownForm shown;
     shown.caption = form.caption;
-    for (const host::FormControl& control : form.Controls())
+    for (const base::FormControl& control : form.Controls())
         shown.controlCaptions.push_back(control.caption);
     shown.owner = m_owner;
     // By index: a handler may show further forms, which grows the vector.
@@ -89,13 +89,13 @@ int SimDesktop::ShowModal(host::Form& form) {
     m_forms.push_back(std::move(shown));
 
     int result = form.ModalResult();
-    if (result == host::modal_result::None) {
-        const int answer = m_modalHandler ? m_modalHandler(form) : host::modal_result::Cancel;
-        result = form.ModalResult() != host::modal_result::None ? form.ModalResult() : answer;
+    if (result == base::modal_result::None) {
+        const int answer = m_modalHandler ? m_modalHandler(form) : base::modal_result::Cancel;
+        result = form.ModalResult() != base::modal_result::None ? form.ModalResult() : answer;
     }
-    if (result == host::modal_result::None)
-        throw host::Error(host::hr::Unexpected, "The simulated user left the form '" +
-                                                    host::Utf16ToUtf8(form.caption) + "' open");
+    if (result == base::modal_result::None)
+        throw base::Error(base::hr::Unexpected, "The simulated user left the form '" +
+                                                    base::Utf16ToUtf8(form.caption) + "' open");
     form.SetModalResult(result);
     m_forms[record].result = result;
     return result;
@@ -104,7 +104,7 @@ int SimDesktop::ShowModal(host::Form& form) {
 int SimDesktop::ShowMessage(std::u16string_view text, std::u16string_view caption,
                             std::uint32_t style) {
     if (NextCallFails("ShowMessage"))
-        throw host::Error(host::hr::Fail, "The message box could not be shown");
+        throw base::Error(base::hr::Fail, "The message box could not be shown");
     ShownMessage shown{std::u16string(text), std::u16string(caption), style, m_owner, 0};
     const std::size_t record = m_messages.size();
     m_messages.push_back(shown);
@@ -113,15 +113,15 @@ int SimDesktop::ShowMessage(std::u16string_view text, std::u16string_view captio
     if (m_messageHandler) {
         result = m_messageHandler(shown);
         if (!MessageHasButton(style, result))
-            throw host::Error(host::hr::InvalidArg,
+            throw base::Error(base::hr::InvalidArg,
                               "The simulated user answered the message box '" +
-                                  host::Utf16ToUtf8(caption) + "' with button " +
+                                  base::Utf16ToUtf8(caption) + "' with button " +
                                   std::to_string(result) + ", which it does not have");
     } else {
         result = DismissResult(style);
         if (result == 0)
-            throw host::Error(host::hr::Unexpected,
-                              "The message box '" + host::Utf16ToUtf8(caption) +
+            throw base::Error(base::hr::Unexpected,
+                              "The message box '" + base::Utf16ToUtf8(caption) +
                                   "' needs an answer and no simulated user gave one");
     }
     m_messages[record].result = result;
@@ -175,11 +175,11 @@ std::unique_ptr<host::MessageWindow>
 SimDesktop::CreateMessageWindow(std::u16string_view className, std::u16string_view caption,
                                 host::MessageWindowHandler handler) {
     if (NextCallFails("CreateMessageWindow"))
-        throw host::Error(host::hr::Fail, "The window could not be created");
+        throw base::Error(base::hr::Fail, "The window could not be created");
     if (std::find(m_registeredClasses.begin(), m_registeredClasses.end(), className) ==
         m_registeredClasses.end()) {
         if (m_classesFail)
-            throw host::Error(host::hr::OutOfMemory, "Error creating window class");
+            throw base::Error(base::hr::OutOfMemory, "Error creating window class");
         m_registeredClasses.emplace_back(className);
     }
     const host::WindowHandle handle = m_nextWindow++;
@@ -232,23 +232,23 @@ std::vector<std::u16string> SimDesktop::MessageWindowCaptions() const {
 }
 
 ModalHandler ClickButton(std::u16string caption) {
-    return [caption = std::move(caption)](host::Form& form) {
+    return [caption = std::move(caption)](base::Form& form) {
         for (int i = 0; i < form.ControlCount(); ++i) {
-            const host::FormControl& control = form.Control(i);
-            if (control.kind == host::ControlKind::Button && control.caption == caption &&
+            const base::FormControl& control = form.Control(i);
+            if (control.kind == base::ControlKind::Button && control.caption == caption &&
                 form.AcceptsInput(i)) {
                 form.UserClick(i);
-                return host::modal_result::None;
+                return base::modal_result::None;
             }
         }
-        throw host::Error(host::hr::InvalidArg,
-                          "The form '" + host::Utf16ToUtf8(form.caption) + "' has no button '" +
-                              host::Utf16ToUtf8(caption) + "' that can be clicked");
+        throw base::Error(base::hr::InvalidArg,
+                          "The form '" + base::Utf16ToUtf8(form.caption) + "' has no button '" +
+                              base::Utf16ToUtf8(caption) + "' that can be clicked");
     };
 }
 
 ModalHandler CloseBox() {
-    return [](host::Form&) { return host::modal_result::Cancel; };
+    return [](base::Form&) { return base::modal_result::Cancel; };
 }
 
 bool SimDesktop::ShellExecuteFile(std::string_view verb, std::string_view file, int showCommand) {

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/form.h"
 #include "host/desktop.h"
-#include "host/form.h"
 #include "sim/desktop/clipboard.h"
 
 namespace tarvex::sim {
@@ -25,7 +25,7 @@ struct ShownForm {
     /// The owner window at the time it was shown.
     host::WindowHandle owner = 0;
     /// The modal result it ended with (None while it is up or when the answer failed).
-    int result = host::modal_result::None;
+    int result = base::modal_result::None;
 };
 
 /// One message box: its text, caption, style, owner, and the button that answered it.
@@ -70,7 +70,7 @@ using HelpHandler = std::function<void(const HelpRequest&)>;
 /// Stands in for the user at a modal form: clicks controls through Form::UserClick, or
 /// returns how the form was closed otherwise (2 for the close box). A result set by a click
 /// wins over the returned value.
-using ModalHandler = std::function<int(host::Form&)>;
+using ModalHandler = std::function<int(base::Form&)>;
 
 /// Stands in for the user at a message box: returns the id of the button pressed.
 using MessageHandler = std::function<int(const ShownMessage&)>;
@@ -93,7 +93,7 @@ public:
     /// Without a handler the form is closed with its close box (2). Throws Error(E_UNEXPECTED)
     /// when the handler leaves the form open; an exception from the handler or the form's
     /// code passes on.
-    int ShowModal(host::Form& form) override;
+    int ShowModal(base::Form& form) override;
 
     /// Records the message box and lets the message handler answer. Without a handler the
     /// box is dismissed as its close box or Escape would (IDOK for an OK box, IDCANCEL where
@@ -106,17 +106,17 @@ public:
     // Button faces: pictures and the clipboard.
 
     /// A SimPicture of the bitmap.
-    host::Ref<host::Dispatch> CreatePicture(const host::Bitmap& bitmap) override;
+    host::Ref<host::Dispatch> CreatePicture(const base::Bitmap& bitmap) override;
     /// A SimPicture of the bitmap's mask (MaskOf).
-    host::Ref<host::Dispatch> CreateMaskPicture(const host::Bitmap& bitmap) override;
+    host::Ref<host::Dispatch> CreateMaskPicture(const base::Bitmap& bitmap) override;
 
     // Ribbon images (desktop_ribbon_pictures.cpp).
 
     /// A SimPicture of the bitmap with its alpha kept.
-    host::Ref<host::Dispatch> CreateAlphaPicture(const host::Bitmap& bitmap) override;
+    host::Ref<host::Dispatch> CreateAlphaPicture(const base::Bitmap& bitmap) override;
     /// A SimPicture of the icon as it shows: 32-bit, alpha 0 on the transparent colour and
     /// 255 elsewhere. The simulated desktop has no separate icon picture kind.
-    host::Ref<host::Dispatch> CreateIconPicture(const host::Bitmap& bitmap) override;
+    host::Ref<host::Dispatch> CreateIconPicture(const base::Bitmap& bitmap) override;
 
     /// 0xF0F0F0 until set.
     std::uint32_t ButtonFaceColor() const override { return m_buttonFace; }
@@ -225,7 +225,7 @@ public:
     void SetFailableCallLogging(bool on) noexcept { m_logFailable = on; }
     /// Makes the k-th of those calls from now (1 = the next one) fail as Windows fails it:
     /// a modal form, message box or hidden window that cannot be created throws
-    /// host::Error(E_FAIL) and shows nothing; the shell answers false; the help engine does
+    /// base::Error(E_FAIL) and shows nothing; the shell answers false; the help engine does
     /// not load (null) or opens no window (0). A failed call is not recorded as shown or
     /// requested.
     void FailCall(std::size_t k);

@@ -1,7 +1,7 @@
 // SimDesktop's button-face services: pictures made from bitmaps, and sessions of the
 // desktop's clipboard.
 
-#include "host/error.h"
+#include "base/error.h"
 #include "sim/desktop/desktop.h"
 #include "sim/desktop/picture.h"
 
@@ -28,10 +28,10 @@ public:
     void SetData(std::uint32_t format, const std::vector<std::uint8_t>& bytes) override {
         m_clipboard->PutAsOpener(format, bytes);
     }
-    void SetBitmap(const host::Bitmap& bitmap) override {
+    void SetBitmap(const base::Bitmap& bitmap) override {
         if (bitmap.Empty())
-            throw host::Error(host::hr::InvalidArg, "An empty bitmap cannot go on the clipboard");
-        host::Bitmap opaque = bitmap;
+            throw base::Error(base::hr::InvalidArg, "An empty bitmap cannot go on the clipboard");
+        base::Bitmap opaque = bitmap;
         opaque.transparentColor.reset();
         for (std::uint32_t& pixel : opaque.pixels)
             pixel &= 0x00FFFFFF;
@@ -42,22 +42,22 @@ private:
     std::shared_ptr<SimClipboard> m_clipboard;
 };
 
-void RequirePixels(const host::Bitmap& bitmap) {
+void RequirePixels(const base::Bitmap& bitmap) {
     if (bitmap.Empty() || bitmap.pixels.size() != static_cast<std::size_t>(bitmap.width) *
                                                       static_cast<std::size_t>(bitmap.height))
-        throw host::Error(host::hr::InvalidArg,
+        throw base::Error(base::hr::InvalidArg,
                           "A picture needs a bitmap with one pixel per point");
 }
 } // namespace
 
-host::Ref<host::Dispatch> SimDesktop::CreatePicture(const host::Bitmap& bitmap) {
+host::Ref<host::Dispatch> SimDesktop::CreatePicture(const base::Bitmap& bitmap) {
     RequirePixels(bitmap);
-    host::Bitmap copy = bitmap;
+    base::Bitmap copy = bitmap;
     copy.transparentColor.reset();
     return host::MakeRef<SimPicture>(std::move(copy), m_nextPicture++);
 }
 
-host::Ref<host::Dispatch> SimDesktop::CreateMaskPicture(const host::Bitmap& bitmap) {
+host::Ref<host::Dispatch> SimDesktop::CreateMaskPicture(const base::Bitmap& bitmap) {
     RequirePixels(bitmap);
     return host::MakeRef<SimPicture>(MaskOf(bitmap), m_nextPicture++);
 }

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "host/case_folding.h"
-#include "host/error.h"
+#include "base/case_folding.h"
+#include "base/error.h"
 #include "sim/desktop/ansi_code_page.h"
 #include "sim/desktop/desktop.h"
 
@@ -21,7 +21,7 @@ constexpr std::u16string_view kTopicMarker = u"::/";
 
 bool SimDesktop::FileExists(std::u16string_view path) const {
     return std::any_of(m_files.begin(), m_files.end(),
-                       [&](const std::u16string& file) { return host::FoldedEqual(file, path); });
+                       [&](const std::u16string& file) { return base::FoldedEqual(file, path); });
 }
 
 void SimDesktop::AddFile(std::u16string path) {
@@ -31,7 +31,7 @@ void SimDesktop::AddFile(std::u16string path) {
 
 void SimDesktop::RemoveFile(std::u16string_view path) {
     std::erase_if(m_files,
-                  [&](const std::u16string& file) { return host::FoldedEqual(file, path); });
+                  [&](const std::u16string& file) { return base::FoldedEqual(file, path); });
 }
 
 std::optional<std::string> SimDesktop::ToAnsiCodePage(std::u16string_view text) const {
@@ -42,7 +42,7 @@ void SimDesktop::AddLibrary(std::u16string path, std::vector<std::string> export
     AddFile(path);
     const auto known =
         std::find_if(m_libraries.begin(), m_libraries.end(),
-                     [&](const SimLibrary& l) { return host::FoldedEqual(l.path, path); });
+                     [&](const SimLibrary& l) { return base::FoldedEqual(l.path, path); });
     if (known != m_libraries.end())
         known->exports = std::move(exports);
     else
@@ -92,7 +92,7 @@ std::unique_ptr<host::HelpEngine> SimDesktop::LoadHelpEngine(std::u16string_view
     if (!FileExists(path))
         return nullptr;
     for (std::size_t i = 0; i < m_libraries.size(); ++i) {
-        if (host::FoldedEqual(m_libraries[i].path, path)) {
+        if (base::FoldedEqual(m_libraries[i].path, path)) {
             m_libraries[i].loaded = true;
             return std::make_unique<SimHelpEngine>(*this, i);
         }
@@ -117,7 +117,7 @@ bool SimDesktop::LibraryExports(std::size_t library, std::string_view name) cons
 host::WindowHandle SimDesktop::CallHelpEntry(std::size_t library, std::string_view entryPoint,
                                              HelpRequest request) {
     if (!LibraryExports(library, entryPoint))
-        throw host::Error(host::hr::Pointer,
+        throw base::Error(base::hr::Pointer,
                           "The library has no " + std::string(entryPoint) + " entry point to call");
     if (NextCallFails(entryPoint == "HtmlHelpA" ? "CallHtmlHelpA" : "CallHtmlHelpW"))
         return 0;

@@ -1,6 +1,6 @@
 // The parts of SimDesktop that ribbon images need: pictures with per-pixel alpha and icons.
 
-#include "host/error.h"
+#include "base/error.h"
 #include "sim/desktop/desktop.h"
 #include "sim/desktop/picture.h"
 
@@ -8,26 +8,26 @@ namespace tarvex::sim {
 
 namespace {
 
-void RequireRibbonPixels(const host::Bitmap& bitmap) {
+void RequireRibbonPixels(const base::Bitmap& bitmap) {
     if (bitmap.Empty() || bitmap.pixels.size() != static_cast<std::size_t>(bitmap.width) *
                                                       static_cast<std::size_t>(bitmap.height))
-        throw host::Error(host::hr::InvalidArg,
+        throw base::Error(base::hr::InvalidArg,
                           "A picture needs a bitmap with one pixel per point");
 }
 
 } // namespace
 
-host::Ref<host::Dispatch> SimDesktop::CreateAlphaPicture(const host::Bitmap& bitmap) {
+host::Ref<host::Dispatch> SimDesktop::CreateAlphaPicture(const base::Bitmap& bitmap) {
     RequireRibbonPixels(bitmap);
-    host::Bitmap copy = bitmap;
+    base::Bitmap copy = bitmap;
     copy.bitsPerPixel = 32;
     copy.transparentColor.reset();
     return host::MakeRef<SimPicture>(std::move(copy), m_nextPicture++);
 }
 
-host::Ref<host::Dispatch> SimDesktop::CreateIconPicture(const host::Bitmap& bitmap) {
+host::Ref<host::Dispatch> SimDesktop::CreateIconPicture(const base::Bitmap& bitmap) {
     RequireRibbonPixels(bitmap);
-    host::Bitmap shown = bitmap;
+    base::Bitmap shown = bitmap;
     const std::uint32_t transparent = bitmap.TransparentColor();
     for (std::uint32_t& pixel : shown.pixels) {
         const std::uint32_t colour = pixel & 0x00FFFFFF;

@@ -2,19 +2,19 @@
 
 #include <memory>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "host/desktop.h"
-#include "host/error.h"
-#include "host/text.h"
 
 namespace tarvex::sim {
 
 void RegisterHelpEngine(host::Registry& registry, std::u16string_view file,
                         host::RegistryType type) {
     std::unique_ptr<host::RegistryKey> key;
-    host::ThrowIfFailed(
+    base::ThrowIfFailed(
         registry.CreateKey(host::RegistryRoot::ClassesRoot, host::html_help::EngineClassKey, key),
         "Creating the help engine's class key");
-    host::ThrowIfFailed(key->SetValue("", host::RegistryValue::FromString(file, type)),
+    base::ThrowIfFailed(key->SetValue("", host::RegistryValue::FromString(file, type)),
                         "Registering the help engine's file");
 }
 
@@ -31,7 +31,7 @@ std::optional<std::filesystem::path> FindHelpPage(const std::filesystem::path& p
         topic.find_first_of(u"/\\:") != std::u16string_view::npos)
         return std::nullopt;
     const std::filesystem::path page =
-        pagesFolder / std::filesystem::path(host::Utf16ToUtf8(topic));
+        pagesFolder / std::filesystem::path(base::Utf16ToUtf8(topic));
     std::error_code error;
     if (!std::filesystem::is_regular_file(page, error))
         return std::nullopt;
@@ -40,7 +40,7 @@ std::optional<std::filesystem::path> FindHelpPage(const std::filesystem::path& p
 
 std::string DescribeHelpRequest(const HelpRequest& request,
                                 const std::filesystem::path& pagesFolder) {
-    std::string line = "help: " + host::Utf16ToUtf8(request.text);
+    std::string line = "help: " + base::Utf16ToUtf8(request.text);
     if (const std::optional<std::filesystem::path> page =
             FindHelpPage(pagesFolder, request.topic)) {
         // Forward slashes on every system, so that a transcript reads the same everywhere.

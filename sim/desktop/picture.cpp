@@ -35,11 +35,11 @@ std::int32_t Himetric(int pixels) {
 }
 } // namespace
 
-SimPicture::SimPicture(host::Bitmap bitmap, std::uint32_t handle)
+SimPicture::SimPicture(base::Bitmap bitmap, std::uint32_t handle)
     : m_bitmap(std::move(bitmap))
     , m_handle(handle) {}
 
-host::HResult SimPicture::QueryInterface(const host::Guid& iid, void** object) {
+base::HResult SimPicture::QueryInterface(const base::Guid& iid, void** object) {
     return host::AnswerQuery(
         iid, object,
         {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
@@ -47,20 +47,20 @@ host::HResult SimPicture::QueryInterface(const host::Guid& iid, void** object) {
          host::InterfaceOffer::Of<host::Dispatch>(host::office::iid::PictureDisp, this)});
 }
 
-host::HResult SimPicture::GetTypeInfoCount(std::uint32_t& count) {
+base::HResult SimPicture::GetTypeInfoCount(std::uint32_t& count) {
     count = 0;
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
-host::HResult SimPicture::GetTypeInfo(std::uint32_t, std::uint32_t) {
-    return host::hr::NotImpl;
+base::HResult SimPicture::GetTypeInfo(std::uint32_t, std::uint32_t) {
+    return base::hr::NotImpl;
 }
 
-host::HResult SimPicture::GetIDsOfNames(const host::Guid&, std::span<const std::u16string> names,
+base::HResult SimPicture::GetIDsOfNames(const base::Guid&, std::span<const std::u16string> names,
                                         std::uint32_t, std::span<host::DispId> ids) {
     if (ids.size() < names.size())
-        return host::hr::InvalidArg;
-    host::HResult result = host::hr::Ok;
+        return base::hr::InvalidArg;
+    base::HResult result = base::hr::Ok;
     for (std::size_t i = 0; i < names.size(); ++i) {
         ids[i] = host::dispid::Unknown;
         for (const Property& property : kProperties) {
@@ -68,19 +68,19 @@ host::HResult SimPicture::GetIDsOfNames(const host::Guid&, std::span<const std::
                 ids[i] = property.id;
         }
         if (ids[i] == host::dispid::Unknown)
-            result = host::hr::DispUnknownName;
+            result = base::hr::DispUnknownName;
     }
     return result;
 }
 
-host::HResult SimPicture::Invoke(host::DispId member, const host::Guid&, std::uint32_t,
+base::HResult SimPicture::Invoke(host::DispId member, const base::Guid&, std::uint32_t,
                                  host::InvokeFlags flags, const host::DispParams& params,
                                  host::Variant* result, host::ExcepInfo*, std::uint32_t*) {
     // The properties are read-only and take no arguments.
     if ((flags & host::invoke::PropertyGet) == 0)
-        return host::hr::DispMemberNotFound;
+        return base::hr::DispMemberNotFound;
     if (params.argCount != 0)
-        return host::hr::DispBadParamCount;
+        return base::hr::DispBadParamCount;
     host::Variant value;
     switch (member) {
     case kHandle:
@@ -99,15 +99,15 @@ host::HResult SimPicture::Invoke(host::DispId member, const host::Guid&, std::ui
         value = host::Variant(Himetric(m_bitmap.height));
         break;
     default:
-        return host::hr::DispMemberNotFound;
+        return base::hr::DispMemberNotFound;
     }
     if (result)
         *result = std::move(value);
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
-host::Bitmap MaskOf(const host::Bitmap& bitmap) {
-    host::Bitmap mask;
+base::Bitmap MaskOf(const base::Bitmap& bitmap) {
+    base::Bitmap mask;
     mask.width = bitmap.width;
     mask.height = bitmap.height;
     mask.bitsPerPixel = 1;

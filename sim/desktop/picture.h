@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "host/bitmap.h"
+#include "base/bitmap.h"
 #include "host/object.h"
 
 namespace tarvex::sim {
@@ -15,28 +15,28 @@ namespace tarvex::sim {
 class SimPicture final : public host::RefCounted<host::Dispatch> {
 public:
     /// A bitmap picture of `bitmap`; `handle` is the number its Handle property answers.
-    SimPicture(host::Bitmap bitmap, std::uint32_t handle);
+    SimPicture(base::Bitmap bitmap, std::uint32_t handle);
 
     /// The pixels the picture shows (a mask's are 0xFFFFFF or 0).
-    const host::Bitmap& Bitmap() const noexcept { return m_bitmap; }
+    const base::Bitmap& Bitmap() const noexcept { return m_bitmap; }
 
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
-    host::HResult GetTypeInfoCount(std::uint32_t& count) override;
-    host::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override;
-    host::HResult GetIDsOfNames(const host::Guid& iid, std::span<const std::u16string> names,
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override;
+    base::HResult GetTypeInfoCount(std::uint32_t& count) override;
+    base::HResult GetTypeInfo(std::uint32_t index, std::uint32_t locale) override;
+    base::HResult GetIDsOfNames(const base::Guid& iid, std::span<const std::u16string> names,
                                 std::uint32_t locale, std::span<host::DispId> ids) override;
-    host::HResult Invoke(host::DispId member, const host::Guid& iid, std::uint32_t locale,
+    base::HResult Invoke(host::DispId member, const base::Guid& iid, std::uint32_t locale,
                          host::InvokeFlags flags, const host::DispParams& params,
                          host::Variant* result, host::ExcepInfo* excepInfo,
                          std::uint32_t* argErr) override;
 
 private:
-    host::Bitmap m_bitmap;
+    base::Bitmap m_bitmap;
     std::uint32_t m_handle;
 };
 
 /// The mask of `bitmap` as a picture shows it: white (0xFFFFFF) where a pixel has the
 /// bitmap's transparent colour, black elsewhere.
-host::Bitmap MaskOf(const host::Bitmap& bitmap);
+base::Bitmap MaskOf(const base::Bitmap& bitmap);
 
 } // namespace tarvex::sim

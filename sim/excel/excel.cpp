@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "host/case_folding.h"
-#include "host/error.h"
+#include "base/case_folding.h"
+#include "base/error.h"
 #include "host/excel/dispids.h"
 #include "sim/excel/excel_model.h"
 #include "sim/excel/excel_objects.h"
@@ -14,7 +14,7 @@
 namespace tarvex::sim {
 
 bool TextsEqual(std::u16string_view a, std::u16string_view b, bool matchCase) {
-    return matchCase ? a == b : host::FoldedEqual(a, b);
+    return matchCase ? a == b : base::FoldedEqual(a, b);
 }
 
 namespace {
@@ -33,18 +33,18 @@ constexpr std::uint64_t kMaxWrittenCells = std::uint64_t{1} << 24;
 
 void RequireOnSheet(Cell cell) {
     if (!IsOnSheet(cell))
-        throw host::Error(host::hr::InvalidArg, "The cell lies outside the worksheet");
+        throw base::Error(base::hr::InvalidArg, "The cell lies outside the worksheet");
 }
 
 void RequireOnSheet(const Area& area) {
     if (!IsOnSheet(area))
-        throw host::Error(host::hr::InvalidArg, "The area lies outside the worksheet");
+        throw base::Error(base::hr::InvalidArg, "The area lies outside the worksheet");
 }
 
 void RequireWritable(const Area& area) {
     RequireOnSheet(area);
     if (CellCount(area) > kMaxWrittenCells)
-        throw host::Error(host::hr::InvalidArg, "The area has too many cells to write");
+        throw base::Error(base::hr::InvalidArg, "The area has too many cells to write");
 }
 
 // One text into every cell of `area`; "" empties them.
@@ -99,19 +99,19 @@ void SimExcel::SetLocalR1C1Letters(char16_t row, char16_t column) {
 
 void SimExcel::AddWorkbook(std::u16string name, std::vector<std::u16string> sheetNames) {
     if (name.empty() || sheetNames.empty())
-        throw host::Error(host::hr::InvalidArg, "A workbook needs a name and a sheet");
+        throw base::Error(base::hr::InvalidArg, "A workbook needs a name and a sheet");
     for (const auto& book : m_state->books) {
         if (TextsEqual(book->name, name, false))
-            throw host::Error(host::hr::InvalidArg, "A workbook of that name is open");
+            throw base::Error(base::hr::InvalidArg, "A workbook of that name is open");
     }
     auto book = std::make_shared<BookModel>();
     book->name = std::move(name);
     for (auto& sheetName : sheetNames) {
         if (sheetName.empty())
-            throw host::Error(host::hr::InvalidArg, "A sheet needs a name");
+            throw base::Error(base::hr::InvalidArg, "A sheet needs a name");
         for (const auto& sheet : book->sheets) {
             if (TextsEqual(sheet->name, sheetName, false))
-                throw host::Error(host::hr::InvalidArg, "Two sheets have the same name");
+                throw base::Error(base::hr::InvalidArg, "Two sheets have the same name");
         }
         auto sheet = std::make_shared<SheetModel>();
         sheet->name = std::move(sheetName);
@@ -135,7 +135,7 @@ void SimExcel::ActivateSheet(std::u16string_view sheetName) {
     if (!sheetName.empty() && m_state->ActiveBook())
         m_state->ActivateSheet(m_state->RequireSheet(sheetName));
     else
-        throw host::Error(host::hr::InvalidArg, "The active workbook has no sheet of that name");
+        throw base::Error(base::hr::InvalidArg, "The active workbook has no sheet of that name");
 }
 
 std::u16string SimExcel::ActiveSheetName() const {
@@ -215,7 +215,7 @@ void SimExcel::Select(Area area) {
 
 void SimExcel::Select(Areas areas) {
     if (areas.empty())
-        throw host::Error(host::hr::InvalidArg, "A selection needs an area");
+        throw base::Error(base::hr::InvalidArg, "A selection needs an area");
     for (const Area& area : areas)
         RequireOnSheet(area);
     m_state->SelectRange(m_state->RequireActiveSheet(), areas);
@@ -252,7 +252,7 @@ std::optional<Areas> SimExcel::SelectedAreas() const {
 
 void SimExcel::ForEachInColumnImpl(std::int32_t column, void* context, ColumnVisitor visit) const {
     if (column < 1 || column > kMaxColumns)
-        throw host::Error(host::hr::InvalidArg, "The column lies outside the worksheet");
+        throw base::Error(base::hr::InvalidArg, "The column lies outside the worksheet");
     m_state->RequireActiveSheet()->cells.ForEachInColumn(
         column, [&](std::int32_t row, const std::u16string& text) { visit(context, row, text); });
 }
@@ -281,7 +281,7 @@ void SimExcel::Fill(Area area, std::u16string text) {
 void SimExcel::Paste(Area area, std::vector<std::u16string> texts) {
     RequireOnSheet(area);
     if (CellCount(area) != texts.size())
-        throw host::Error(host::hr::InvalidArg, "Paste needs exactly one text per cell");
+        throw base::Error(base::hr::InvalidArg, "Paste needs exactly one text per cell");
     RequireWritable(area);
     const auto sheet = m_state->RequireActiveSheet();
     m_state->SelectRange(sheet, {area});
@@ -328,7 +328,7 @@ void SimExcel::NewWorkbook() {
 void SimExcel::NewSheet(std::u16string name) {
     const auto book = m_state->ActiveBook();
     if (!book)
-        throw host::Error(host::hr::Unexpected, "No workbook is open in the simulated Excel");
+        throw base::Error(base::hr::Unexpected, "No workbook is open in the simulated Excel");
     const auto taken = [&](std::u16string_view candidate) {
         return std::any_of(book->sheets.begin(), book->sheets.end(), [&](const auto& sheet) {
             return TextsEqual(sheet->name, candidate, false);
@@ -342,7 +342,7 @@ void SimExcel::NewSheet(std::u16string name) {
                 name += static_cast<char16_t>(c);
         } while (taken(name));
     } else if (taken(name)) {
-        throw host::Error(host::hr::InvalidArg, "A sheet of that name is in the workbook");
+        throw base::Error(base::hr::InvalidArg, "A sheet of that name is in the workbook");
     }
     const auto old = book->sheets[book->activeSheet];
     auto sheet = std::make_shared<SheetModel>();
@@ -373,7 +373,7 @@ void SimExcel::GoToSheet(std::u16string_view sheetName) {
 
 void SimExcel::Write(std::u16string_view sheetName, const Areas& areas, std::u16string text) {
     if (areas.empty())
-        throw host::Error(host::hr::InvalidArg, "A write needs an area");
+        throw base::Error(base::hr::InvalidArg, "A write needs an area");
     for (const Area& area : areas)
         RequireWritable(area);
     const auto sheet = m_state->RequireSheet(sheetName);
@@ -433,7 +433,7 @@ void SimExcel::SetCallLogging(bool on) {
     m_state->callLog->SetCallLogging(on);
 }
 
-void SimExcel::FailCall(std::size_t k, host::HResult code) {
+void SimExcel::FailCall(std::size_t k, base::HResult code) {
     m_state->callLog->FailCall(k, code);
 }
 
@@ -441,7 +441,7 @@ void SimExcel::SetActivationObserver(std::function<void(Cell)> observer) {
     m_state->activationObserver = std::move(observer);
 }
 
-void SimExcel::FailMember(std::string member, host::HResult code) {
+void SimExcel::FailMember(std::string member, base::HResult code) {
     m_state->callLog->FailMember(std::move(member), code);
 }
 

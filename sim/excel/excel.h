@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/result.h"
 #include "host/object.h"
-#include "host/result.h"
 #include "host/variant.h"
 #include "sim/automation/call_log.h"
 #include "sim/sheet/cell.h"
@@ -56,8 +56,8 @@ class SimOffice;
 ///
 /// The set-up members change the model silently; the user actions raise Excel's
 /// application events through the Application's connection point. Members that work on
-/// "the active sheet" throw host::Error(E_UNEXPECTED) when no workbook is open; cells and
-/// areas off the sheet give host::Error(E_INVALIDARG).
+/// "the active sheet" throw base::Error(E_UNEXPECTED) when no workbook is open; cells and
+/// areas off the sheet give base::Error(E_INVALIDARG).
 class SimExcel {
 public:
     /// No workbook, version "16.0".
@@ -98,7 +98,7 @@ public:
 
     // Members that take a sheet name work on that sheet of the active workbook; "" (and the
     // overloads without a name) stand for the active sheet. An unknown name is
-    // host::Error(E_INVALIDARG).
+    // base::Error(E_INVALIDARG).
 
     /// Sets a cell's displayed text; "" empties it.
     void SetText(Cell cell, std::u16string text);
@@ -159,7 +159,7 @@ public:
     /// SheetChange for the area.
     void Fill(Area area, std::u16string text);
     /// As Fill with one text per cell, along rows. `texts` must hold exactly one text per
-    /// cell of `area`, else host::Error(E_INVALIDARG).
+    /// cell of `area`, else base::Error(E_INVALIDARG).
     void Paste(Area area, std::vector<std::u16string> texts);
     /// The area becomes the selection (top-left active), its cells are emptied, then one
     /// SheetChange for the area.
@@ -203,12 +203,12 @@ public:
     void SetCallLogging(bool on);
     /// Makes the k-th call from now (1 = the next one) fail with `code`. DISP_E_EXCEPTION
     /// comes with Excel's exception information (scode 0x800A03EC).
-    void FailCall(std::size_t k, host::HResult code = host::hr::DispException);
+    void FailCall(std::size_t k, base::HResult code = base::hr::DispException);
     /// Calls `observer` with the new active cell after each Range.Activate that arrives
     /// through the seam (the add-in's jumps to a cell); an empty function stops it.
     void SetActivationObserver(std::function<void(Cell)> observer);
     /// Makes every call of `member` ("Range.Find") fail with `code`.
-    void FailMember(std::string member, host::HResult code = host::hr::DispException);
+    void FailMember(std::string member, base::HResult code = base::hr::DispException);
     void ClearFailures();
 
 private:

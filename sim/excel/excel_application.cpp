@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <array>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/excel/dispids.h"
 #include "sim/excel/excel_objects.h"
 #include "sim/office/office.h"
@@ -109,7 +109,7 @@ Variant Intersect(ExcelState& state, const CallArgs& args) {
 ApplicationObject::ApplicationObject(std::weak_ptr<ExcelState> state)
     : ExcelObject(std::move(state)) {}
 
-host::HResult ApplicationObject::QueryInterface(const host::Guid& iid, void** object) {
+base::HResult ApplicationObject::QueryInterface(const base::Guid& iid, void** object) {
     return host::AnswerQuery(
         iid, object,
         {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown,
@@ -120,19 +120,19 @@ host::HResult ApplicationObject::QueryInterface(const host::Guid& iid, void** ob
              host::iid::ConnectionPointContainer, this)});
 }
 
-host::HResult ApplicationObject::FindConnectionPoint(const host::Guid& iid,
+base::HResult ApplicationObject::FindConnectionPoint(const base::Guid& iid,
                                                      host::Ref<host::ConnectionPoint>& point) {
     point = nullptr;
     if (iid != host::excel::iid::AppEvents)
-        return host::hr::ConnectNoConnection;
+        return base::hr::ConnectNoConnection;
     try {
         if (!m_events)
             m_events = host::MakeRef<EventPoint>(m_state);
     } catch (...) {
-        return host::CatchCurrentFailure(host::hr::OutOfMemory).code;
+        return base::CatchCurrentFailure(base::hr::OutOfMemory).code;
     }
     point = m_events;
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 const ClassInfo& ApplicationObject::Class() const noexcept {
@@ -178,10 +178,10 @@ Variant ApplicationObject::Call(ExcelState& state, const MemberInfo& member, con
     case app::CommandBars:
         // The command bars are Office's, which Excel hosts.
         if (!state.office)
-            throw host::Error(host::hr::Unexpected, "The simulated Office is not running");
+            throw base::Error(base::hr::Unexpected, "The simulated Office is not running");
         return Variant(state.office->CommandBars());
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
 }
 

@@ -1,8 +1,8 @@
 // Excel's side of the invoke pipeline: the exception Excel raises for a failed call, and
 // reading Excel's arguments.
 
-#include "host/error.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "sim/excel/excel_objects.h"
 
 namespace tarvex::sim::detail {
@@ -22,7 +22,7 @@ std::u16string ExcelMessage(const ClassInfo& type, const MemberInfo& member) {
         text = "Unable to get the " + std::string(member.name) + " property of the " +
                std::string(type.name) + " class";
     }
-    return host::Utf8ToUtf16(text);
+    return base::Utf8ToUtf16(text);
 }
 
 std::int32_t ReadTypedInt(const CallArgs& args, std::uint32_t position, std::int32_t fallback) {
@@ -30,7 +30,7 @@ std::int32_t ReadTypedInt(const CallArgs& args, std::uint32_t position, std::int
         return fallback;
     try {
         return args.At(position)->ToInt32();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         throw ArgumentFailure{error.Code(), args.ComIndex(position)};
     }
 }
@@ -40,7 +40,7 @@ std::int32_t ReadVariantInt(const CallArgs& args, std::uint32_t position, std::i
         return fallback;
     try {
         return args.At(position)->ToInt32();
-    } catch (const host::Error&) {
+    } catch (const base::Error&) {
         throw ExcelFailure{};
     }
 }
@@ -50,7 +50,7 @@ bool ReadVariantBool(const CallArgs& args, std::uint32_t position, bool fallback
         return fallback;
     try {
         return args.At(position)->ToBool();
-    } catch (const host::Error&) {
+    } catch (const base::Error&) {
         throw ExcelFailure{};
     }
 }
@@ -61,7 +61,7 @@ host::Ref<RangeObject> ReadRange(const CallArgs& args, std::uint32_t position) {
     host::Ref<host::Dispatch> object;
     try {
         object = args.At(position)->ToObject();
-    } catch (const host::Error&) {
+    } catch (const base::Error&) {
         throw ExcelFailure{};
     }
     // A Range that this Excel handed out comes back as the same object: over COM the

@@ -21,9 +21,9 @@
 namespace tarvex::sim::detail {
 
 /// The code Excel puts in an exception it raises (its "application-defined error").
-inline constexpr host::HResult kExcelError = host::MakeHResult(0x800A03EC);
+inline constexpr base::HResult kExcelError = base::MakeHResult(0x800A03EC);
 /// The interface id of Excel's _Chart.
-inline constexpr host::Guid kChartIid = host::Guid::Parse("{000208D6-0000-0000-C000-000000000046}");
+inline constexpr base::Guid kChartIid = base::Guid::Parse("{000208D6-0000-0000-C000-000000000046}");
 
 struct BookModel;
 
@@ -84,10 +84,10 @@ public:
 
     std::shared_ptr<BookModel> ActiveBook() const;
     std::shared_ptr<SheetModel> ActiveSheet() const;
-    /// The active sheet; throws host::Error when no workbook is open.
+    /// The active sheet; throws base::Error when no workbook is open.
     std::shared_ptr<SheetModel> RequireActiveSheet() const;
     /// The sheet of the active workbook named `name` (letter case aside), the active sheet
-    /// for ""; throws host::Error when there is none.
+    /// for ""; throws base::Error when there is none.
     std::shared_ptr<SheetModel> RequireSheet(std::u16string_view name) const;
     std::shared_ptr<BookModel> BookOf(const SheetModel& sheet) const;
 

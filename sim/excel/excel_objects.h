@@ -48,8 +48,8 @@ class ApplicationObject final : public ExcelObject<host::ConnectionPointContaine
 public:
     explicit ApplicationObject(std::weak_ptr<ExcelState> state);
 
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
-    host::HResult FindConnectionPoint(const host::Guid& iid,
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override;
+    base::HResult FindConnectionPoint(const base::Guid& iid,
                                       host::Ref<host::ConnectionPoint>& point) override;
 
 private:
@@ -122,10 +122,10 @@ class EventPoint final : public host::RefCounted<host::ConnectionPoint> {
 public:
     explicit EventPoint(std::weak_ptr<ExcelState> state);
 
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
-    host::HResult GetConnectionInterface(host::Guid& iid) override;
-    host::HResult Advise(host::Unknown* sink, std::uint32_t& cookie) override;
-    host::HResult Unadvise(std::uint32_t cookie) override;
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override;
+    base::HResult GetConnectionInterface(base::Guid& iid) override;
+    base::HResult Advise(host::Unknown* sink, std::uint32_t& cookie) override;
+    base::HResult Unadvise(std::uint32_t cookie) override;
 
 private:
     std::weak_ptr<ExcelState> m_state;

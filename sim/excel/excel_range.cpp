@@ -3,9 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "host/error.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "host/excel/dispids.h"
-#include "host/text.h"
 #include "sim/excel/excel_objects.h"
 #include "sim/sheet/find_pattern.h"
 
@@ -53,7 +53,7 @@ std::u16string WhatText(const Variant& what) {
     case Variant::Kind::Bool:
         return value.ToBool() ? u"TRUE" : u"FALSE";
     case Variant::Kind::Int32:
-        return host::Utf8ToUtf16(std::to_string(value.ToInt32()));
+        return base::Utf8ToUtf16(std::to_string(value.ToInt32()));
     case Variant::Kind::Double: {
         const double number = value.ToDouble();
         if (!std::isfinite(number))
@@ -157,7 +157,7 @@ std::shared_ptr<SheetModel> RangeObject::Sheet() const {
 Variant RangeObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<SheetModel> sheet = Sheet();
     if (!sheet)
-        throw host::Error(kDisconnected, "The range's workbook has been closed");
+        throw base::Error(kDisconnected, "The range's workbook has been closed");
     switch (member.id) {
     case rng::Text:
         if (m_areas.size() == 1 && IsSingleCell(GetArea())) {
@@ -175,7 +175,7 @@ Variant RangeObject::Call(ExcelState& state, const MemberInfo& member, const Cal
         for (const Area& area : m_areas)
             count += CellCount(area);
         if (count > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
-            throw host::Error(host::hr::DispOverflow, "Overflow");
+            throw base::Error(base::hr::DispOverflow, "Overflow");
         return Variant(static_cast<std::int32_t>(count));
     }
     case rng::EntireColumn:
@@ -208,7 +208,7 @@ Variant RangeObject::Call(ExcelState& state, const MemberInfo& member, const Cal
         state.SelectRange(sheet, m_areas);
         return Variant(true);
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
 }
 
@@ -219,7 +219,7 @@ Variant RangeObject::Find(ExcelState& state, const std::shared_ptr<SheetModel>& 
     settings.what = WhatText(*args.At(0));
     // A longer text fails as one of the wrong type would.
     if (settings.what.size() > host::excel::kMaxFindText)
-        throw ArgumentFailure{host::hr::DispTypeMismatch, args.ComIndex(0)};
+        throw ArgumentFailure{base::hr::DispTypeMismatch, args.ComIndex(0)};
     const Cell after = ReadAfter(args, 1, *sheet, m_areas);
     // LookIn, LookAt, SearchOrder and MatchByte carry over from the last Find when omitted;
     // SearchDirection and MatchCase do not.

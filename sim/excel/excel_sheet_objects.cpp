@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <array>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/excel/dispids.h"
 #include "sim/excel/excel_objects.h"
 
@@ -140,10 +140,10 @@ WorkbookObject::WorkbookObject(std::weak_ptr<ExcelState> state, std::weak_ptr<Bo
 Variant WorkbookObject::Call(ExcelState&, const MemberInfo& member, const CallArgs&) {
     const std::shared_ptr<BookModel> book = m_book.lock();
     if (!book || !book->open)
-        throw host::Error(kDisconnected, "The workbook has been closed");
+        throw base::Error(kDisconnected, "The workbook has been closed");
     if (member.id == host::excel::workbook::Name)
         return Variant(book->name);
-    throw host::Error(host::hr::DispMemberNotFound, "No such member");
+    throw base::Error(base::hr::DispMemberNotFound, "No such member");
 }
 
 WorksheetObject::WorksheetObject(std::weak_ptr<ExcelState> state, std::weak_ptr<SheetModel> sheet)
@@ -153,7 +153,7 @@ WorksheetObject::WorksheetObject(std::weak_ptr<ExcelState> state, std::weak_ptr<
 Variant WorksheetObject::Call(ExcelState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<SheetModel> sheet = m_sheet.lock();
     if (!sheet || !state.BookOf(*sheet))
-        throw host::Error(kDisconnected, "The worksheet's workbook has been closed");
+        throw base::Error(kDisconnected, "The worksheet's workbook has been closed");
     switch (member.id) {
     case host::excel::worksheet::Name:
         return Variant(sheet->name);
@@ -166,7 +166,7 @@ Variant WorksheetObject::Call(ExcelState& state, const MemberInfo& member, const
         // An empty sheet's used range is A1.
         return Variant(state.NewRange(sheet, sheet->cells.UsedArea().value_or(Area{})));
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
 }
 
@@ -174,7 +174,7 @@ ChartObject::ChartObject(std::weak_ptr<ExcelState> state)
     : PlainExcelObject(std::move(state), kChartClass, kChartIid) {}
 
 Variant ChartObject::Call(ExcelState&, const MemberInfo&, const CallArgs&) {
-    throw host::Error(host::hr::DispMemberNotFound, "No such member");
+    throw base::Error(base::hr::DispMemberNotFound, "No such member");
 }
 
 } // namespace tarvex::sim::detail

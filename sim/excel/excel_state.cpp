@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "sim/automation/sink_calls.h"
 #include "sim/excel/excel_model.h"
 #include "sim/excel/excel_objects.h"
@@ -19,7 +19,7 @@ std::shared_ptr<SheetModel> ExcelState::ActiveSheet() const {
 std::shared_ptr<SheetModel> ExcelState::RequireActiveSheet() const {
     std::shared_ptr<SheetModel> sheet = ActiveSheet();
     if (!sheet)
-        throw host::Error(host::hr::Unexpected, "No workbook is open in the simulated Excel");
+        throw base::Error(base::hr::Unexpected, "No workbook is open in the simulated Excel");
     return sheet;
 }
 
@@ -31,7 +31,7 @@ std::shared_ptr<SheetModel> ExcelState::RequireSheet(std::u16string_view name) c
         if (TextsEqual(sheet->name, name, false))
             return sheet;
     }
-    throw host::Error(host::hr::InvalidArg, "The active workbook has no sheet of that name");
+    throw base::Error(base::hr::InvalidArg, "The active workbook has no sheet of that name");
 }
 
 std::shared_ptr<BookModel> ExcelState::BookOf(const SheetModel& sheet) const {

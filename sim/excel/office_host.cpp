@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "host/text.h"
+#include "base/text.h"
 #include "sim/excel/excel.h"
 #include "sim/office/office.h"
 
@@ -21,7 +21,7 @@ OfficeHost::OfficeHost(SimExcel& excel, host::office::ComAddinObject& addin,
     , m_wrapper(std::move(wrapper)) {}
 
 bool OfficeHost::RibbonVersion() const {
-    const std::string version = host::Utf16ToUtf8(m_excel.Version());
+    const std::string version = base::Utf16ToUtf8(m_excel.Version());
     int major = 0;
     std::from_chars(version.data(), version.data() + version.size(), major);
     return major >= 12;

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "host/case_folding.h"
-#include "host/error.h"
+#include "base/case_folding.h"
+#include "base/error.h"
 #include "host/office/dispids.h"
 #include "sim/desktop/clipboard.h"
 #include "sim/desktop/picture.h"
@@ -22,7 +22,7 @@ using detail::ControlModel;
 using detail::OfficeModel;
 
 [[noreturn]] void NoSuch(const char* what) {
-    throw host::Error(host::hr::InvalidArg,
+    throw base::Error(base::hr::InvalidArg,
                       std::string("The simulated Office has no such ") + what);
 }
 
@@ -51,7 +51,7 @@ bool Reachable(const ControlModel& control) {
 std::shared_ptr<detail::AddInModel> FindAddIn(const OfficeModel& model,
                                               std::u16string_view progId) {
     for (const auto& addIn : model.addIns) {
-        if (host::FoldedEqual(addIn->progId, progId))
+        if (base::FoldedEqual(addIn->progId, progId))
             return addIn;
     }
     return nullptr;
@@ -196,9 +196,9 @@ std::vector<host::Ref<host::Dispatch>> SimOffice::AdvisedSinks(ControlHandle con
 bool SimOffice::Click(ControlHandle control) {
     const auto model = RequireControl(control);
     if (detail::KindOf(model->data.type) != ControlKind::Button)
-        throw host::Error(host::hr::InvalidArg, "Only a button can be clicked");
+        throw base::Error(base::hr::InvalidArg, "Only a button can be clicked");
     if (!Reachable(*model))
-        throw host::Error(host::hr::InvalidArg, "The user cannot reach that button");
+        throw base::Error(base::hr::InvalidArg, "The user cannot reach that button");
     host::Variant cancelDefault(false);
     detail::RaiseControlEvent(*m_state, model, office::button_events::Click,
                               {host::Variant(detail::ControlObjectOf(*m_state, model)),
@@ -209,9 +209,9 @@ bool SimOffice::Click(ControlHandle control) {
 void SimOffice::Change(ControlHandle control) {
     const auto model = RequireControl(control);
     if (detail::KindOf(model->data.type) != ControlKind::ComboBox)
-        throw host::Error(host::hr::InvalidArg, "Only a combo box can be changed");
+        throw base::Error(base::hr::InvalidArg, "Only a combo box can be changed");
     if (!Reachable(*model))
-        throw host::Error(host::hr::InvalidArg, "The user cannot reach that control");
+        throw base::Error(base::hr::InvalidArg, "The user cannot reach that control");
     detail::RaiseControlEvent(*m_state, model, office::combo_box_events::Change,
                               {host::Variant(detail::ControlObjectOf(*m_state, model))});
 }
@@ -226,17 +226,17 @@ void SimOffice::Restart() {
 
 void SimOffice::SetClipboard(SimBitmap bitmap) {
     if (detail::OfficeOf(*m_state).clipboardReader)
-        throw host::Error(host::hr::Unexpected, "Office reads another clipboard: set it there");
+        throw base::Error(base::hr::Unexpected, "Office reads another clipboard: set it there");
     if (bitmap.width < 0 || bitmap.height < 0 ||
         bitmap.pixels.size() !=
             static_cast<std::size_t>(bitmap.width) * static_cast<std::size_t>(bitmap.height))
-        throw host::Error(host::hr::InvalidArg, "The bitmap needs one pixel per point");
+        throw base::Error(base::hr::InvalidArg, "The bitmap needs one pixel per point");
     detail::OfficeOf(*m_state).clipboard = std::move(bitmap);
 }
 
 void SimOffice::ClearClipboard() {
     if (detail::OfficeOf(*m_state).clipboardReader)
-        throw host::Error(host::hr::Unexpected, "Office reads another clipboard: clear it there");
+        throw base::Error(base::hr::Unexpected, "Office reads another clipboard: clear it there");
     detail::OfficeOf(*m_state).clipboard.reset();
 }
 
@@ -251,12 +251,12 @@ void SimOffice::ReadClipboardThrough(ClipboardReader reader) {
 
 void SimOffice::ShareClipboard(std::shared_ptr<SimClipboard> clipboard) {
     if (!clipboard)
-        throw host::Error(host::hr::Pointer, "No clipboard to share");
+        throw base::Error(base::hr::Pointer, "No clipboard to share");
     ReadClipboardThrough([clipboard = std::move(clipboard)]() -> std::optional<SimBitmap> {
         // Office opens the clipboard to read it, and fails while someone else has it open.
         if (!clipboard->TryOpen())
-            throw host::Error(host::hr::AccessDenied, "The clipboard is held open");
-        const std::optional<host::Bitmap> bitmap = clipboard->GetBitmap();
+            throw base::Error(base::hr::AccessDenied, "The clipboard is held open");
+        const std::optional<base::Bitmap> bitmap = clipboard->GetBitmap();
         clipboard->Close();
         if (!bitmap)
             return std::nullopt;
@@ -283,7 +283,7 @@ std::optional<SimBitmap> SimOffice::ShownFace(ControlHandle control,
     return ThroughMask(picture->Bitmap(), mask ? &mask->Bitmap() : nullptr, background);
 }
 
-SimBitmap ThroughMask(const host::Bitmap& picture, const host::Bitmap* mask,
+SimBitmap ThroughMask(const base::Bitmap& picture, const base::Bitmap* mask,
                       std::uint32_t background) {
     SimBitmap shown = ToSimBitmap(picture);
     // Office draws the picture through its mask only when the two are the same size.
@@ -297,7 +297,7 @@ SimBitmap ThroughMask(const host::Bitmap& picture, const host::Bitmap* mask,
     return shown;
 }
 
-SimBitmap ToSimBitmap(const host::Bitmap& bitmap) {
+SimBitmap ToSimBitmap(const base::Bitmap& bitmap) {
     SimBitmap result{bitmap.width, bitmap.height, {}};
     result.pixels.reserve(bitmap.pixels.size());
     for (const std::uint32_t pixel : bitmap.pixels)
@@ -330,7 +330,7 @@ host::Ref<host::Dispatch> SimOffice::AddComAddIn(std::u16string progId, std::u16
                                                  std::u16string description) {
     OfficeModel& model = detail::OfficeOf(*m_state);
     if (progId.empty() || FindAddIn(model, progId))
-        throw host::Error(host::hr::InvalidArg, "A COM add-in needs a new ProgID");
+        throw base::Error(base::hr::InvalidArg, "A COM add-in needs a new ProgID");
     auto addIn = std::make_shared<detail::AddInModel>();
     addIn->progId = std::move(progId);
     addIn->guid = std::move(guid);
@@ -379,11 +379,11 @@ void SimOffice::SetCallLogging(bool on) {
     m_state->callLog->SetCallLogging(on);
 }
 
-void SimOffice::FailCall(std::size_t k, host::HResult code) {
+void SimOffice::FailCall(std::size_t k, base::HResult code) {
     m_state->callLog->FailCall(k, code);
 }
 
-void SimOffice::FailMember(std::string member, host::HResult code) {
+void SimOffice::FailMember(std::string member, base::HResult code) {
     m_state->callLog->FailMember(std::move(member), code);
 }
 

@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "host/bitmap.h"
+#include "base/bitmap.h"
+#include "base/result.h"
 #include "host/object.h"
-#include "host/result.h"
 #include "sim/automation/call_log.h"
 
 namespace tarvex::sim {
@@ -41,11 +41,11 @@ struct SimBitmap {
 };
 
 /// `bitmap` as the clipboard holds it: the colours without their alpha.
-SimBitmap ToSimBitmap(const host::Bitmap& bitmap);
+SimBitmap ToSimBitmap(const base::Bitmap& bitmap);
 
 /// A button's Picture as Office draws it through its Mask on a bar of colour `background`
 /// (0xRRGGBB): white mask pixels show the bar. A mask of another size is not used.
-SimBitmap ThroughMask(const host::Bitmap& picture, const host::Bitmap* mask,
+SimBitmap ThroughMask(const base::Bitmap& picture, const base::Bitmap* mask,
                       std::uint32_t background);
 
 /// The face a button received last, and from where.
@@ -117,7 +117,7 @@ struct CommandBarControlData {
 /// "CommandBarControl.Caption" (every member of every kind of control), "IRibbonUI.Invalidate",
 /// "IRibbonControl.Id", "COMAddIn.Object".
 ///
-/// Members that name a bar or control that no longer exists throw host::Error(E_INVALIDARG).
+/// Members that name a bar or control that no longer exists throw base::Error(E_INVALIDARG).
 class SimOffice {
 public:
     /// Names a bar for the control API. A persistent bar keeps its handle across a restart.
@@ -193,7 +193,7 @@ public:
     /// sinks of every button that shares its tag (of every copy of the built-in control when
     /// neither has a tag), in FindControl order, each sink in advise order, with the clicked
     /// button as Ctrl. Answers CancelDefault as the sinks left it. The button must be visible
-    /// and enabled on a bar the user can reach, else host::Error(E_INVALIDARG).
+    /// and enabled on a bar the user can reach, else base::Error(E_INVALIDARG).
     bool Click(ControlHandle control);
     /// The user changes a combo box (or edit box, drop-down): Change(Ctrl) reaches the sinks
     /// of every such control that shares its tag, as Click does.
@@ -207,10 +207,10 @@ public:
     // The clipboard that PasteFace reads.
 
     /// Reads the bitmap on the system clipboard for PasteFace: nothing when none is there;
-    /// host::Error when the clipboard cannot be opened (PasteFace then fails as Office does).
+    /// base::Error when the clipboard cannot be opened (PasteFace then fails as Office does).
     using ClipboardReader = std::function<std::optional<SimBitmap>()>;
 
-    /// Puts a bitmap on Office's own clipboard. Throws host::Error(E_UNEXPECTED) while
+    /// Puts a bitmap on Office's own clipboard. Throws base::Error(E_UNEXPECTED) while
     /// Office reads another clipboard (set it there instead).
     void SetClipboard(SimBitmap bitmap);
     /// Empties Office's own clipboard; throws as SetClipboard.
@@ -262,8 +262,8 @@ public:
     void SetCallLogging(bool on);
     /// Makes the k-th call from now fail; DISP_E_EXCEPTION comes with Office's exception
     /// information (scode E_FAIL) on Office's objects.
-    void FailCall(std::size_t k, host::HResult code = host::hr::DispException);
-    void FailMember(std::string member, host::HResult code = host::hr::DispException);
+    void FailCall(std::size_t k, base::HResult code = base::hr::DispException);
+    void FailMember(std::string member, base::HResult code = base::hr::DispException);
     void ClearFailures();
 
 private:

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/office/dispids.h"
 #include "sim/office/office_objects.h"
 
@@ -43,7 +43,7 @@ constexpr std::array<MemberInfo, 6> kComAddInMembers{{
 constexpr ClassInfo kComAddInClass{"COMAddIn", kComAddInMembers};
 
 [[noreturn]] void Disconnected() {
-    throw host::Error(kDisconnected, "Office has restarted");
+    throw base::Error(kDisconnected, "Office has restarted");
 }
 } // namespace
 
@@ -64,12 +64,12 @@ Variant RibbonUIObject::Call(OfficeState&, const MemberInfo& member, const CallA
     case ribbon_ui::InvalidateControl: {
         std::optional<std::u16string> id = OptionalText(args, 0);
         if (!id || id->empty())
-            RaiseOffice(host::hr::InvalidArg, "Invalid procedure call or argument");
+            RaiseOffice(base::hr::InvalidArg, "Invalid procedure call or argument");
         model->invalidations.push_back({false, std::move(*id)});
         return {};
     }
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
 }
 
@@ -91,7 +91,7 @@ Variant RibbonControlObject::Call(OfficeState&, const MemberInfo& member, const 
     case ribbon_control::Context:
         return m_context ? Variant(m_context) : Variant::Nothing();
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
 }
 
@@ -117,7 +117,7 @@ Variant ComAddInObject::Call(OfficeState& state, const MemberInfo& member, const
             addIn->exposed = PutObjectValue(args);
             return {};
         default:
-            throw host::Error(host::hr::DispMemberNotFound, "No such member");
+            throw base::Error(base::hr::DispMemberNotFound, "No such member");
         }
     }
     switch (member.id) {
@@ -136,7 +136,7 @@ Variant ComAddInObject::Call(OfficeState& state, const MemberInfo& member, const
         return application ? Variant(application) : Variant::Nothing();
     }
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
 }
 

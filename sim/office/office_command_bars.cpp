@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "host/case_folding.h"
-#include "host/error.h"
+#include "base/case_folding.h"
+#include "base/error.h"
 #include "host/office/dispids.h"
 #include "sim/office/office_objects.h"
 
@@ -91,8 +91,8 @@ bool Shown(const ControlModel& control, const BarModel* within) {
 
 bool NameTaken(const OfficeModel& office, std::u16string_view name, const BarModel* except) {
     return std::any_of(office.bars.begin(), office.bars.end(), [&](const auto& bar) {
-        return bar.get() != except && (host::FoldedEqual(bar->data.name, name) ||
-                                       host::FoldedEqual(bar->data.nameLocal, name));
+        return bar.get() != except && (base::FoldedEqual(bar->data.name, name) ||
+                                       base::FoldedEqual(bar->data.nameLocal, name));
     });
 }
 
@@ -105,16 +105,16 @@ std::shared_ptr<BarModel> ItemOf(const OfficeModel& office, const Variant& index
     if (value.Is(Variant::Kind::String)) {
         if (auto bar = office.FindBar(value.ToString()))
             return bar;
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     }
     std::int32_t number = 0;
     try {
         number = value.ToInt32();
-    } catch (const host::Error&) {
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+    } catch (const base::Error&) {
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     }
     if (number < 1 || static_cast<std::size_t>(number) > office.bars.size())
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     return office.bars[static_cast<std::size_t>(number - 1)];
 }
 
@@ -125,7 +125,7 @@ Variant AddBar(OfficeState& state, OfficeModel& office, const CallArgs& args) {
     const bool temporary = OptionalBool(args, 3).value_or(false);
     // The menu-bar position exists on the Macintosh only.
     if (position < office::msoBarLeft || position > office::msoBarPopup)
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     if (!name || name->empty()) {
         // Unnamed bars are "Custom 1", "Custom 2"..., skipping names in use.
         do {
@@ -134,7 +134,7 @@ Variant AddBar(OfficeState& state, OfficeModel& office, const CallArgs& args) {
                 name->push_back(static_cast<char16_t>(c));
         } while (NameTaken(office, *name, nullptr));
     } else if (NameTaken(office, *name, nullptr)) {
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     }
     CommandBarData data;
     data.name = *name;
@@ -171,7 +171,7 @@ Variant CommandBarsObject::Call(OfficeState& state, const MemberInfo& member,
                                 const CallArgs& args) {
     const std::shared_ptr<OfficeModel> office = m_office.lock();
     if (!office || office != state.model)
-        throw host::Error(kDisconnected, "Office has restarted");
+        throw base::Error(kDisconnected, "Office has restarted");
     switch (member.id) {
     case bars::Item:
         return Variant(BarObjectOf(state, ItemOf(*office, *args.At(0))));
@@ -191,7 +191,7 @@ Variant CommandBarsObject::Call(OfficeState& state, const MemberInfo& member,
         return found ? Variant(ControlObjectOf(state, found)) : Variant::Nothing();
     }
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
 }
 
@@ -204,9 +204,9 @@ CommandBarObject::CommandBarObject(std::weak_ptr<OfficeState> state, std::weak_p
 Variant CommandBarObject::Call(OfficeState& state, const MemberInfo& member, const CallArgs& args) {
     const std::shared_ptr<BarModel> bar = m_bar.lock();
     if (!bar)
-        throw host::Error(kDisconnected, "Office has restarted");
+        throw base::Error(kDisconnected, "Office has restarted");
     if (bar->deleted)
-        RaiseOffice(host::hr::Fail, "The command bar has been deleted");
+        RaiseOffice(base::hr::Fail, "The command bar has been deleted");
     if (args.PutValue())
         return Put(state, *bar, member, args);
     const CommandBarData& data = bar->data;
@@ -218,9 +218,9 @@ Variant CommandBarObject::Call(OfficeState& state, const MemberInfo& member, con
         return Variant(ControlsOf(state, bar));
     case bar_ids::Delete:
         if (data.builtIn)
-            RaiseOffice(host::hr::Fail, "A built-in command bar cannot be deleted");
+            RaiseOffice(base::hr::Fail, "A built-in command bar cannot be deleted");
         if (bar->ofPopup)
-            RaiseOffice(host::hr::Fail, "A pop-up's own bar cannot be deleted");
+            RaiseOffice(base::hr::Fail, "A pop-up's own bar cannot be deleted");
         OfficeOf(state).Delete(bar);
         return {};
     case bar_ids::Enabled:
@@ -239,7 +239,7 @@ Variant CommandBarObject::Call(OfficeState& state, const MemberInfo& member, con
     }
     case bar_ids::Index:
         if (bar->ofPopup)
-            RaiseOffice(host::hr::Fail, "A pop-up's own bar is not in the collection");
+            RaiseOffice(base::hr::Fail, "A pop-up's own bar is not in the collection");
         return Variant(IndexInCollection(OfficeOf(state), *bar));
     case bar_ids::Left:
         return Variant(data.left);
@@ -261,7 +261,7 @@ Variant CommandBarObject::Call(OfficeState& state, const MemberInfo& member, con
     case bar_ids::Visible:
         return Variant(data.visible);
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
 }
 
@@ -280,7 +280,7 @@ Variant CommandBarObject::Put(OfficeState& state, BarModel& bar, const MemberInf
         const bool visible = PutBool(args);
         // Shortcut menus are shown by the user, and a disabled bar cannot be shown.
         if (visible && (isShortcutMenu || !data.enabled))
-            RaiseOffice(host::hr::Fail, "The command bar cannot be shown");
+            RaiseOffice(base::hr::Fail, "The command bar cannot be shown");
         data.visible = visible;
         break;
     }
@@ -297,30 +297,30 @@ Variant CommandBarObject::Put(OfficeState& state, BarModel& bar, const MemberInf
     case bar_ids::NameLocal: {
         std::u16string name = PutText(args);
         if (data.builtIn || bar.ofPopup)
-            RaiseOffice(host::hr::Fail, "The name of this command bar cannot be changed");
+            RaiseOffice(base::hr::Fail, "The name of this command bar cannot be changed");
         if (name.empty() || NameTaken(OfficeOf(state), name, &bar))
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         (member.id == bar_ids::Name ? data.name : data.nameLocal) = std::move(name);
         break;
     }
     case bar_ids::Position: {
         const std::int32_t position = PutInt(args);
         if (position < office::msoBarLeft || position > office::msoBarFloating)
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         if (isShortcutMenu)
-            RaiseOffice(host::hr::Fail, "A shortcut menu has no position");
+            RaiseOffice(base::hr::Fail, "A shortcut menu has no position");
         data.position = position;
         break;
     }
     case bar_ids::Protection: {
         const std::int32_t protection = PutInt(args);
         if (protection < 0 || (protection & ~kAllProtections) != 0)
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         data.protection = protection;
         break;
     }
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
     return {};
 }

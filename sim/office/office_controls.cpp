@@ -5,8 +5,8 @@
 #include <array>
 #include <charconv>
 
-#include "host/case_folding.h"
-#include "host/error.h"
+#include "base/case_folding.h"
+#include "base/error.h"
 #include "host/office/dispids.h"
 #include "sim/office/office_objects.h"
 
@@ -138,7 +138,7 @@ bool CaptionIs(const std::u16string& caption, std::u16string_view name) {
         if (c != u'&')
             plain.push_back(c);
     }
-    return host::FoldedEqual(plain, name) || host::FoldedEqual(caption, name);
+    return base::FoldedEqual(plain, name) || base::FoldedEqual(caption, name);
 }
 
 void MarkTemporary(ControlModel& control) {
@@ -151,7 +151,7 @@ void MarkTemporary(ControlModel& control) {
 }
 
 [[noreturn]] void Disconnected() {
-    throw host::Error(kDisconnected, "Office has restarted");
+    throw base::Error(kDisconnected, "Office has restarted");
 }
 
 // The bar a Bar argument names: a live CommandBar of this Office.
@@ -159,15 +159,15 @@ std::shared_ptr<BarModel> ReadBar(const CallArgs& args, std::uint32_t position) 
     host::Ref<host::Dispatch> object;
     try {
         object = args.At(position)->ToObject();
-    } catch (const host::Error&) {
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+    } catch (const base::Error&) {
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     }
     // A CommandBar this Office handed out comes back as the same object: over COM the
     // server adapter unwraps to it.
     const auto* barObject = dynamic_cast<CommandBarObject*>(object.Get());
     std::shared_ptr<BarModel> bar = barObject ? barObject->Bar() : nullptr;
     if (!bar || bar->deleted)
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     return bar;
 }
 
@@ -198,7 +198,7 @@ Variant ControlsObject::Call(OfficeState& state, const MemberInfo& member, const
     if (!bar)
         Disconnected();
     if (bar->deleted)
-        RaiseOffice(host::hr::Fail, "The command bar has been deleted");
+        RaiseOffice(base::hr::Fail, "The command bar has been deleted");
     switch (member.id) {
     case controls_ids::Count:
         return Variant(static_cast<std::int32_t>(bar->controls.size()));
@@ -209,17 +209,17 @@ Variant ControlsObject::Call(OfficeState& state, const MemberInfo& member, const
                 if (CaptionIs(control->data.caption, index.ToString()))
                     return Variant(ControlObjectOf(state, control));
             }
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         }
         const std::int32_t number = OptionalInt(args, 0).value_or(0);
         if (number < 1 || static_cast<std::size_t>(number) > bar->controls.size())
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         return Variant(ControlObjectOf(state, bar->controls[static_cast<std::size_t>(number - 1)]));
     }
     case controls_ids::Add:
         return Add(state, bar, args);
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
 }
 
@@ -232,21 +232,21 @@ Variant ControlsObject::Add(OfficeState& state, const std::shared_ptr<BarModel>&
     const std::optional<std::int32_t> before = OptionalInt(args, 3);
     const bool temporary = OptionalBool(args, 4).value_or(false);
     if (before && (*before < 1 || static_cast<std::size_t>(*before) > bar->controls.size() + 1))
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
 
     std::shared_ptr<ControlModel> control;
     if (id && *id != 1) {
         // A copy of a built-in control takes that control's type, whatever Type says.
         control = office.CopyOfBuiltIn(*id);
         if (!control)
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     } else {
         // Only these kinds can be made as custom controls.
         const std::int32_t kind = type.value_or(office::msoControlButton);
         if (kind != office::msoControlButton && kind != office::msoControlEdit &&
             kind != office::msoControlDropdown && kind != office::msoControlComboBox &&
             kind != office::msoControlPopup)
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         CommandBarControlData data;
         data.type = kind;
         if (KindOf(kind) == ControlKind::ComboBox)
@@ -271,7 +271,7 @@ ControlObject::ControlObject(std::weak_ptr<OfficeState> state, std::weak_ptr<Con
     , m_control(std::move(control))
     , m_kind(kind) {}
 
-host::HResult ControlObject::QueryInterface(const host::Guid& iid, void** object) {
+base::HResult ControlObject::QueryInterface(const base::Guid& iid, void** object) {
     auto* self = static_cast<host::Dispatch*>(this);
     const auto unknown = host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, self);
     const auto dispatch = host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this);
@@ -303,21 +303,21 @@ host::HResult ControlObject::QueryInterface(const host::Guid& iid, void** object
     return host::AnswerQuery(iid, object, {unknown, dispatch, control});
 }
 
-host::HResult ControlObject::FindConnectionPoint(const host::Guid& iid,
+base::HResult ControlObject::FindConnectionPoint(const base::Guid& iid,
                                                  host::Ref<host::ConnectionPoint>& point) {
     point = nullptr;
-    const host::Guid events = m_kind == ControlKind::Button ? office::iid::CommandBarButtonEvents
+    const base::Guid events = m_kind == ControlKind::Button ? office::iid::CommandBarButtonEvents
                                                             : office::iid::CommandBarComboBoxEvents;
     if ((m_kind != ControlKind::Button && m_kind != ControlKind::ComboBox) || iid != events)
-        return host::hr::ConnectNoConnection;
+        return base::hr::ConnectNoConnection;
     try {
         if (!m_events)
             m_events = host::MakeRef<ControlEventPoint>(m_state, m_control, events);
     } catch (...) {
-        return host::CatchCurrentFailure(host::hr::OutOfMemory).code;
+        return base::CatchCurrentFailure(base::hr::OutOfMemory).code;
     }
     point = m_events;
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 const ClassInfo& ControlObject::Class() const noexcept {
@@ -340,7 +340,7 @@ Variant ControlObject::Call(OfficeState& state, const MemberInfo& member, const 
     if (!control)
         Disconnected();
     if (control->deleted)
-        RaiseOffice(host::hr::Fail, "The control has been deleted");
+        RaiseOffice(base::hr::Fail, "The control has been deleted");
     if (args.PutValue())
         return Put(state, *control, member, args);
     const CommandBarControlData& data = control->data;
@@ -401,12 +401,12 @@ Variant ControlObject::Call(OfficeState& state, const MemberInfo& member, const 
         if (office.clipboardReader) {
             try {
                 picture = office.clipboardReader();
-            } catch (const host::Error& error) {
-                RaiseOffice(host::hr::Fail, error.Message());
+            } catch (const base::Error& error) {
+                RaiseOffice(base::hr::Fail, error.Message());
             }
         }
         if (!picture)
-            RaiseOffice(host::hr::Fail, "The clipboard holds no picture");
+            RaiseOffice(base::hr::Fail, "The clipboard holds no picture");
         control->data.face = ButtonFace{ButtonFace::Source::Clipboard, {}, {}, std::move(picture)};
         return {};
     }
@@ -427,7 +427,7 @@ Variant ControlObject::Call(OfficeState& state, const MemberInfo& member, const 
     case pop::Controls:
         return Variant(ControlsOf(state, control->popupBar));
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
 }
 
@@ -436,7 +436,7 @@ Variant ControlObject::Put(OfficeState&, ControlModel& control, const MemberInfo
     CommandBarControlData& data = control.data;
     auto requireSize = [](std::int32_t value) {
         if (value < 0)
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         return value;
     };
     switch (member.id) {
@@ -470,7 +470,7 @@ Variant ControlObject::Put(OfficeState&, ControlModel& control, const MemberInfo
     case ctl::Priority: {
         const std::int32_t priority = PutInt(args);
         if (priority < 0 || priority > kMaxPriority)
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         data.priority = priority;
         break;
     }
@@ -497,14 +497,14 @@ Variant ControlObject::Put(OfficeState&, ControlModel& control, const MemberInfo
     case btn::State: {
         const std::int32_t state = PutInt(args);
         if (!OneOf(kStates, state))
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         data.state = state;
         break;
     }
     case btn::Style: {
         const std::int32_t style = PutInt(args);
         if (!OneOf(kStyles, style))
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         data.style = style;
         break;
     }
@@ -512,14 +512,14 @@ Variant ControlObject::Put(OfficeState&, ControlModel& control, const MemberInfo
         const std::int32_t type = PutInt(args);
         if (type < office::msoCommandBarButtonHyperlinkNone ||
             type > office::msoCommandBarButtonHyperlinkInsertPicture)
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         data.hyperlinkType = type;
         break;
     }
     case btn::Picture: {
         host::Ref<host::Dispatch> picture = PutObjectValue(args);
         if (!picture)
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         data.face.source = ButtonFace::Source::Picture;
         data.face.picture = std::move(picture);
         data.face.pasted.reset();
@@ -528,12 +528,12 @@ Variant ControlObject::Put(OfficeState&, ControlModel& control, const MemberInfo
     case btn::Mask: {
         host::Ref<host::Dispatch> mask = PutObjectValue(args);
         if (!mask)
-            RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+            RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
         data.face.mask = std::move(mask);
         break;
     }
     default:
-        throw host::Error(host::hr::DispMemberNotFound, "No such member");
+        throw base::Error(base::hr::DispMemberNotFound, "No such member");
     }
     return {};
 }
@@ -544,9 +544,9 @@ Variant ControlObject::Move(OfficeState& state, const std::shared_ptr<ControlMod
     const std::shared_ptr<BarModel> to = args.IsGiven(0) ? ReadBar(args, 0) : from;
     const std::optional<std::int32_t> before = OptionalInt(args, 1);
     if (before && (*before < 1 || static_cast<std::size_t>(*before) > to->controls.size() + 1))
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     if (IsInside(*to, *control))
-        RaiseOffice(host::hr::Fail, "A pop-up cannot be moved into itself");
+        RaiseOffice(base::hr::Fail, "A pop-up cannot be moved into itself");
     // Before counts the controls as they stand before the move: the control lands in front
     // of the one that is at that index now.
     const std::shared_ptr<ControlModel> anchor =

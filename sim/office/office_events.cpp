@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <new>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/office/dispids.h"
 #include "sim/automation/sink_calls.h"
 #include "sim/office/office_objects.h"
@@ -31,49 +31,49 @@ struct Pending {
 } // namespace
 
 ControlEventPoint::ControlEventPoint(std::weak_ptr<OfficeState> state,
-                                     std::weak_ptr<ControlModel> control, const host::Guid& events)
+                                     std::weak_ptr<ControlModel> control, const base::Guid& events)
     : m_state(std::move(state))
     , m_control(std::move(control))
     , m_events(events) {}
 
-host::HResult ControlEventPoint::QueryInterface(const host::Guid& iid, void** object) {
+base::HResult ControlEventPoint::QueryInterface(const base::Guid& iid, void** object) {
     return host::AnswerQuery(
         iid, object,
         {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
          host::InterfaceOffer::Of<host::ConnectionPoint>(host::iid::ConnectionPoint, this)});
 }
 
-host::HResult ControlEventPoint::GetConnectionInterface(host::Guid& iid) {
+base::HResult ControlEventPoint::GetConnectionInterface(base::Guid& iid) {
     iid = m_events;
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
-host::HResult ControlEventPoint::Advise(host::Unknown* sink, std::uint32_t& cookie) {
+base::HResult ControlEventPoint::Advise(host::Unknown* sink, std::uint32_t& cookie) {
     cookie = 0;
     const std::shared_ptr<OfficeState> state = m_state.lock();
     const std::shared_ptr<ControlModel> control = m_control.lock();
     if (!state || !control || !state->model)
         return kDisconnected;
     if (!sink)
-        return host::hr::Pointer;
+        return base::hr::Pointer;
     if (control->deleted)
-        return host::hr::ConnectCannotConnect;
+        return base::hr::ConnectCannotConnect;
     // Office calls its sinks through the event interface: a sink that does not answer it
     // cannot connect.
     host::Ref<host::Dispatch> events = host::QueryAs<host::Dispatch>(sink, m_events);
     if (!events)
-        return host::hr::ConnectCannotConnect;
+        return base::hr::ConnectCannotConnect;
     OfficeModel& office = *state->model;
     try {
         control->connections.push_back({office.nextCookie, std::move(events)});
     } catch (...) {
-        return host::CatchCurrentFailure(host::hr::OutOfMemory).code;
+        return base::CatchCurrentFailure(base::hr::OutOfMemory).code;
     }
     cookie = office.nextCookie++;
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
-host::HResult ControlEventPoint::Unadvise(std::uint32_t cookie) {
+base::HResult ControlEventPoint::Unadvise(std::uint32_t cookie) {
     const std::shared_ptr<ControlModel> control = m_control.lock();
     if (!m_state.lock() || !control)
         return kDisconnected;
@@ -81,13 +81,13 @@ host::HResult ControlEventPoint::Unadvise(std::uint32_t cookie) {
     const auto it = std::find_if(connections.begin(), connections.end(),
                                  [cookie](const SinkConnection& c) { return c.cookie == cookie; });
     if (it == connections.end())
-        return host::hr::ConnectNoConnection;
+        return base::hr::ConnectNoConnection;
     // Release the sink only after the list is consistent again: its release may run code
     // that advises or unadvises.
     host::Ref<host::Dispatch> sink = std::move(it->sink);
     connections.erase(it);
     sink = nullptr;
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 void RaiseControlEvent(OfficeState& state, const std::shared_ptr<ControlModel>& source,

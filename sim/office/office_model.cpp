@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "host/case_folding.h"
-#include "host/error.h"
+#include "base/case_folding.h"
+#include "base/error.h"
 #include "host/office/dispids.h"
 
 namespace tarvex::sim::detail {
@@ -144,11 +144,11 @@ std::shared_ptr<ControlModel> OfficeModel::CopyOfBuiltIn(std::int32_t id) {
 
 std::shared_ptr<BarModel> OfficeModel::FindBar(std::u16string_view name) const {
     for (const auto& bar : bars) {
-        if (host::FoldedEqual(bar->data.name, name))
+        if (base::FoldedEqual(bar->data.name, name))
             return bar;
     }
     for (const auto& bar : bars) {
-        if (host::FoldedEqual(bar->data.nameLocal, name))
+        if (base::FoldedEqual(bar->data.nameLocal, name))
             return bar;
     }
     return nullptr;
@@ -241,7 +241,7 @@ std::shared_ptr<OfficeModel> OfficeModel::Restarted() const {
 std::shared_ptr<BarModel> BarOf(const ControlModel& control) {
     std::shared_ptr<BarModel> bar = control.bar.lock();
     if (!bar)
-        throw host::Error(host::hr::Unexpected, "The control is on no bar");
+        throw base::Error(base::hr::Unexpected, "The control is on no bar");
     return bar;
 }
 
@@ -250,7 +250,7 @@ std::size_t PositionOf(const ControlModel& control) {
     const auto it = std::find_if(bar->controls.begin(), bar->controls.end(),
                                  [&](const auto& c) { return c.get() == &control; });
     if (it == bar->controls.end())
-        throw host::Error(host::hr::Unexpected, "The control is not on its bar");
+        throw base::Error(base::hr::Unexpected, "The control is not on its bar");
     return static_cast<std::size_t>(it - bar->controls.begin());
 }
 

@@ -145,7 +145,7 @@ public:
     std::shared_ptr<OfficeModel> model;
 };
 
-/// The bar that holds `control`; throws host::Error(E_UNEXPECTED) when it has none.
+/// The bar that holds `control`; throws base::Error(E_UNEXPECTED) when it has none.
 std::shared_ptr<BarModel> BarOf(const ControlModel& control);
 /// The control's 0-based position on its bar.
 std::size_t PositionOf(const ControlModel& control);

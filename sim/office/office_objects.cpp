@@ -3,20 +3,20 @@
 
 #include "sim/office/office_objects.h"
 
-#include "host/error.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace tarvex::sim::detail {
 
-void RaiseOffice(host::HResult scode, std::string_view description) {
-    throw RaisedException{u"Microsoft Office", host::Utf8ToUtf16(description), scode};
+void RaiseOffice(base::HResult scode, std::string_view description) {
+    throw RaisedException{u"Microsoft Office", base::Utf8ToUtf16(description), scode};
 }
 
 RaisedException OfficeFailure(const ClassInfo& type, const MemberInfo* member) {
-    RaisedException raised{u"Microsoft Office", {}, host::hr::Fail};
+    RaisedException raised{u"Microsoft Office", {}, base::hr::Fail};
     if (member) {
         raised.description =
-            host::Utf8ToUtf16("Method '" + std::string(member->name) + "' of object '" +
+            base::Utf8ToUtf16("Method '" + std::string(member->name) + "' of object '" +
                               std::string(type.name) + "' failed");
     }
     return raised;
@@ -24,7 +24,7 @@ RaisedException OfficeFailure(const ClassInfo& type, const MemberInfo* member) {
 
 OfficeModel& OfficeOf(OfficeState& state) {
     if (!state.model)
-        throw host::Error(host::hr::Unexpected, "The simulated Office is not running");
+        throw base::Error(base::hr::Unexpected, "The simulated Office is not running");
     return *state.model;
 }
 
@@ -62,7 +62,7 @@ constexpr std::string_view kInvalidArgument = "Invalid procedure call or argumen
 const host::Variant& RequirePutValue(const CallArgs& args) {
     const host::Variant* value = args.PutValue();
     if (!value)
-        throw host::Error(host::hr::DispParamNotFound, "A put without a value");
+        throw base::Error(base::hr::DispParamNotFound, "A put without a value");
     return *value;
 }
 } // namespace
@@ -72,8 +72,8 @@ std::optional<std::int32_t> OptionalInt(const CallArgs& args, std::uint32_t posi
         return std::nullopt;
     try {
         return args.At(position)->ToInt32();
-    } catch (const host::Error&) {
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+    } catch (const base::Error&) {
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     }
 }
 
@@ -82,8 +82,8 @@ std::optional<bool> OptionalBool(const CallArgs& args, std::uint32_t position) {
         return std::nullopt;
     try {
         return args.At(position)->ToBool();
-    } catch (const host::Error&) {
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+    } catch (const base::Error&) {
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     }
 }
 
@@ -92,14 +92,14 @@ std::optional<std::u16string> OptionalText(const CallArgs& args, std::uint32_t p
         return std::nullopt;
     const host::Variant& value = args.At(position)->Deref();
     if (!value.Is(host::Variant::Kind::String))
-        RaiseOffice(host::hr::InvalidArg, kInvalidArgument);
+        RaiseOffice(base::hr::InvalidArg, kInvalidArgument);
     return value.ToString();
 }
 
 std::int32_t PutInt(const CallArgs& args) {
     try {
         return RequirePutValue(args).ToInt32();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         throw ArgumentFailure{error.Code(), args.PutComIndex()};
     }
 }
@@ -107,7 +107,7 @@ std::int32_t PutInt(const CallArgs& args) {
 bool PutBool(const CallArgs& args) {
     try {
         return RequirePutValue(args).ToBool();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         throw ArgumentFailure{error.Code(), args.PutComIndex()};
     }
 }
@@ -115,7 +115,7 @@ bool PutBool(const CallArgs& args) {
 std::u16string PutText(const CallArgs& args) {
     try {
         return RequirePutValue(args).ToString();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         throw ArgumentFailure{error.Code(), args.PutComIndex()};
     }
 }
@@ -123,7 +123,7 @@ std::u16string PutText(const CallArgs& args) {
 host::Ref<host::Dispatch> PutObjectValue(const CallArgs& args) {
     try {
         return RequirePutValue(args).ToObject();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         throw ArgumentFailure{error.Code(), args.PutComIndex()};
     }
 }

@@ -17,9 +17,9 @@
 namespace tarvex::sim::detail {
 
 /// Office's exception for a call: throws RaisedException from "Microsoft Office".
-[[noreturn]] void RaiseOffice(host::HResult scode, std::string_view description);
+[[noreturn]] void RaiseOffice(base::HResult scode, std::string_view description);
 
-/// The simulated Office's current model; throws host::Error(E_UNEXPECTED) when the state
+/// The simulated Office's current model; throws base::Error(E_UNEXPECTED) when the state
 /// has none.
 OfficeModel& OfficeOf(OfficeState& state);
 
@@ -92,8 +92,8 @@ class ControlObject final : public OfficeObject<host::ConnectionPointContainer> 
 public:
     ControlObject(std::weak_ptr<OfficeState> state, std::weak_ptr<ControlModel> control,
                   ControlKind kind);
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
-    host::HResult FindConnectionPoint(const host::Guid& iid,
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override;
+    base::HResult FindConnectionPoint(const base::Guid& iid,
                                       host::Ref<host::ConnectionPoint>& point) override;
 
     /// The control, or null once Office has restarted.
@@ -118,17 +118,17 @@ private:
 class ControlEventPoint final : public host::RefCounted<host::ConnectionPoint> {
 public:
     ControlEventPoint(std::weak_ptr<OfficeState> state, std::weak_ptr<ControlModel> control,
-                      const host::Guid& events);
+                      const base::Guid& events);
 
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override;
-    host::HResult GetConnectionInterface(host::Guid& iid) override;
-    host::HResult Advise(host::Unknown* sink, std::uint32_t& cookie) override;
-    host::HResult Unadvise(std::uint32_t cookie) override;
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override;
+    base::HResult GetConnectionInterface(base::Guid& iid) override;
+    base::HResult Advise(host::Unknown* sink, std::uint32_t& cookie) override;
+    base::HResult Unadvise(std::uint32_t cookie) override;
 
 private:
     std::weak_ptr<OfficeState> m_state;
     std::weak_ptr<ControlModel> m_control;
-    host::Guid m_events;
+    base::Guid m_events;
 };
 
 /// IRibbonUI: records each invalidation.

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "base/text.h"
 #include "host/office/office.h"
-#include "host/text.h"
 #include "sim/office/office.h"
 
 namespace tarvex::sim {
@@ -118,7 +118,7 @@ private:
             std::u16string name = Name();
             SkipBlanks();
             if (!At(u"=\""))
-                Broken("attribute " + host::Utf16ToUtf8(name) + " has no quoted value");
+                Broken("attribute " + base::Utf16ToUtf8(name) + " has no quoted value");
             m_at += 2;
             const std::size_t end = m_xml.find(u'"', m_at);
             if (end == std::u16string_view::npos)
@@ -132,11 +132,11 @@ private:
         for (;;) {
             SkipMisc();
             if (m_at >= m_xml.size())
-                Broken("element " + host::Utf16ToUtf8(element.tag) + " is not closed");
+                Broken("element " + base::Utf16ToUtf8(element.tag) + " is not closed");
             if (At(u"</")) {
                 m_at += 2;
                 if (Name() != element.tag)
-                    Broken("element " + host::Utf16ToUtf8(element.tag) + " is closed by another");
+                    Broken("element " + base::Utf16ToUtf8(element.tag) + " is closed by another");
                 SkipBlanks();
                 if (!At(u">"))
                     Broken("a malformed end tag");
@@ -151,7 +151,7 @@ private:
     std::size_t m_at = 0;
 };
 
-std::string Hex(host::HResult code) {
+std::string Hex(base::HResult code) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
     return text;
@@ -180,20 +180,20 @@ RibbonView::RibbonView(RibbonElement document, host::Ref<host::Dispatch> addin, 
     , m_addin(std::move(addin))
     , m_office(office) {}
 
-host::HResult CallByName(host::Dispatch& addin, std::u16string_view callback,
+base::HResult CallByName(host::Dispatch& addin, std::u16string_view callback,
                          std::vector<host::Variant> arguments, host::Variant& result, bool& known) {
     const std::u16string names[] = {std::u16string(callback)};
     host::DispId id = -1;
-    const host::HResult code =
-        addin.GetIDsOfNames(host::Guid(), names, host::lcid::UserDefault, {&id, 1});
-    known = host::Succeeded(code);
+    const base::HResult code =
+        addin.GetIDsOfNames(base::Guid(), names, host::lcid::UserDefault, {&id, 1});
+    known = base::Succeeded(code);
     if (!known)
         return code;
     // Office passes the arguments last-first.
     std::reverse(arguments.begin(), arguments.end());
     const host::DispParams params{arguments.data(), nullptr,
                                   static_cast<std::uint32_t>(arguments.size()), 0};
-    return addin.Invoke(id, host::Guid(), host::lcid::UserDefault, host::invoke::Method, params,
+    return addin.Invoke(id, base::Guid(), host::lcid::UserDefault, host::invoke::Method, params,
                         &result, nullptr, nullptr);
 }
 
@@ -201,12 +201,12 @@ host::Variant RibbonView::Invoke(std::u16string_view callback,
                                  std::vector<host::Variant> arguments) {
     host::Variant result;
     bool known = false;
-    const host::HResult code = CallByName(*m_addin, callback, std::move(arguments), result, known);
+    const base::HResult code = CallByName(*m_addin, callback, std::move(arguments), result, known);
     if (!known)
-        throw RibbonError("the add-in does not know the callback " + host::Utf16ToUtf8(callback) +
+        throw RibbonError("the add-in does not know the callback " + base::Utf16ToUtf8(callback) +
                           " (" + Hex(code) + ")");
-    if (host::Failed(code))
-        throw RibbonError("the add-in's callback " + host::Utf16ToUtf8(callback) + " failed (" +
+    if (base::Failed(code))
+        throw RibbonError("the add-in's callback " + base::Utf16ToUtf8(callback) + " failed (" +
                           Hex(code) + ")");
     return result;
 }

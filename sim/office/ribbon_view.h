@@ -44,7 +44,7 @@ RibbonElement ParseCustomUI(std::u16string_view xml);
 /// Office does: GetIDsOfNames, then Invoke with the arguments last-first. Answers Invoke's
 /// code, or GetIDsOfNames' when the add-in does not know the name (`known` false). Never
 /// throws for the add-in's answer.
-host::HResult CallByName(host::Dispatch& addin, std::u16string_view callback,
+base::HResult CallByName(host::Dispatch& addin, std::u16string_view callback,
                          std::vector<host::Variant> arguments, host::Variant& result, bool& known);
 
 class RibbonView {

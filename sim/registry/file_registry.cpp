@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/file.h"
 #include "sim/registry/registry_export.h"
 
 namespace tarvex::sim {
 
-using host::HResult;
+using base::HResult;
 
 namespace {
 std::string DisplayName(const std::filesystem::path& path) {
@@ -21,14 +21,14 @@ FileRegistry::FileRegistry(std::filesystem::path path)
     : m_path(std::move(path)) {
     std::string text;
     const HResult result = host::ReadWholeFile(m_path, text);
-    if (result != host::hr::FileNotFound) {
-        if (host::Failed(result)) {
+    if (result != base::hr::FileNotFound) {
+        if (base::Failed(result)) {
             std::string message = "Cannot read the registry file '";
             message += DisplayName(m_path);
             message += "' (";
-            message += host::FormatHResult(result);
+            message += base::FormatHResult(result);
             message += ')';
-            throw host::Error(result, std::move(message));
+            throw base::Error(result, std::move(message));
         }
         ReadRegistryExport(text, DisplayName(m_path), m_memory);
     }
@@ -57,7 +57,7 @@ HResult FileRegistry::DeleteTree(host::RegistryRoot root, std::string_view path)
 HResult FileRegistry::Save() {
     std::string text;
     const HResult result = WriteRegistryExport(m_memory, text);
-    if (host::Failed(result))
+    if (base::Failed(result))
         return result;
     return host::WriteFileAtomically(m_path, text);
 }

@@ -19,13 +19,13 @@ namespace tarvex::sim {
 class FileRegistry final : public host::Registry {
 public:
     /// Loads the store kept in `path`. A missing file is an empty store; the file and its
-    /// folder are created by the first change. Throws host::Error naming the file when it
+    /// folder are created by the first change. Throws base::Error naming the file when it
     /// cannot be read or is malformed (then also the line and the problem); the file is never
     /// replaced in that case.
     explicit FileRegistry(std::filesystem::path path);
 
-    host::HResult DeleteKey(host::RegistryRoot root, std::string_view path) override;
-    host::HResult DeleteTree(host::RegistryRoot root, std::string_view path) override;
+    base::HResult DeleteKey(host::RegistryRoot root, std::string_view path) override;
+    base::HResult DeleteTree(host::RegistryRoot root, std::string_view path) override;
 
     /// The file of the store.
     const std::filesystem::path& Path() const noexcept { return m_path; }
@@ -34,14 +34,14 @@ public:
     const MemoryRegistry& Contents() const noexcept { return m_memory; }
 
 protected:
-    host::HResult DoOpenKey(host::RegistryRoot root, std::string_view path,
+    base::HResult DoOpenKey(host::RegistryRoot root, std::string_view path,
                             host::RegistryAccess access,
                             std::unique_ptr<host::RegistryKey>& key) override;
-    host::HResult DoCreateKey(host::RegistryRoot root, std::string_view path,
+    base::HResult DoCreateKey(host::RegistryRoot root, std::string_view path,
                               std::unique_ptr<host::RegistryKey>& key) override;
 
 private:
-    host::HResult Save();
+    base::HResult Save();
 
     std::filesystem::path m_path;
     MemoryRegistry m_memory;

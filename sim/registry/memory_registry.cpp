@@ -4,20 +4,20 @@
 #include <new>
 #include <ostream>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "sim/registry/registry_names.h"
 
 namespace tarvex::sim {
 
-using host::HResult;
+using base::HResult;
 using host::RegistryRoot;
 using host::RegistryValue;
-namespace hr = host::hr;
+namespace hr = base::hr;
 
 namespace {
 
 // ERROR_KEY_DELETED: what Windows answers on a handle whose key was deleted while open.
-constexpr HResult kKeyDeleted = host::FromWin32(1018);
+constexpr HResult kKeyDeleted = base::FromWin32(1018);
 
 struct Node {
     std::string name;
@@ -60,8 +60,8 @@ void ListKeys(RegistryRoot root, const Node& node, const std::string& path,
 
 std::vector<std::string_view> SplitOrThrow(std::string_view path) {
     std::vector<std::string_view> levels;
-    if (host::Failed(SplitKeyPath(path, levels)))
-        throw host::Error(hr::InvalidArg, "Invalid registry key path");
+    if (base::Failed(SplitKeyPath(path, levels)))
+        throw base::Error(hr::InvalidArg, "Invalid registry key path");
     return levels;
 }
 
@@ -137,7 +137,7 @@ struct MemoryRegistry::State {
                 std::string_view valueName, Body&& body) {
         const std::uint64_t number = ++operations;
         HResult result = InjectedFailure(number, operation, valueName);
-        if (host::Succeeded(result))
+        if (base::Succeeded(result))
             result = body();
         log.push_back(
             RegistryCall{operation, root, std::string(path), std::string(valueName), result});
@@ -158,7 +158,7 @@ struct MemoryRegistry::State {
         } catch (...) {
             result = hr::Fail;
         }
-        if (host::Failed(result))
+        if (base::Failed(result))
             undo();
         return result;
     }
@@ -258,7 +258,7 @@ private:
         if (!m_state->open)
             return hr::Handle;
         return m_state->Run(operation, m_root, m_path, valueName, [&]() -> HResult {
-            if (host::Failed(CheckValueName(valueName)))
+            if (base::Failed(CheckValueName(valueName)))
                 return hr::InvalidArg;
             if (m_node->deleted)
                 return kKeyDeleted;
@@ -303,7 +303,7 @@ std::ostream& operator<<(std::ostream& out, const RegistryCall& call) {
         out << '\\' << call.path;
     if (!call.valueName.empty())
         out << " [" << call.valueName << ']';
-    return out << " -> " << host::FormatHResult(call.result);
+    return out << " -> " << base::FormatHResult(call.result);
 }
 
 MemoryRegistry::MemoryRegistry()
@@ -321,7 +321,7 @@ HResult MemoryRegistry::DoOpenKey(RegistryRoot root, std::string_view path,
     const std::string_view trimmed = host::TrimKeyPath(path);
     return m_state->Run(RegistryOperation::OpenKey, root, trimmed, {}, [&]() -> HResult {
         std::vector<std::string_view> levels;
-        if (const HResult result = SplitKeyPath(trimmed, levels); host::Failed(result))
+        if (const HResult result = SplitKeyPath(trimmed, levels); base::Failed(result))
             return result;
         if (!m_state->Root(root))
             return hr::InvalidArg;
@@ -339,7 +339,7 @@ HResult MemoryRegistry::DoCreateKey(RegistryRoot root, std::string_view path,
     const std::string_view trimmed = host::TrimKeyPath(path);
     return m_state->Run(RegistryOperation::CreateKey, root, trimmed, {}, [&]() -> HResult {
         std::vector<std::string_view> levels;
-        if (const HResult result = SplitKeyPath(trimmed, levels); host::Failed(result))
+        if (const HResult result = SplitKeyPath(trimmed, levels); base::Failed(result))
             return result;
         if (!m_state->Root(root))
             return hr::InvalidArg;
@@ -361,7 +361,7 @@ HResult MemoryRegistry::DoCreateKey(RegistryRoot root, std::string_view path,
         }
         if (firstParent) {
             const HResult result = m_state->Commit([&] { firstParent->subkeys.pop_back(); });
-            if (host::Failed(result))
+            if (base::Failed(result))
                 return result;
         }
         key = std::make_unique<Key>(m_state, std::move(node), root, std::string(trimmed),
@@ -374,7 +374,7 @@ HResult MemoryRegistry::DeleteKey(RegistryRoot root, std::string_view path) {
     const std::string_view trimmed = host::TrimKeyPath(path);
     return m_state->Run(RegistryOperation::DeleteKey, root, trimmed, {}, [&]() -> HResult {
         std::vector<std::string_view> levels;
-        if (const HResult result = SplitKeyPath(trimmed, levels); host::Failed(result))
+        if (const HResult result = SplitKeyPath(trimmed, levels); base::Failed(result))
             return result;
         if (levels.empty() || !m_state->Root(root))
             return hr::InvalidArg; // a root cannot be deleted
@@ -394,7 +394,7 @@ HResult MemoryRegistry::DeleteTree(RegistryRoot root, std::string_view path) {
     const std::string_view trimmed = host::TrimKeyPath(path);
     return m_state->Run(RegistryOperation::DeleteTree, root, trimmed, {}, [&]() -> HResult {
         std::vector<std::string_view> levels;
-        if (const HResult result = SplitKeyPath(trimmed, levels); host::Failed(result))
+        if (const HResult result = SplitKeyPath(trimmed, levels); base::Failed(result))
             return result;
         if (levels.empty() || !m_state->Root(root))
             return hr::InvalidArg;
@@ -421,7 +421,7 @@ std::size_t MemoryRegistry::OpenKeyCount() const noexcept {
 
 void MemoryRegistry::FailNth(std::size_t k, HResult code) {
     if (k == 0)
-        throw host::Error(hr::InvalidArg, "FailNth counts operations from 1");
+        throw base::Error(hr::InvalidArg, "FailNth counts operations from 1");
     m_state->nthFailures.push_back(State::NthFailure{m_state->operations + k, code});
 }
 
@@ -442,7 +442,7 @@ void MemoryRegistry::ClearFailures() noexcept {
 void MemoryRegistry::PutKey(RegistryRoot root, std::string_view path) {
     const std::vector<std::string_view> levels = SplitOrThrow(path);
     if (!m_state->Root(root))
-        throw host::Error(hr::InvalidArg, "Invalid registry root");
+        throw base::Error(hr::InvalidArg, "Invalid registry root");
     Node* node = m_state->Root(root);
     for (const std::string_view level : levels) {
         if (const std::optional<std::size_t> index = FindSubkey(*node, level)) {
@@ -458,8 +458,8 @@ void MemoryRegistry::PutKey(RegistryRoot root, std::string_view path) {
 
 void MemoryRegistry::PutValue(RegistryRoot root, std::string_view path, std::string_view name,
                               RegistryValue value) {
-    if (host::Failed(CheckValueName(name)))
-        throw host::Error(hr::InvalidArg, "Invalid registry value name");
+    if (base::Failed(CheckValueName(name)))
+        throw base::Error(hr::InvalidArg, "Invalid registry value name");
     PutKey(root, path);
     const std::shared_ptr<Node> node = m_state->Find(root, SplitOrThrow(path));
     if (const std::optional<std::size_t> index = FindValue(*node, name))
@@ -471,7 +471,7 @@ void MemoryRegistry::PutValue(RegistryRoot root, std::string_view path, std::str
 std::optional<RegistryValue> MemoryRegistry::GetValue(RegistryRoot root, std::string_view path,
                                                       std::string_view name) const {
     std::vector<std::string_view> levels;
-    if (host::Failed(SplitKeyPath(path, levels)))
+    if (base::Failed(SplitKeyPath(path, levels)))
         return std::nullopt;
     const std::shared_ptr<Node> node = m_state->Find(root, levels);
     if (!node)
@@ -484,7 +484,7 @@ std::optional<RegistryValue> MemoryRegistry::GetValue(RegistryRoot root, std::st
 
 bool MemoryRegistry::HasKey(RegistryRoot root, std::string_view path) const {
     std::vector<std::string_view> levels;
-    return host::Succeeded(SplitKeyPath(path, levels)) && m_state->Find(root, levels) != nullptr;
+    return base::Succeeded(SplitKeyPath(path, levels)) && m_state->Find(root, levels) != nullptr;
 }
 
 std::vector<StoredKey> MemoryRegistry::Keys() const {

@@ -45,7 +45,7 @@ struct RegistryCall {
     std::string path;
     /// The value name of QueryValue, SetValue and DeleteValue; empty otherwise.
     std::string valueName;
-    host::HResult result = host::hr::Ok;
+    base::HResult result = base::hr::Ok;
 
     friend bool operator==(const RegistryCall&, const RegistryCall&) = default;
 };
@@ -74,8 +74,8 @@ public:
     MemoryRegistry(const MemoryRegistry&) = delete;
     MemoryRegistry& operator=(const MemoryRegistry&) = delete;
 
-    host::HResult DeleteKey(host::RegistryRoot root, std::string_view path) override;
-    host::HResult DeleteTree(host::RegistryRoot root, std::string_view path) override;
+    base::HResult DeleteKey(host::RegistryRoot root, std::string_view path) override;
+    base::HResult DeleteTree(host::RegistryRoot root, std::string_view path) override;
 
     /// Every operation made through the seam since construction or the last ClearLog.
     const std::vector<RegistryCall>& Log() const noexcept;
@@ -85,12 +85,12 @@ public:
     std::size_t OpenKeyCount() const noexcept;
 
     /// Makes the k-th operation from now fail with `code` (k = 1: the next operation).
-    void FailNth(std::size_t k, host::HResult code = host::hr::AccessDenied);
+    void FailNth(std::size_t k, base::HResult code = base::hr::AccessDenied);
     /// Makes every operation of kind `operation` fail with `code`.
-    void FailEvery(RegistryOperation operation, host::HResult code = host::hr::AccessDenied);
+    void FailEvery(RegistryOperation operation, base::HResult code = base::hr::AccessDenied);
     /// Makes every value operation of kind `operation` on value `valueName` fail.
     void FailEvery(RegistryOperation operation, std::string_view valueName,
-                   host::HResult code = host::hr::AccessDenied);
+                   base::HResult code = base::hr::AccessDenied);
     /// Removes every injected failure.
     void ClearFailures() noexcept;
 
@@ -110,13 +110,13 @@ public:
 
     /// Runs `commit` after every change made through the seam. When it answers a failure the
     /// change is undone and the operation answers that code. The file-backed store saves here.
-    void SetCommitHandler(std::function<host::HResult()> commit);
+    void SetCommitHandler(std::function<base::HResult()> commit);
 
 protected:
-    host::HResult DoOpenKey(host::RegistryRoot root, std::string_view path,
+    base::HResult DoOpenKey(host::RegistryRoot root, std::string_view path,
                             host::RegistryAccess access,
                             std::unique_ptr<host::RegistryKey>& key) override;
-    host::HResult DoCreateKey(host::RegistryRoot root, std::string_view path,
+    base::HResult DoCreateKey(host::RegistryRoot root, std::string_view path,
                               std::unique_ptr<host::RegistryKey>& key) override;
 
 private:

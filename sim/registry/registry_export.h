@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/result.h"
+#include "base/result.h"
 #include "sim/registry/memory_registry.h"
 
 namespace tarvex::sim {
@@ -26,9 +26,9 @@ namespace tarvex::sim {
 inline constexpr std::string_view kRegistryExportHeader = "Windows Registry Editor Version 5.00";
 
 /// The code of the error raised for a malformed file (ERROR_BADDB).
-inline constexpr host::HResult kMalformedRegistryFile = host::FromWin32(1009);
+inline constexpr base::HResult kMalformedRegistryFile = base::FromWin32(1009);
 
-/// Adds the keys and values of `text` to `registry`, all or nothing. Throws host::Error
+/// Adds the keys and values of `text` to `registry`, all or nothing. Throws base::Error
 /// "Malformed registry file '<sourceName>', line <n>: <problem>" when `text` is not in the
 /// format; `registry` is then unchanged.
 void ReadRegistryExport(std::string_view text, std::string_view sourceName,
@@ -37,6 +37,6 @@ void ReadRegistryExport(std::string_view text, std::string_view sourceName,
 /// Writes every key and value of `registry` in the format. Keys without values are written
 /// only where no key below them implies them. Answers hr InvalidArg, leaving `text` as it
 /// was, when a name cannot be written (a line break in it, or invalid UTF-8).
-host::HResult WriteRegistryExport(const MemoryRegistry& registry, std::string& text);
+base::HResult WriteRegistryExport(const MemoryRegistry& registry, std::string& text);
 
 } // namespace tarvex::sim

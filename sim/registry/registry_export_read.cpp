@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <optional>
 
-#include "host/error.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "sim/registry/registry_export.h"
 #include "sim/registry/registry_names.h"
 
@@ -69,7 +69,7 @@ std::optional<std::uint32_t> ParseHex(std::string_view digits, std::size_t maxDi
     message += ": ";
     for (const std::string_view piece : problem)
         message += piece;
-    throw host::Error(kMalformedRegistryFile, std::move(message));
+    throw base::Error(kMalformedRegistryFile, std::move(message));
 }
 
 struct Section {
@@ -121,7 +121,7 @@ private:
     // Line `index`, checked for UTF-8 and trimmed.
     std::string_view Line(std::size_t index) const {
         const std::string_view line = m_lines[index];
-        if (host::Utf16ToUtf8(host::Utf8ToUtf16(line)) != line)
+        if (base::Utf16ToUtf8(base::Utf8ToUtf16(line)) != line)
             Fail(index, {"the text is not valid UTF-8"});
         if (line.find('\0') != std::string_view::npos)
             Fail(index, {"the line holds a zero character"});
@@ -147,7 +147,7 @@ private:
         const std::string_view path =
             separator == std::string_view::npos ? std::string_view() : name.substr(separator + 1);
         std::vector<std::string_view> levels;
-        if (host::Failed(SplitKeyPath(path, levels)) || (!path.empty() && levels.empty()))
+        if (base::Failed(SplitKeyPath(path, levels)) || (!path.empty() && levels.empty()))
             Fail(m_index, {"the key path has an empty key name"});
         m_sections.push_back(Section{*root, std::string(path), {}});
     }
@@ -192,7 +192,7 @@ private:
             const std::string text = ParseQuoted(rest, end);
             if (!Trim(rest.substr(end)).empty())
                 Fail(m_index, {"unexpected text after the closing '\"'"});
-            value = RegistryValue::FromString(host::Utf8ToUtf16(text));
+            value = RegistryValue::FromString(base::Utf8ToUtf16(text));
         } else if (StartsWithNoCase(rest, "dword:")) {
             const std::optional<std::uint32_t> number = ParseHex(rest.substr(6), 8);
             if (!number)

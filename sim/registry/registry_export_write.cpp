@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "host/text.h"
+#include "base/text.h"
 #include "sim/registry/registry_export.h"
 
 namespace tarvex::sim {
@@ -16,7 +16,7 @@ namespace {
 constexpr std::size_t kHexLineWidth = 77;
 
 bool IsValidUtf8(std::string_view text) {
-    return host::Utf16ToUtf8(host::Utf8ToUtf16(text)) == text;
+    return base::Utf16ToUtf8(base::Utf8ToUtf16(text)) == text;
 }
 
 // A name that the format can carry: one line of valid UTF-8.
@@ -49,8 +49,8 @@ std::optional<std::string> QuotableText(const RegistryValue& value) {
     }
     if (value.data[value.data.size() - 2] != 0 || value.data.back() != 0)
         return std::nullopt;
-    std::string utf8 = host::Utf16ToUtf8(text);
-    if (host::Utf8ToUtf16(utf8) != text)
+    std::string utf8 = base::Utf16ToUtf8(text);
+    if (base::Utf8ToUtf16(utf8) != text)
         return std::nullopt;
     return utf8;
 }
@@ -103,7 +103,7 @@ bool IsBelow(const StoredKey& key, const StoredKey& parent) {
 
 } // namespace
 
-host::HResult WriteRegistryExport(const MemoryRegistry& registry, std::string& text) {
+base::HResult WriteRegistryExport(const MemoryRegistry& registry, std::string& text) {
     const std::vector<StoredKey> keys = registry.Keys();
     std::string out(kRegistryExportHeader);
     out += "\n\n";
@@ -114,7 +114,7 @@ host::HResult WriteRegistryExport(const MemoryRegistry& registry, std::string& t
         if (key.values.empty() && i + 1 < keys.size() && IsBelow(keys[i + 1], key))
             continue;
         if (!IsWritableName(key.path))
-            return host::hr::InvalidArg;
+            return base::hr::InvalidArg;
         out += '[';
         out += host::RootName(key.root);
         if (!key.path.empty()) {
@@ -124,13 +124,13 @@ host::HResult WriteRegistryExport(const MemoryRegistry& registry, std::string& t
         out += "]\n";
         for (const auto& [name, value] : key.values) {
             if (!IsWritableName(name))
-                return host::hr::InvalidArg;
+                return base::hr::InvalidArg;
             AppendValue(out, name, value);
         }
         out += '\n';
     }
     text = std::move(out);
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 } // namespace tarvex::sim

@@ -20,24 +20,24 @@ bool SameRegistryName(std::string_view a, std::string_view b) noexcept {
     return true;
 }
 
-host::HResult SplitKeyPath(std::string_view path, std::vector<std::string_view>& levels) {
+base::HResult SplitKeyPath(std::string_view path, std::vector<std::string_view>& levels) {
     levels.clear();
     path = host::TrimKeyPath(path);
     if (path.find('\0') != std::string_view::npos)
-        return host::hr::InvalidArg;
+        return base::hr::InvalidArg;
     while (!path.empty()) {
         const std::size_t end = path.find('\\');
         const std::string_view level = path.substr(0, end);
         if (level.empty())
-            return host::hr::InvalidArg;
+            return base::hr::InvalidArg;
         levels.push_back(level);
         path = end == std::string_view::npos ? std::string_view() : path.substr(end + 1);
     }
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
-host::HResult CheckValueName(std::string_view name) noexcept {
-    return name.find('\0') == std::string_view::npos ? host::hr::Ok : host::hr::InvalidArg;
+base::HResult CheckValueName(std::string_view name) noexcept {
+    return name.find('\0') == std::string_view::npos ? base::hr::Ok : base::hr::InvalidArg;
 }
 
 } // namespace tarvex::sim

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/result.h"
+#include "base/result.h"
 
 namespace tarvex::sim {
 
@@ -16,9 +16,9 @@ bool SameRegistryName(std::string_view a, std::string_view b) noexcept;
 
 /// Splits a key path into its levels, ignoring leading and trailing backslashes. "" has no
 /// levels (the root itself). hr InvalidArg for an empty level ("a\\\\b") or a zero character.
-host::HResult SplitKeyPath(std::string_view path, std::vector<std::string_view>& levels);
+base::HResult SplitKeyPath(std::string_view path, std::vector<std::string_view>& levels);
 
 /// hr InvalidArg when a value name holds a zero character, which the registry cannot store.
-host::HResult CheckValueName(std::string_view name) noexcept;
+base::HResult CheckValueName(std::string_view name) noexcept;
 
 } // namespace tarvex::sim

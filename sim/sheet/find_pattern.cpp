@@ -1,12 +1,12 @@
 #include "sim/sheet/find_pattern.h"
 
-#include "host/case_folding.h"
+#include "base/case_folding.h"
 
 namespace tarvex::sim::detail {
 
-using host::FoldedEqual;
-using host::FoldedHash;
-using host::FoldInPlace;
+using base::FoldedEqual;
+using base::FoldedHash;
+using base::FoldInPlace;
 
 FindPattern::FindPattern(std::u16string_view what, bool wholeCell, bool matchCase)
     : m_wholeCell(wholeCell)

@@ -1,7 +1,7 @@
 #include "sim/sheet/formula_conversion.h"
 
+#include "base/text.h"
 #include "host/excel/dispids.h"
-#include "host/text.h"
 #include "sim/sheet/reference_notation.h"
 
 namespace tarvex::sim::detail {
@@ -121,8 +121,8 @@ std::optional<std::u16string> ConvertFormula(std::u16string_view formula,
             const std::u16string_view name = formula.substr(pos, nameEnd - pos);
             const bool known =
                 nameEnd < formula.size() && (formula[nameEnd] == u'(' || formula[nameEnd] == u'!');
-            if (name.empty() || (!known && !host::EqualsAsciiIgnoringCase(name, u"TRUE") &&
-                                 !host::EqualsAsciiIgnoringCase(name, u"FALSE")))
+            if (name.empty() || (!known && !base::EqualsAsciiIgnoringCase(name, u"TRUE") &&
+                                 !base::EqualsAsciiIgnoringCase(name, u"FALSE")))
                 return std::nullopt;
             out += name;
             pos = nameEnd;

@@ -1,12 +1,12 @@
 #include "sim/sheet/text_table.h"
 
-#include "host/case_folding.h"
+#include "base/case_folding.h"
 
 namespace tarvex::sim::detail {
 
-using host::FoldedEqual;
-using host::FoldedHash;
-using host::FoldInPlace;
+using base::FoldedEqual;
+using base::FoldedHash;
+using base::FoldInPlace;
 
 namespace {
 constexpr std::size_t kNoSlot = SIZE_MAX;

@@ -10,12 +10,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/text.h"
 #include "framework/custom_ui.h"
 #include "framework/factory.h"
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
-#include "host/text.h"
 #include "sim/desktop/desktop.h"
 #include "sim/registry/memory_registry.h"
 #include "tests/support/addin_ribbon.h"
@@ -30,7 +30,7 @@ constexpr std::u16string_view kExcel = u"Microsoft.Excel.Workbook";
 struct Host {
     sim::SimDesktop desktop;
     sim::MemoryRegistry registry;
-    TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", host::Guid(), "C:\\Addins\\"};
+    TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", base::Guid(), "C:\\Addins\\"};
 
     std::unique_ptr<testing::RibbonTestModule> NewModule() {
         auto module = TadxCOMAddInModule::Create<testing::RibbonTestModule>(
@@ -43,7 +43,7 @@ struct Host {
 void Write(const std::filesystem::path& folder, const std::string& name,
            const std::u16string& document) {
     std::ofstream file(folder / name, std::ios::binary | std::ios::trunc);
-    file << host::Utf16ToUtf8(document);
+    file << base::Utf16ToUtf8(document);
     if (!file)
         throw std::runtime_error("cannot write " + name);
 }

@@ -200,16 +200,16 @@ public:
         : m_registry(registry)
         , m_path(std::move(scheme) + "\\shell\\open\\command") {
         std::unique_ptr<host::RegistryKey> key;
-        m_existed = host::Succeeded(
+        m_existed = base::Succeeded(
             registry.OpenKey(RegistryRoot::ClassesRoot, m_path, host::RegistryAccess::Read, key));
         if (m_existed) {
             host::RegistryValue value;
-            if (host::Succeeded(key->QueryValue("", value)))
+            if (base::Succeeded(key->QueryValue("", value)))
                 m_previous = value;
         }
         m_installed =
-            host::Succeeded(registry.CreateKey(RegistryRoot::ClassesRoot, m_path, key)) &&
-            host::Succeeded(key->SetValue("", host::RegistryValue::FromString(
+            base::Succeeded(registry.CreateKey(RegistryRoot::ClassesRoot, m_path, key)) &&
+            base::Succeeded(key->SetValue("", host::RegistryValue::FromString(
                                                   std::u16string(command.begin(), command.end()))));
     }
     ~SchemeHandler() {
@@ -217,7 +217,7 @@ public:
         if (!m_existed) {
             static_cast<void>(m_registry.DeleteTree(RegistryRoot::ClassesRoot, m_path));
         } else if (m_previous &&
-                   host::Succeeded(m_registry.CreateKey(RegistryRoot::ClassesRoot, m_path, key))) {
+                   base::Succeeded(m_registry.CreateKey(RegistryRoot::ClassesRoot, m_path, key))) {
             static_cast<void>(key->SetValue("", *m_previous));
         }
     }
@@ -282,17 +282,17 @@ protected:
     std::vector<std::string> AddinsToLoad() {
         std::vector<std::string> names, load;
         std::unique_ptr<host::RegistryKey> key;
-        if (host::Failed(registry.OpenKey(RegistryRoot::CurrentUser, kAddinsKey,
+        if (base::Failed(registry.OpenKey(RegistryRoot::CurrentUser, kAddinsKey,
                                           host::RegistryAccess::Read, key)))
             return load;
         static_cast<void>(key->SubkeyNames(names));
         for (const std::string& name : names) {
             std::unique_ptr<host::RegistryKey> addin;
             host::RegistryValue behavior;
-            if (host::Succeeded(registry.OpenKey(RegistryRoot::CurrentUser,
+            if (base::Succeeded(registry.OpenKey(RegistryRoot::CurrentUser,
                                                  std::string(kAddinsKey) + "\\" + name,
                                                  host::RegistryAccess::Read, addin)) &&
-                host::Succeeded(addin->QueryValue("LoadBehavior", behavior)) &&
+                base::Succeeded(addin->QueryValue("LoadBehavior", behavior)) &&
                 behavior.AsDWord() == 3u)
                 load.push_back(name);
         }
@@ -701,10 +701,10 @@ TEST_F(OfficeHost, OptionsFromTheButtonAndTheLauncherAreStoredAndGuideTheNextEnt
     std::unique_ptr<host::RegistryKey> key;
     ASSERT_EQ(registry.OpenKey(RegistryRoot::CurrentUser, std::string(kTarvexKey) + "\\Options",
                                host::RegistryAccess::Read, key),
-              host::hr::Ok);
+              base::hr::Ok);
     for (const auto& [name, value] : stored) {
         host::RegistryValue read;
-        EXPECT_EQ(key->QueryValue(name, read), host::hr::Ok) << name;
+        EXPECT_EQ(key->QueryValue(name, read), base::hr::Ok) << name;
         EXPECT_EQ(read.AsDWord(), value) << name;
     }
 
@@ -752,7 +752,7 @@ TEST_F(OfficeHost, OptionsFromTheButtonAndTheLauncherAreStoredAndGuideTheNextEnt
     EXPECT_TRUE(again.Found());
     EXPECT_FALSE(wasChecked) << "the stored choice is shown";
     host::RegistryValue caseValue;
-    ASSERT_EQ(key->QueryValue("CaseSensitive", caseValue), host::hr::Ok);
+    ASSERT_EQ(key->QueryValue("CaseSensitive", caseValue), base::hr::Ok);
     EXPECT_EQ(caseValue.AsDWord(), 1u);
     ShutDown();
 }
@@ -806,8 +806,8 @@ TEST_F(OfficeHost, OnExcel2003ABarExcelWillNotAddIsReportedOnceAndStartUpGoesOn)
     host::RegistryValue mode;
     ASSERT_EQ(
         registry.OpenKey(RegistryRoot::CurrentUser, kAddinKey, host::RegistryAccess::Read, key),
-        host::hr::Ok);
-    ASSERT_EQ(key->QueryValue("ADXStartMode", mode), host::hr::Ok);
+        base::hr::Ok);
+    ASSERT_EQ(key->QueryValue("ADXStartMode", mode), base::hr::Ok);
     EXPECT_EQ(mode.AsString(), std::optional<std::u16string>(u"NORMAL"));
     ShutDown();
 }
@@ -835,9 +835,9 @@ TEST_F(OfficeHost, FailuresOfExcelDuringUseReachTheUserOnlyWhereAClickFailed) {
     std::unique_ptr<host::RegistryKey> options;
     ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, std::string(kTarvexKey) + "\\Options",
                                  options),
-              host::hr::Ok);
+              base::hr::Ok);
     for (const char* name : {"TrackColumns", "ColumnSelectedRange"}) {
-        ASSERT_EQ(options->SetValue(name, host::RegistryValue::FromDWord(1)), host::hr::Ok);
+        ASSERT_EQ(options->SetValue(name, host::RegistryValue::FromDWord(1)), base::hr::Ok);
     }
     excel.FailMember("Application.Selection");
     AnswerEvery boxes(L"Error", L"OK");
@@ -881,8 +881,8 @@ TEST_F(OfficeHost, OptionsSavedWhileExcelCannotNameTheSelectionAreKeptAndTheUser
     host::RegistryValue range;
     ASSERT_EQ(registry.OpenKey(RegistryRoot::CurrentUser, std::string(kTarvexKey) + "\\Options",
                                host::RegistryAccess::Read, key),
-              host::hr::Ok);
-    ASSERT_EQ(key->QueryValue("ColumnSelectedRange", range), host::hr::Ok);
+              base::hr::Ok);
+    ASSERT_EQ(key->QueryValue("ColumnSelectedRange", range), base::hr::Ok);
     EXPECT_EQ(range.AsDWord(), 1u);
     ShutDown();
 }
@@ -1095,7 +1095,7 @@ TEST_F(OfficeHost, UserUnloadTakesItsBarAndRecordsAndUnregistrationCleansTheRunn
     const std::string addinKey = kAddinKey;
     const auto hasKey = [&](const std::string& path) {
         std::unique_ptr<host::RegistryKey> key;
-        return host::Succeeded(
+        return base::Succeeded(
             registry.OpenKey(RegistryRoot::CurrentUser, path, host::RegistryAccess::Read, key));
     };
 
@@ -1106,7 +1106,7 @@ TEST_F(OfficeHost, UserUnloadTakesItsBarAndRecordsAndUnregistrationCleansTheRunn
     for (const char* records : {"\\CommandBars", "\\Controls"}) {
         std::unique_ptr<host::RegistryKey> key;
         ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, addinKey + records, key),
-                  host::hr::Ok);
+                  base::hr::Ok);
     }
     ASSERT_EQ(extensibility->OnDisconnection(1, nullptr), S_OK);
     EXPECT_FALSE(excel.Office().FindBar(u"Tarvex"));
@@ -1139,7 +1139,7 @@ TEST_F(OfficeHost, UserUnloadTakesItsBarAndRecordsAndUnregistrationCleansTheRunn
     EXPECT_FALSE(excel.Office().FindBar(u"Tarvex")) << "the clean-up took the bar away";
     EXPECT_FALSE(hasKey(addinKey));
     std::unique_ptr<host::RegistryKey> key;
-    EXPECT_TRUE(host::Failed(registry.OpenKey(RegistryRoot::ClassesRoot, "qorvel.Tarvex",
+    EXPECT_TRUE(base::Failed(registry.OpenKey(RegistryRoot::ClassesRoot, "qorvel.Tarvex",
                                               host::RegistryAccess::Read, key)));
 }
 

@@ -273,13 +273,13 @@ std::optional<sim::SimBitmap> FaceAsShown(const sim::ButtonFace& face, std::uint
         OLE_HANDLE handle = 0;
         const win::ComPtr<IPicture> picture = win::testing::PictureOf(object);
         if (!picture || FAILED(picture->get_Handle(&handle)))
-            return host::Bitmap{};
+            return base::Bitmap{};
         return win::testing::PixelsOf(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)));
     };
-    const host::Bitmap picture = pixelsOf(face.picture);
+    const base::Bitmap picture = pixelsOf(face.picture);
     if (picture.pixels.empty())
         return std::nullopt;
-    const host::Bitmap mask = pixelsOf(face.mask);
+    const base::Bitmap mask = pixelsOf(face.mask);
     return sim::ThroughMask(picture, mask.pixels.empty() ? nullptr : &mask, background);
 }
 

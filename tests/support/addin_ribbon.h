@@ -8,10 +8,10 @@
 #include <string>
 #include <utility>
 
+#include "base/bitmap.h"
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
-#include "host/bitmap.h"
 
 namespace tarvex::testing {
 
@@ -27,8 +27,8 @@ class RibbonTestModule : public framework::TadxCOMAddInModule {
 };
 
 /// A size x size glyph whose bottom-left pixel is magenta (drawn transparent).
-inline host::Bitmap TestGlyph(int size, std::uint32_t colour = 0x336699) {
-    host::Bitmap glyph;
+inline base::Bitmap TestGlyph(int size, std::uint32_t colour = 0x336699) {
+    base::Bitmap glyph;
     glyph.width = size;
     glyph.height = size;
     glyph.pixels.assign(static_cast<std::size_t>(size) * size, colour);

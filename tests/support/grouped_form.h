@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "host/form.h"
+#include "base/form.h"
 
 namespace tarvex::testing {
 
-class GroupedForm : public host::Form {
+class GroupedForm : public base::Form {
 public:
     GroupedForm() {
-        using host::ControlKind;
+        using base::ControlKind;
         caption = u"Grouped";
         clientWidth = 376;
         clientHeight = 218;
@@ -32,7 +32,7 @@ public:
         chkRows = Add("chkRows", ControlKind::CheckBox, u"Rows", {200, 24, 97, 17}, group, 2);
         chkCase = Add("chkCase", ControlKind::CheckBox, u"Case", {16, 154, 97, 17}, -1, 1);
         btnOk = Add("btnOk", ControlKind::Button, u"Ok", {128, 185, 75, 25}, -1, 2,
-                    host::modal_result::Ok);
+                    base::modal_result::Ok);
         btnHelp = Add("btnHelp", ControlKind::Button, u"Help", {288, 185, 75, 25}, -1, 3);
     }
 
@@ -73,9 +73,9 @@ protected:
     }
 
 private:
-    int Add(std::string name, host::ControlKind kind, std::u16string text, host::Rect bounds,
-            int parent, int tabOrder, int result = host::modal_result::None) {
-        host::FormControl control;
+    int Add(std::string name, base::ControlKind kind, std::u16string text, base::Rect bounds,
+            int parent, int tabOrder, int result = base::modal_result::None) {
+        base::FormControl control;
         control.name = std::move(name);
         control.kind = kind;
         control.caption = std::move(text);

@@ -30,10 +30,10 @@ struct RecordedCall {
 /// given, records every Invoke and answers it with `answer` (S_OK and no result when unset).
 class RecordingDispatch : public host::RefCounted<host::Dispatch> {
 public:
-    using Answer = std::function<host::HResult(const host::DispParams&, host::Variant* result,
+    using Answer = std::function<base::HResult(const host::DispParams&, host::Variant* result,
                                                host::ExcepInfo* excepInfo)>;
 
-    explicit RecordingDispatch(LiveCount* live = nullptr, std::vector<host::Guid> extraIids = {})
+    explicit RecordingDispatch(LiveCount* live = nullptr, std::vector<base::Guid> extraIids = {})
         : m_live(live)
         , m_extraIids(std::move(extraIids)) {
         if (m_live)
@@ -48,8 +48,8 @@ public:
     Answer answer;
     std::vector<std::u16string> knownNames;
 
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override {
-        for (const host::Guid& extra : m_extraIids) {
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override {
+        for (const base::Guid& extra : m_extraIids) {
             if (iid == extra)
                 return host::AnswerQuery(iid, object,
                                          {host::InterfaceOffer::Of<host::Dispatch>(iid, this)});
@@ -60,17 +60,17 @@ public:
              host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this)});
     }
 
-    host::HResult GetTypeInfoCount(std::uint32_t& count) override {
+    base::HResult GetTypeInfoCount(std::uint32_t& count) override {
         count = 0;
-        return host::hr::Ok;
+        return base::hr::Ok;
     }
 
-    host::HResult GetTypeInfo(std::uint32_t, std::uint32_t) override { return host::hr::NotImpl; }
+    base::HResult GetTypeInfo(std::uint32_t, std::uint32_t) override { return base::hr::NotImpl; }
 
     /// Names resolve to their position in `knownNames` plus 100.
-    host::HResult GetIDsOfNames(const host::Guid&, std::span<const std::u16string> names,
+    base::HResult GetIDsOfNames(const base::Guid&, std::span<const std::u16string> names,
                                 std::uint32_t, std::span<host::DispId> ids) override {
-        host::HResult result = host::hr::Ok;
+        base::HResult result = base::hr::Ok;
         for (std::size_t i = 0; i < names.size(); ++i) {
             ids[i] = host::dispid::Unknown;
             for (std::size_t k = 0; k < knownNames.size(); ++k) {
@@ -78,12 +78,12 @@ public:
                     ids[i] = static_cast<host::DispId>(100 + k);
             }
             if (ids[i] == host::dispid::Unknown)
-                result = host::hr::DispUnknownName;
+                result = base::hr::DispUnknownName;
         }
         return result;
     }
 
-    host::HResult Invoke(host::DispId member, const host::Guid&, std::uint32_t locale,
+    base::HResult Invoke(host::DispId member, const base::Guid&, std::uint32_t locale,
                          host::InvokeFlags flags, const host::DispParams& params,
                          host::Variant* result, host::ExcepInfo* excepInfo,
                          std::uint32_t*) override {
@@ -92,12 +92,12 @@ public:
             call.args.push_back(params.args[i].Describe());
         call.named.assign(params.namedIds, params.namedIds + params.namedCount);
         calls.push_back(std::move(call));
-        return answer ? answer(params, result, excepInfo) : host::hr::Ok;
+        return answer ? answer(params, result, excepInfo) : base::hr::Ok;
     }
 
 private:
     LiveCount* m_live;
-    std::vector<host::Guid> m_extraIids;
+    std::vector<base::Guid> m_extraIids;
 };
 
 } // namespace tarvex::testing

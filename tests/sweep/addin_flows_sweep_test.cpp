@@ -7,11 +7,11 @@
 #include <array>
 #include <gtest/gtest.h>
 
+#include "base/form.h"
+#include "base/text.h"
 #include "framework/ribbon_controls.h"
 #include "host/excel/dispids.h"
 #include "host/excel/excel.h"
-#include "host/form.h"
-#include "host/text.h"
 #include "tests/sweep/addin_world.h"
 
 namespace tarvex::sweep {
@@ -46,7 +46,7 @@ std::array<std::optional<std::uint32_t>, 7> StoredOptions(const AddinWorld& worl
 // Start-up: connection, customUI, onLoad, start-up completion, on a first start, in Excel
 // 2016 (the ribbon) or Excel 2003 (the command bar).
 SweepFlow<AddinWorld> StartUpFlow(std::u16string version) {
-    SweepFlow<AddinWorld> flow = AddinFlow("start-up, Excel " + host::Utf16ToUtf8(version));
+    SweepFlow<AddinWorld> flow = AddinFlow("start-up, Excel " + base::Utf16ToUtf8(version));
     // A returning user's options, none of them at its default where that can be seen.
     // A record of a persistent control left from an earlier version, which initialisation
     // deletes, so that a deletion that failed quietly shows.
@@ -107,7 +107,7 @@ TEST(FaultSweep, DuplicateEntryAnsweredYes) {
         world.StartUp();
         world.excel.SetText({3, 2}, u"abc");
         world.Click(world.GroupControl(0));
-        world.desktop.SetModalHandler([](host::Form&) { return host::modal_result::Yes; });
+        world.desktop.SetModalHandler([](base::Form&) { return base::modal_result::Yes; });
         const host::excel::Application excel(world.excel.Application());
         entry->sheet = excel.ActiveSheet();
         entry->target = excel.GetRange(u"B7").Object();
@@ -122,7 +122,7 @@ TEST(FaultSweep, DuplicateEntryAnsweredYes) {
             const host::DispParams params{arguments.data(), nullptr, 2, 0};
             host::Variant result;
             world.Answer("SheetChange", EntryKind::EventSink,
-                         sink->Invoke(host::excel::events::SheetChange, host::Guid(), 0,
+                         sink->Invoke(host::excel::events::SheetChange, base::Guid(), 0,
                                       host::invoke::Method, params, &result, nullptr, nullptr));
         }
     };
@@ -170,12 +170,12 @@ TEST(FaultSweep, OptionsOk) {
     flow.prepare = [kOld](AddinWorld& world) {
         StoreOptions(world, kOld);
         world.StartUp();
-        world.desktop.SetModalHandler([](host::Form& form) {
+        world.desktop.SetModalHandler([](base::Form& form) {
             form.UserClick(form.IndexOf("chkColumns"));
             form.UserClick(form.IndexOf("rbActiveRow"));
             form.UserClick(form.IndexOf("chkCaseSensitive"));
             form.UserClick(form.IndexOf("btnOk"));
-            if (form.ModalResult() == host::modal_result::None)
+            if (form.ModalResult() == base::modal_result::None)
                 form.UserClick(form.IndexOf("btnCancel"));
             return form.ModalResult();
         });
@@ -194,7 +194,7 @@ TEST(FaultSweep, OptionsOk) {
         for (const sim::ShownMessage& message : world.desktop.ShownMessages())
             for (std::size_t i = 0; i < kSaveOrder.size(); ++i)
                 if (message.text ==
-                    u"Failed to set data for '" + host::Utf8ToUtf16(kSaveOrder[i]) + u"'") {
+                    u"Failed to set data for '" + base::Utf8ToUtf16(kSaveOrder[i]) + u"'") {
                     saved = i;
                     saveFailed = true;
                 }
@@ -206,7 +206,7 @@ TEST(FaultSweep, OptionsOk) {
                 EXPECT_EQ(stored[i], (i < saved ? kNew[i] : kOld[i]) ? 1u : 0u)
                     << kSaveOrder[i] << " after the save stopped at " << kSaveOrder[saved];
             ASSERT_FALSE(world.desktop.ShownForms().empty());
-            EXPECT_EQ(world.desktop.ShownForms().back().result, host::modal_result::Cancel);
+            EXPECT_EQ(world.desktop.ShownForms().back().result, base::modal_result::Cancel);
         } else if (!quietRead) {
             std::array<std::optional<std::uint32_t>, 7> oldValues, newValues;
             for (std::size_t i = 0; i < kSaveOrder.size(); ++i) {
@@ -231,7 +231,7 @@ TEST(FaultSweep, HelpAndLinks) {
     for (const std::u16string caption :
          {u"Help", u"Request support online", u"Request support via e-mail", u"Anonymous feedback",
           u"Tell a friend/colleague", u"Subscribe to news", u"Suggest new feature"}) {
-        const std::string name = host::Utf16ToUtf8(caption);
+        const std::string name = base::Utf16ToUtf8(caption);
         SweepFlow<AddinWorld> flow = AddinFlow("help menu: " + name);
         flow.run = [caption](AddinWorld& world) { world.Click(world.HelpItem(caption)); };
         flow.swallowingPhases.push_back("command " + name);

@@ -2,11 +2,11 @@
 
 #include <sstream>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "framework/ribbon_callbacks_dispatch.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
-#include "host/error.h"
-#include "host/text.h"
 
 namespace tarvex::sweep {
 
@@ -15,7 +15,7 @@ namespace {
 constexpr char16_t kEngineFile[] = u"C:\\WINDOWS\\system32\\hhctrl.ocx";
 
 std::string Narrow(std::u16string_view text) {
-    return host::Utf16ToUtf8(text);
+    return base::Utf16ToUtf8(text);
 }
 
 // Runs a component's handler inside a phase named after it.
@@ -59,7 +59,7 @@ AddinWorld::AddinWorld() {
     registry.PutValue(host::RegistryRoot::CurrentUser, kExcelAddinKey, "FriendlyName",
                       host::RegistryValue::FromString(u"Tarvex"));
     m_comAddIn = excel.Office().AddComAddIn(
-        u"qorvel.Tarvex", host::Utf8ToUtf16(addin::kClsidTarvexText), u"Tarvex Object");
+        u"qorvel.Tarvex", base::Utf8ToUtf16(addin::kClsidTarvexText), u"Tarvex Object");
     m_callbacks = host::MakeRef<framework::TadxRibbonDispatch>(
         [this]() -> framework::TadxCOMAddInModule* { return m_addin.Module(); });
     m_addin.SetSelfDispatch([this] { return m_callbacks; });
@@ -82,7 +82,7 @@ AddinWorld::~AddinWorld() = default;
 std::unique_ptr<framework::TadxCOMAddInModule> AddinWorld::MakeModule() {
     addin::AddInResources resources;
     resources.openHelp = [this](const std::string& fileAndTopic) {
-        m_help.OpenText(host::Utf8ToUtf16(fileAndTopic));
+        m_help.OpenText(base::Utf8ToUtf16(fileAndTopic));
     };
     auto module = framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
         framework::ModuleServices{desktop, registry}, std::move(resources));
@@ -114,14 +114,14 @@ void AddinWorld::Unload() {
     m_office->Unload();
 }
 
-host::HResult AddinWorld::InvokeCallback(std::u16string_view name,
+base::HResult AddinWorld::InvokeCallback(std::u16string_view name,
                                          std::vector<host::Variant> arguments) {
     host::Variant result;
     bool known = false;
-    const host::HResult answer =
+    const base::HResult answer =
         sim::CallByName(*m_callbacks, name, std::move(arguments), result, known);
     if (!known)
-        throw host::Error(host::hr::InvalidArg, "no such callback");
+        throw base::Error(base::hr::InvalidArg, "no such callback");
     Answer(Narrow(name), EntryKind::RibbonCallback, answer);
     return answer;
 }
@@ -145,7 +145,7 @@ framework::TadxRibbonCustomControl& AddinWorld::HelpItem(std::u16string_view cap
     for (std::size_t i = 0; i < items.Count(); ++i)
         if (items[i].Caption() == caption)
             return items[i];
-    throw host::Error(host::hr::InvalidArg, "no such item in the Help menu");
+    throw base::Error(base::hr::InvalidArg, "no such item in the Help menu");
 }
 
 std::string AddinWorld::Session() const {

@@ -54,7 +54,7 @@ public:
     std::string Session() const;
 
 private:
-    host::HResult InvokeCallback(std::u16string_view name, std::vector<host::Variant> arguments);
+    base::HResult InvokeCallback(std::u16string_view name, std::vector<host::Variant> arguments);
     std::unique_ptr<framework::TadxCOMAddInModule> MakeModule();
 
     const framework::TadxFactory m_factory{"qorvel", "Tarvex", "Tarvex Object", addin::kClsidTarvex,

@@ -8,11 +8,11 @@
 
 #include "addin/identity.h"
 #include "addin/module.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "framework/factory.h"
 #include "framework/registration.h"
-#include "host/error.h"
 #include "host/office/office.h"
-#include "host/text.h"
 #include "sim/office/office.h"
 #include "tests/sweep/sweep_driver.h"
 
@@ -38,14 +38,14 @@ public:
     }
     host::Ref<host::Dispatch> Start(std::string_view progId) override {
         if (progId != "Excel.Application" || running)
-            throw host::Error(host::hr::Unexpected, "not startable here");
+            throw base::Error(base::hr::Unexpected, "not startable here");
         running = true;
         ++starts;
         return m_excel.Application();
     }
     void Quit(host::Dispatch&) override {
         if (!running)
-            throw host::Error(host::hr::Unexpected, "Excel does not run");
+            throw base::Error(base::hr::Unexpected, "Excel does not run");
         running = false;
         ++quits;
     }
@@ -66,18 +66,18 @@ public:
     /// DllRegisterServer or DllUnregisterServer, as the export answers.
     void Run(bool doRegister) {
         const auto scope = Enter(doRegister ? "DllRegisterServer" : "DllUnregisterServer");
-        host::HResult answer = host::hr::Ok;
+        base::HResult answer = base::hr::Ok;
         try {
             if (doRegister)
                 framework::RegisterAddin(Context());
             else
                 framework::UnregisterAddin(Context());
-        } catch (const host::Error& error) {
-            answer = host::hr::Fail;
+        } catch (const base::Error& error) {
+            answer = base::hr::Fail;
             failure = error.Message();
         } catch (const std::exception& error) {
             ADD_FAILURE() << "not a host error: " << error.what();
-            answer = host::hr::Fail;
+            answer = base::hr::Fail;
         }
         Answer(doRegister ? "DllRegisterServer" : "DllUnregisterServer",
                EntryKind::RegistrationExport, answer);
@@ -90,9 +90,9 @@ public:
              << m_hosts.quits << '\n';
         const sim::SimOffice& office = excel.Office();
         for (const auto bar : office.Bars()) {
-            text << host::Utf16ToUtf8(office.Bar(bar).name) << ':';
+            text << base::Utf16ToUtf8(office.Bar(bar).name) << ':';
             for (const auto control : office.Controls(bar))
-                text << ' ' << host::Utf16ToUtf8(office.Control(control).tag);
+                text << ' ' << base::Utf16ToUtf8(office.Control(control).tag);
             text << '\n';
         }
         return text.str();
@@ -145,7 +145,7 @@ TEST(FaultSweep, Registration) {
     flow.prepare = [](RegistrationWorld&) {};
     flow.run = [](RegistrationWorld& world) { world.Run(true); };
     flow.check = [](RegistrationWorld& world, const FaultPoint*) {
-        if (world.Answers().back().code != host::hr::Ok) {
+        if (world.Answers().back().code != base::hr::Ok) {
             EXPECT_EQ(world.failure, framework::registration_message::EntryFailed);
         } else {
             EXPECT_TRUE(world.HasClassKey("\\TypeLib"));
@@ -173,7 +173,7 @@ SweepFlow<RegistrationWorld> UnregistrationFlow(bool excelRuns) {
             .Controls()
             .Add(1, std::nullopt, std::nullopt, std::nullopt, true)
             .SetTag(u"{15371C52-2B93-42C6-B57E-437CC0670502}");
-        bars.Add(host::Utf8ToUtf16(kOldBar), 1, std::nullopt, false);
+        bars.Add(base::Utf8ToUtf16(kOldBar), 1, std::nullopt, false);
         bars.Item(u"Standard")
             .Controls()
             .Add(1, std::nullopt, std::nullopt, std::nullopt, false)
@@ -183,7 +183,7 @@ SweepFlow<RegistrationWorld> UnregistrationFlow(bool excelRuns) {
                                 RegistryValue::FromDWord(1));
         world.registry.PutValue(RegistryRoot::CurrentUser,
                                 std::string(kExcelAddinKey) + "\\Controls",
-                                host::Utf16ToUtf8(kRecordedTag), RegistryValue::FromDWord(1));
+                                base::Utf16ToUtf8(kRecordedTag), RegistryValue::FromDWord(1));
         // An Excel that does not run has dropped its temporary bars.
         world.Hosts().running = excelRuns;
         if (!excelRuns)
@@ -201,10 +201,10 @@ SweepFlow<RegistrationWorld> UnregistrationFlow(bool excelRuns) {
     };
     flow.check = [](RegistrationWorld& world, const FaultPoint*) {
         const sim::SimOffice& office = world.excel.Office();
-        if (world.Answers().back().code == host::hr::Ok) {
+        if (world.Answers().back().code == base::hr::Ok) {
             EXPECT_FALSE(world.registry.HasKey(RegistryRoot::CurrentUser, kExcelAddinKey));
             EXPECT_FALSE(office.FindBar(u"Tarvex"));
-            EXPECT_FALSE(office.FindBar(host::Utf8ToUtf16(kOldBar)));
+            EXPECT_FALSE(office.FindBar(base::Utf8ToUtf16(kOldBar)));
             EXPECT_TRUE(office.FindControls(std::nullopt, std::nullopt, kRecordedTag).empty());
         } else if (world.failure == framework::registration_message::ControlsFailed) {
             // The clean-up of Excel failed: the add-in stays registered.

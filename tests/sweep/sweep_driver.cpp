@@ -12,7 +12,7 @@ SweepWorld::SweepWorld() {
         [](const sim::ShownMessage& message) { return sim::DismissResult(message.style); });
 }
 
-void SweepWorld::Answer(std::string entry, EntryKind kind, host::HResult code) {
+void SweepWorld::Answer(std::string entry, EntryKind kind, base::HResult code) {
     m_answers.push_back({std::move(entry), kind, code});
 }
 
@@ -90,13 +90,13 @@ namespace {
 bool AnswerAllowed(const EntryAnswer& answer) {
     switch (answer.kind) {
     case EntryKind::AddinObject:
-        return answer.code == host::hr::Ok || answer.code < 0;
+        return answer.code == base::hr::Ok || answer.code < 0;
     case EntryKind::RibbonCallback:
-        return answer.code == host::hr::Ok || answer.code == host::hr::DispException;
+        return answer.code == base::hr::Ok || answer.code == base::hr::DispException;
     case EntryKind::EventSink:
-        return answer.code == host::hr::Ok;
+        return answer.code == base::hr::Ok;
     case EntryKind::RegistrationExport:
-        return answer.code == host::hr::Ok || answer.code == host::hr::Fail;
+        return answer.code == base::hr::Ok || answer.code == base::hr::Fail;
     }
     return false;
 }
@@ -117,7 +117,7 @@ void CheckRun(const SweepWorld& world, const FaultPoint* fault, Tolerance tolera
     for (const EntryAnswer& answer : world.Answers()) {
         EXPECT_TRUE(AnswerAllowed(answer))
             << answer.entry << " answered 0x" << std::hex << answer.code;
-        anyFailed = anyFailed || answer.code != host::hr::Ok;
+        anyFailed = anyFailed || answer.code != base::hr::Ok;
     }
     const std::vector<sim::ShownMessage>& messages = world.desktop.ShownMessages();
     for (const sim::ShownMessage& message : messages)

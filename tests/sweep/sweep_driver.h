@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/result.h"
+#include "base/result.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/registry/memory_registry.h"
@@ -46,7 +46,7 @@ enum class EntryKind {
 struct EntryAnswer {
     std::string entry;
     EntryKind kind = EntryKind::AddinObject;
-    host::HResult code = host::hr::Ok;
+    base::HResult code = base::hr::Ok;
 };
 
 /// What a failure in some part of a flow may leave behind when nothing reports it.
@@ -74,7 +74,7 @@ public:
     SweepWorld& operator=(const SweepWorld&) = delete;
 
     /// Records an entry point's answer.
-    void Answer(std::string entry, EntryKind kind, host::HResult code);
+    void Answer(std::string entry, EntryKind kind, base::HResult code);
     const std::vector<EntryAnswer>& Answers() const noexcept { return m_answers; }
 
     /// Marks the start of a named phase; the phase before it comes back when the returned
@@ -224,7 +224,7 @@ SweepCounts RunSweep(const SweepFlow<World>& flow) {
             if (!fault || !fault->phase.starts_with(phase))
                 continue;
             for (const EntryAnswer& answer : world.Answers()) {
-                EXPECT_EQ(answer.code, host::hr::Ok)
+                EXPECT_EQ(answer.code, base::hr::Ok)
                     << answer.entry << ": a handler's failure is reported, not answered";
             }
         }
@@ -288,7 +288,7 @@ SweepCounts RunSweep(const SweepFlow<World>& flow) {
         [](World& world, std::size_t k) { world.registry.FailNth(k); },
         [](World& world, std::size_t k) {
             const std::vector<sim::RegistryCall>& log = world.registry.Log();
-            return log.size() >= k && host::Failed(log[k - 1].result);
+            return log.size() >= k && base::Failed(log[k - 1].result);
         });
     sweepEach(
         FaultPoint::Kind::DesktopCall, desktopCalls.size(),

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "addin/module.h"
+#include "base/error.h"
 #include "framework/addin_object.h"
 #include "framework/command_bar.h"
 #include "framework/command_bar_button.h"
@@ -11,7 +12,6 @@
 #include "framework/factory.h"
 #include "framework/ribbon_callbacks_dispatch.h"
 #include "framework/ribbon_controls.h"
-#include "host/error.h"
 #include "settings/options.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
@@ -75,7 +75,7 @@ protected:
         for (const auto handle : Office().Controls(*bar))
             if (Office().Control(handle).caption == caption)
                 return handle;
-        throw host::Error(host::hr::InvalidArg, "no such control");
+        throw base::Error(base::hr::InvalidArg, "no such control");
     }
 
     /// Office's click on a ribbon control of the add-in through the add-in's callbacks: the
@@ -88,11 +88,11 @@ protected:
             arguments.emplace_back(*pressed);
         host::Variant result;
         bool known = false;
-        const host::HResult answer = sim::CallByName(
+        const base::HResult answer = sim::CallByName(
             *callbacks, pressed ? u"OnActionState_Callback" : u"OnActionCommon_Callback",
             std::move(arguments), result, known);
         ASSERT_TRUE(known);
-        EXPECT_EQ(answer, host::hr::Ok);
+        EXPECT_EQ(answer, base::hr::Ok);
     }
 
     /// A click on Track wherever the add-in shows it.
@@ -107,7 +107,7 @@ protected:
     sim::MemoryRegistry registry;
     sim::SimDesktop desktop;
     std::vector<std::u16string> messages;
-    const framework::TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", host::Guid(),
+    const framework::TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", base::Guid(),
                                          "C:\\Tarvex\\"};
     framework::TadxAddinProcessState process;
     framework::TadxAddin addin{factory,
@@ -263,7 +263,7 @@ TEST_F(AddinLifecycle, LinksOpenInANormalWindowAndOnlyTheFeatureFormHasNoReferra
 TEST_F(AddinLifecycle, OptionsFromTheLauncherBehaveAsTheButton) {
     Start(u"16.0");
     std::vector<std::u16string> shown;
-    desktop.SetModalHandler([&](host::Form& form) {
+    desktop.SetModalHandler([&](base::Form& form) {
         shown.push_back(form.caption);
         form.UserClick(form.IndexOf("chkCaseSensitive"));
         form.UserClick(form.IndexOf("btnOk"));

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "addin/module.h"
+#include "base/error.h"
 #include "framework/addin_object.h"
 #include "framework/command_bar.h"
 #include "framework/factory.h"
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
-#include "host/error.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/office/office.h"
@@ -49,7 +49,7 @@ private:
         OnAddInInitialize = [this](TComponent&) {
             m_log.push_back("initialize");
             if (failInitialize)
-                throw host::Error(host::hr::Fail, "Initialize broke");
+                throw base::Error(base::hr::Fail, "Initialize broke");
         };
         OnAddInStartupComplete = [this](TComponent&) {
             m_log.push_back("startup complete, mode " + std::to_string(StartMode()));
@@ -94,7 +94,7 @@ protected:
     sim::SimDesktop desktop;
     std::vector<std::string> log;
     bool failInitialize = false;
-    const TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", host::Guid(), "C:\\Tarvex\\"};
+    const TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", base::Guid(), "C:\\Tarvex\\"};
     TadxAddinProcessState process;
     const host::Ref<host::Dispatch> self = host::MakeRef<testing::RecordingDispatch>();
     host::Ref<host::Dispatch> addInInst;
@@ -109,14 +109,14 @@ protected:
 };
 
 TEST_F(AddinObject, AtHostStartupTheWorkWaitsForStartupCompleteAndRunsOnce) {
-    ASSERT_EQ(Connect(connect_mode::Startup).code, host::hr::Ok);
+    ASSERT_EQ(Connect(connect_mode::Startup).code, base::hr::Ok);
     EXPECT_EQ(log, (std::vector<std::string>{"create", "object asked"}));
     EXPECT_EQ(excel.Office().ComAddInObject(u"qorvel.Tarvex").Get(), self.Get());
     EXPECT_EQ(BarCount(), 0u);
     EXPECT_EQ(addin.Module()->Factory(), &factory);
 
-    EXPECT_EQ(addin.OnStartupComplete().code, host::hr::Ok);
-    EXPECT_EQ(addin.OnStartupComplete().code, host::hr::Ok);
+    EXPECT_EQ(addin.OnStartupComplete().code, base::hr::Ok);
+    EXPECT_EQ(addin.OnStartupComplete().code, base::hr::Ok);
     EXPECT_EQ(log, (std::vector<std::string>{"create", "object asked", "initialize",
                                              "startup complete, mode 0"}));
     EXPECT_EQ(Module().StartupCompleteCount(), 2);
@@ -128,10 +128,10 @@ TEST_F(AddinObject, AtHostStartupTheWorkWaitsForStartupCompleteAndRunsOnce) {
 }
 
 TEST_F(AddinObject, ConnectedLaterTheStartupRunsBeforeTheObjectIsPublished) {
-    ASSERT_EQ(Connect(connect_mode::AfterStartup).code, host::hr::Ok);
+    ASSERT_EQ(Connect(connect_mode::AfterStartup).code, base::hr::Ok);
     EXPECT_EQ(log, (std::vector<std::string>{"create", "initialize", "startup complete, mode 0",
                                              "object asked"}));
-    EXPECT_EQ(addin.OnStartupComplete().code, host::hr::Ok);
+    EXPECT_EQ(addin.OnStartupComplete().code, base::hr::Ok);
     EXPECT_EQ(log.size(), 4u) << "a later call only counts";
     EXPECT_EQ(Module().StartupCompleteCount(), 2);
 }
@@ -139,7 +139,7 @@ TEST_F(AddinObject, ConnectedLaterTheStartupRunsBeforeTheObjectIsPublished) {
 TEST_F(AddinObject, AFailedStartupInsideConnectionFailsItAndPublishesNothing) {
     desktop.SetWindowClassesFail(true);
     const TadxCallOutcome outcome = Connect(connect_mode::AfterStartup);
-    EXPECT_EQ(outcome.code, host::hr::OutOfMemory) << "the error's own code";
+    EXPECT_EQ(outcome.code, base::hr::OutOfMemory) << "the error's own code";
     EXPECT_EQ(outcome.source, u"qorvel.Tarvex");
     EXPECT_EQ(outcome.description, u"Error creating window class");
     EXPECT_FALSE(excel.Office().ComAddInObject(u"qorvel.Tarvex"));
@@ -147,10 +147,10 @@ TEST_F(AddinObject, AFailedStartupInsideConnectionFailsItAndPublishesNothing) {
 }
 
 TEST_F(AddinObject, AnAddInKeyThatCannotBeOpenedEndsStartupThere) {
-    ASSERT_EQ(Connect(connect_mode::Startup).code, host::hr::Ok);
-    registry.FailEvery(sim::RegistryOperation::CreateKey, host::hr::AccessDenied);
+    ASSERT_EQ(Connect(connect_mode::Startup).code, base::hr::Ok);
+    registry.FailEvery(sim::RegistryOperation::CreateKey, base::hr::AccessDenied);
     const TadxCallOutcome outcome = addin.OnStartupComplete();
-    EXPECT_EQ(outcome.code, host::hr::AccessDenied);
+    EXPECT_EQ(outcome.code, base::hr::AccessDenied);
     EXPECT_NE(outcome.description.find(u"AddIns\\qorvel.Tarvex"), std::u16string::npos);
     EXPECT_EQ(BarCount(), 0u);
     EXPECT_EQ(log, (std::vector<std::string>{"create", "object asked"}));
@@ -169,17 +169,17 @@ TEST_F(AddinObject, TheStartModeIsReadAndTheFirstStartIsMarkedAfterStartupComple
             registry.PutValue(RegistryRoot::CurrentUser, kAddinKey, "ADXStartMode",
                               host::RegistryValue::FromString(*c.stored));
         log.clear();
-        ASSERT_EQ(Connect(connect_mode::AfterStartup).code, host::hr::Ok);
+        ASSERT_EQ(Connect(connect_mode::AfterStartup).code, base::hr::Ok);
         EXPECT_EQ(log[2], "startup complete, mode " + std::to_string(c.mode));
         EXPECT_EQ(StoredStartMode(),
                   c.mode == 0 ? std::optional<std::u16string>(u"NORMAL") : c.stored);
-        ASSERT_EQ(addin.OnDisconnection(remove_mode::HostShutdown).code, host::hr::Ok);
+        ASSERT_EQ(addin.OnDisconnection(remove_mode::HostShutdown).code, base::hr::Ok);
     }
 }
 
 TEST_F(AddinObject, AnInitializeThatRaisesIsReportedAndTheBarsAreStillBuilt) {
     failInitialize = true;
-    ASSERT_EQ(Connect(connect_mode::AfterStartup).code, host::hr::Ok);
+    ASSERT_EQ(Connect(connect_mode::AfterStartup).code, base::hr::Ok);
     EXPECT_EQ(log,
               (std::vector<std::string>{
                   "create", "initialize",
@@ -191,15 +191,15 @@ TEST_F(AddinObject, AnInitializeThatRaisesIsReportedAndTheBarsAreStillBuilt) {
 TEST_F(AddinObject, ExcelsMainWindowOwnsTheFormsUntilShutdown) {
     desktop.SetOwnerWindow(0x99);
     desktop.SetThreadWindows({{0x10, u"XLMAIN2"}, {0x20, u"XLMAIN"}, {0x30, u"XLMAIN"}});
-    ASSERT_EQ(Connect(connect_mode::AfterStartup).code, host::hr::Ok);
+    ASSERT_EQ(Connect(connect_mode::AfterStartup).code, base::hr::Ok);
     EXPECT_EQ(desktop.OwnerWindow(), 0x20u);
-    ASSERT_EQ(addin.OnBeginShutdown().code, host::hr::Ok);
+    ASSERT_EQ(addin.OnBeginShutdown().code, base::hr::Ok);
     EXPECT_EQ(desktop.OwnerWindow(), 0u);
-    ASSERT_EQ(addin.OnDisconnection(remove_mode::HostShutdown).code, host::hr::Ok);
+    ASSERT_EQ(addin.OnDisconnection(remove_mode::HostShutdown).code, base::hr::Ok);
 
     // A later connection in the same process that finds no such window keeps the old one.
     desktop.SetThreadWindows({});
-    ASSERT_EQ(Connect(connect_mode::AfterStartup).code, host::hr::Ok);
+    ASSERT_EQ(Connect(connect_mode::AfterStartup).code, base::hr::Ok);
     EXPECT_EQ(desktop.OwnerWindow(), 0x20u);
     addin.OnDisconnection(remove_mode::HostShutdown);
 
@@ -213,18 +213,18 @@ TEST_F(AddinObject, ExcelsMainWindowOwnsTheFormsUntilShutdown) {
         fresh);
     desktop.SetOwnerWindow(0x99);
     ASSERT_EQ(other.OnConnection(excel.Application(), connect_mode::AfterStartup, {}).code,
-              host::hr::Ok);
+              base::hr::Ok);
     EXPECT_EQ(desktop.OwnerWindow(), 0u);
 }
 
 TEST_F(AddinObject, HostShutdownKeepsTheBarsAndRecordsButFinalizesAndDestroys) {
-    ASSERT_EQ(Connect(connect_mode::Startup).code, host::hr::Ok);
-    ASSERT_EQ(addin.OnStartupComplete().code, host::hr::Ok);
+    ASSERT_EQ(Connect(connect_mode::Startup).code, base::hr::Ok);
+    ASSERT_EQ(addin.OnStartupComplete().code, base::hr::Ok);
     registry.PutKey(RegistryRoot::CurrentUser, std::string(kAddinKey) + "\\CommandBars\\Steps");
     registry.PutKey(RegistryRoot::CurrentUser, std::string(kAddinKey) + "\\Controls");
     log.clear();
-    ASSERT_EQ(addin.OnBeginShutdown().code, host::hr::Ok);
-    ASSERT_EQ(addin.OnDisconnection(remove_mode::HostShutdown).code, host::hr::Ok);
+    ASSERT_EQ(addin.OnBeginShutdown().code, base::hr::Ok);
+    ASSERT_EQ(addin.OnDisconnection(remove_mode::HostShutdown).code, base::hr::Ok);
     EXPECT_EQ(log, (std::vector<std::string>{"begin shutdown", "finalize", "destroyed"}));
     EXPECT_EQ(BarCount(), 1u) << "the host drops its temporary bars itself";
     EXPECT_TRUE(registry.HasKey(RegistryRoot::CurrentUser, std::string(kAddinKey) + "\\Controls"));
@@ -235,11 +235,11 @@ TEST_F(AddinObject, HostShutdownKeepsTheBarsAndRecordsButFinalizesAndDestroys) {
 }
 
 TEST_F(AddinObject, AUserUnloadShutsDownOnceAndRemovesTheBarsAndTheirRecords) {
-    ASSERT_EQ(Connect(connect_mode::AfterStartup).code, host::hr::Ok);
+    ASSERT_EQ(Connect(connect_mode::AfterStartup).code, base::hr::Ok);
     registry.PutKey(RegistryRoot::CurrentUser, std::string(kAddinKey) + "\\CommandBars\\Steps");
     registry.PutKey(RegistryRoot::CurrentUser, std::string(kAddinKey) + "\\Controls");
     log.clear();
-    ASSERT_EQ(addin.OnDisconnection(remove_mode::UserClosed).code, host::hr::Ok);
+    ASSERT_EQ(addin.OnDisconnection(remove_mode::UserClosed).code, base::hr::Ok);
     EXPECT_EQ(log, (std::vector<std::string>{"begin shutdown", "finalize", "destroyed"}));
     EXPECT_EQ(BarCount(), 0u);
     EXPECT_FALSE(registry.HasKey(RegistryRoot::CurrentUser, std::string(kAddinKey) + "\\Controls"));
@@ -253,44 +253,44 @@ TEST_F(AddinObject, CallsWithoutAConnectionFailWithoutTouchingAnything) {
     for (const TadxCallOutcome& outcome :
          {addin.OnStartupComplete(), addin.OnBeginShutdown(),
           addin.CTPFactoryAvailable(host::MakeRef<testing::RecordingDispatch>())}) {
-        EXPECT_EQ(outcome.code, host::hr::Unexpected);
+        EXPECT_EQ(outcome.code, base::hr::Unexpected);
         EXPECT_EQ(outcome.source, u"qorvel.Tarvex");
     }
     std::u16string xml = u"untouched";
-    EXPECT_EQ(addin.GetCustomUI(u"Microsoft.Excel.Workbook", xml).code, host::hr::Unexpected);
+    EXPECT_EQ(addin.GetCustomUI(u"Microsoft.Excel.Workbook", xml).code, base::hr::Unexpected);
     EXPECT_EQ(xml, u"untouched");
     std::array<host::Variant, 7> arguments;
-    EXPECT_EQ(addin.OnAddInsUpdate().code, host::hr::Ok);
-    EXPECT_EQ(addin.ForwardCall(arguments).code, host::hr::Ok) << "no module, no handler";
+    EXPECT_EQ(addin.OnAddInsUpdate().code, base::hr::Ok);
+    EXPECT_EQ(addin.ForwardCall(arguments).code, base::hr::Ok) << "no module, no handler";
     EXPECT_TRUE(log.empty());
 }
 
 TEST_F(AddinObject, TheForwardingCallReachesTheModulesHandlerWithItsSevenArguments) {
     ASSERT_FALSE(Connect(connect_mode::Startup).Failed());
     std::array<host::Variant, 7> arguments{host::Variant(1), {}, {}, {}, {}, {}, host::Variant(7)};
-    EXPECT_EQ(addin.ForwardCall(arguments).code, host::hr::Ok) << "no handler set";
+    EXPECT_EQ(addin.ForwardCall(arguments).code, base::hr::Ok) << "no handler set";
     Module().OnForwardedCall = [](std::span<host::Variant, 7> received) {
         if (received[6].ToInt32() != 7)
-            throw host::Error(host::hr::InvalidArg, "the last argument went astray");
+            throw base::Error(base::hr::InvalidArg, "the last argument went astray");
         received[0] = host::Variant(u"answered");
     };
-    EXPECT_EQ(addin.ForwardCall(arguments).code, host::hr::Ok);
+    EXPECT_EQ(addin.ForwardCall(arguments).code, base::hr::Ok);
     EXPECT_EQ(arguments[0].ToString(), u"answered");
     arguments[6] = host::Variant(6);
     const TadxCallOutcome failed = addin.ForwardCall(arguments);
-    EXPECT_EQ(failed.code, host::hr::InvalidArg);
+    EXPECT_EQ(failed.code, base::hr::InvalidArg);
     EXPECT_EQ(failed.description, u"the last argument went astray");
 }
 
 TEST(AddinCallGuard, KeepsNegativeCodesAndMapsEverythingElseToUnexpected) {
     const auto run = [](auto thrower) { return GuardAddinCall("qorvel.Tarvex", thrower); };
-    EXPECT_EQ(run([] { throw host::Error(host::hr::AccessDenied, "denied"); }).code,
-              host::hr::AccessDenied);
-    const TadxCallOutcome framework = run([] { throw host::Error(31101, "empty"); });
-    EXPECT_EQ(framework.code, host::hr::Unexpected) << "a framework code is no COM code";
+    EXPECT_EQ(run([] { throw base::Error(base::hr::AccessDenied, "denied"); }).code,
+              base::hr::AccessDenied);
+    const TadxCallOutcome framework = run([] { throw base::Error(31101, "empty"); });
+    EXPECT_EQ(framework.code, base::hr::Unexpected) << "a framework code is no COM code";
     EXPECT_EQ(framework.description, u"empty");
     EXPECT_EQ(run([] { throw std::runtime_error("plain"); }).description, u"plain");
-    EXPECT_EQ(run([] { throw 7; }).code, host::hr::Unexpected);
+    EXPECT_EQ(run([] { throw 7; }).code, base::hr::Unexpected);
     EXPECT_FALSE(run([] {}).Failed());
 }
 
@@ -314,8 +314,8 @@ TEST_F(AddinObjectWithTheAddin, StartsWithBarsOnExcel2003AndTheRibbonOnLaterVers
         excel.SetVersion(version);
         ASSERT_EQ(
             realAddin.OnConnection(excel.Application(), connect_mode::Startup, addInInst).code,
-            host::hr::Ok);
-        ASSERT_EQ(realAddin.OnStartupComplete().code, host::hr::Ok);
+            base::hr::Ok);
+        ASSERT_EQ(realAddin.OnStartupComplete().code, base::hr::Ok);
         const auto bar = excel.Office().FindBar(u"Tarvex");
         ASSERT_TRUE(bar);
         EXPECT_EQ(excel.Office().Bar(*bar).visible, version == u"11.0");
@@ -326,7 +326,7 @@ TEST_F(AddinObjectWithTheAddin, StartsWithBarsOnExcel2003AndTheRibbonOnLaterVers
         EXPECT_FALSE(Real().Tracking());
         EXPECT_EQ(StoredStartMode(), u"NORMAL");
         EXPECT_EQ(excel.Office().ComAddInObject(u"qorvel.Tarvex").Get(), self.Get());
-        ASSERT_EQ(realAddin.OnDisconnection(remove_mode::UserClosed).code, host::hr::Ok);
+        ASSERT_EQ(realAddin.OnDisconnection(remove_mode::UserClosed).code, base::hr::Ok);
         EXPECT_FALSE(excel.Office().FindBar(u"Tarvex")) << "unloaded by the user";
         EXPECT_EQ(desktop.OwnerWindow(), 0u);
     }

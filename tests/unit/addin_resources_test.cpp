@@ -15,7 +15,7 @@ constexpr std::uint32_t kMagenta = 0xFF00FF;
 TEST(Glyphs, AreSquareTwentyFourBitImagesOnMagentaWithSomethingDrawn) {
     std::set<std::vector<std::uint32_t>> distinct;
     for (const GlyphId id : kAllGlyphs) {
-        const host::Bitmap glyph = BuiltInGlyph(id);
+        const base::Bitmap glyph = BuiltInGlyph(id);
         SCOPED_TRACE(std::string(GlyphResourceName(id)));
         const int size = id == GlyphId::Track24 ? 24 : 16;
         ASSERT_EQ(glyph.width, size);

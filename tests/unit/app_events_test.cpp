@@ -41,8 +41,8 @@ private:
 class CountingObject : public host::RefCounted<host::Dispatch> {
 public:
     int queries = 0;
-    host::Guid answers = host::iid::Dispatch;
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override {
+    base::Guid answers = host::iid::Dispatch;
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override {
         ++queries;
         return host::AnswerQuery(
             iid, object,
@@ -50,19 +50,19 @@ public:
              host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this),
              host::InterfaceOffer::Of<host::Dispatch>(answers, this)});
     }
-    host::HResult GetTypeInfoCount(std::uint32_t& count) override {
+    base::HResult GetTypeInfoCount(std::uint32_t& count) override {
         count = 0;
-        return host::hr::Ok;
+        return base::hr::Ok;
     }
-    host::HResult GetTypeInfo(std::uint32_t, std::uint32_t) override { return host::hr::NotImpl; }
-    host::HResult GetIDsOfNames(const host::Guid&, std::span<const std::u16string>, std::uint32_t,
+    base::HResult GetTypeInfo(std::uint32_t, std::uint32_t) override { return base::hr::NotImpl; }
+    base::HResult GetIDsOfNames(const base::Guid&, std::span<const std::u16string>, std::uint32_t,
                                 std::span<host::DispId>) override {
-        return host::hr::NotImpl;
+        return base::hr::NotImpl;
     }
-    host::HResult Invoke(host::DispId, const host::Guid&, std::uint32_t, host::InvokeFlags,
+    base::HResult Invoke(host::DispId, const base::Guid&, std::uint32_t, host::InvokeFlags,
                          const host::DispParams&, Variant*, host::ExcepInfo*,
                          std::uint32_t*) override {
-        return host::hr::DispMemberNotFound;
+        return base::hr::DispMemberNotFound;
     }
 };
 
@@ -77,7 +77,7 @@ protected:
     }
 
     /// Calls the dispatch object as Excel does: `args` last first.
-    host::HResult Raise(host::DispId event, std::vector<Variant> argsLastFirst,
+    base::HResult Raise(host::DispId event, std::vector<Variant> argsLastFirst,
                         std::vector<host::DispId> named = {}) {
         const host::DispParams params{argsLastFirst.data(), named.empty() ? nullptr : named.data(),
                                       static_cast<std::uint32_t>(argsLastFirst.size()),
@@ -107,12 +107,12 @@ TEST_F(ApplicationEvents, DispatchObjectAnswersItsThreeInterfacesOnly) {
     EXPECT_TRUE(host::QueryAs<host::Dispatch>(&sink, host::excel::iid::AppEvents));
     EXPECT_FALSE(host::QueryAs<host::Dispatch>(&sink, host::excel::iid::Range));
     std::uint32_t count = 7;
-    EXPECT_EQ(sink.GetTypeInfoCount(count), host::hr::Ok);
+    EXPECT_EQ(sink.GetTypeInfoCount(count), base::hr::Ok);
     EXPECT_EQ(count, 0u);
-    EXPECT_EQ(sink.GetTypeInfo(0, 0), host::hr::NotImpl);
+    EXPECT_EQ(sink.GetTypeInfo(0, 0), base::hr::NotImpl);
     host::DispId id = 0;
     const std::u16string name = u"SheetChange";
-    EXPECT_EQ(sink.GetIDsOfNames(host::iid::Null, {&name, 1}, 0, {&id, 1}), host::hr::NotImpl);
+    EXPECT_EQ(sink.GetIDsOfNames(host::iid::Null, {&name, 1}, 0, {&id, 1}), base::hr::NotImpl);
 }
 
 TEST_F(ApplicationEvents, ReferencesMoveTheComponentsCountInStep) {
@@ -142,24 +142,24 @@ TEST_F(ApplicationEvents, SheetChangeReachesItsHandlerInDeclarationOrder) {
 
 TEST_F(ApplicationEvents, EmptySlotCostsNoConversionAndUnknownEventsAreIgnored) {
     auto wb = host::MakeRef<CountingObject>();
-    EXPECT_EQ(Raise(ev::WorkbookActivate, {Variant(host::Ref<host::Dispatch>(wb))}), host::hr::Ok);
+    EXPECT_EQ(Raise(ev::WorkbookActivate, {Variant(host::Ref<host::Dispatch>(wb))}), base::hr::Ok);
     EXPECT_EQ(wb->queries, 0) << "nothing is converted for an event nobody handles";
 
     bool called = false;
     module->events->OnWorkbookActivate = [&](TComponent&, const host::Ref<host::Dispatch>&) {
         called = true;
     };
-    EXPECT_EQ(Raise(0x61E, {Variant(host::Ref<host::Dispatch>(wb))}), host::hr::Ok);
-    EXPECT_EQ(Raise(0x613, {Variant(host::Ref<host::Dispatch>(wb))}), host::hr::Ok);
+    EXPECT_EQ(Raise(0x61E, {Variant(host::Ref<host::Dispatch>(wb))}), base::hr::Ok);
+    EXPECT_EQ(Raise(0x613, {Variant(host::Ref<host::Dispatch>(wb))}), base::hr::Ok);
     EXPECT_FALSE(called);
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(ApplicationEvents, FailingHandlerIsReportedAndExcelStillGetsOk) {
     module->events->OnWorkbookActivate = [&](TComponent&, const host::Ref<host::Dispatch>&) {
-        throw host::Error(host::hr::Fail, "the handler broke");
+        throw base::Error(base::hr::Fail, "the handler broke");
     };
-    EXPECT_EQ(Raise(ev::WorkbookActivate, {Workbook()}), host::hr::Ok);
+    EXPECT_EQ(Raise(ev::WorkbookActivate, {Workbook()}), base::hr::Ok);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text,
               u"Tarvex error: the add-in has fired an exception.\r\nthe handler broke");
@@ -173,13 +173,13 @@ TEST_F(ApplicationEvents, ObjectWithoutTheDeclaredInterfaceIsReported) {
     };
     auto notAWorkbook = host::MakeRef<CountingObject>();
     EXPECT_EQ(Raise(ev::WorkbookActivate, {Variant(host::Ref<host::Dispatch>(notAWorkbook))}),
-              host::hr::Ok);
+              base::hr::Ok);
     EXPECT_FALSE(called);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].text.find(u"Interface not supported"), std::u16string::npos);
 
     // Nothing stays nothing: no conversion error.
-    EXPECT_EQ(Raise(ev::WorkbookActivate, {Variant::Nothing()}), host::hr::Ok);
+    EXPECT_EQ(Raise(ev::WorkbookActivate, {Variant::Nothing()}), base::hr::Ok);
     EXPECT_TRUE(called);
     EXPECT_EQ(messages.size(), 1u);
 }
@@ -192,7 +192,7 @@ TEST_F(ApplicationEvents, CancelWrittenByTheHandlerIsSeenByExcel) {
     EXPECT_TRUE(excel.HasActiveWorkbook());
 
     Variant cancel(false);
-    EXPECT_EQ(Raise(ev::WorkbookBeforeClose, {Variant::RefTo(cancel), Workbook()}), host::hr::Ok);
+    EXPECT_EQ(Raise(ev::WorkbookBeforeClose, {Variant::RefTo(cancel), Workbook()}), base::hr::Ok);
     EXPECT_TRUE(cancel.ToBool());
 }
 
@@ -208,7 +208,7 @@ TEST_F(ApplicationEvents, NamedArgumentsArePlacedByTheirIds) {
     // Sh (position 0) and Target (position 1) given by name, in reverse order.
     EXPECT_EQ(Raise(ev::SheetChange,
                     {Variant::Nothing(), Variant(host::Ref<host::Dispatch>(sheet))}, {1, 0}),
-              host::hr::Ok);
+              base::hr::Ok);
     EXPECT_TRUE(called);
     EXPECT_EQ(seenSh.ToObject().Get(), static_cast<host::Dispatch*>(sheet.Get()));
 }
@@ -219,25 +219,25 @@ TEST_F(ApplicationEvents, ShortOrMalformedArgumentListsDeliverNothing) {
                                         const host::Ref<host::Dispatch>&) { ++calls; };
     module->events->OnWorkbookBeforeClose = [&](TComponent&, const host::Ref<host::Dispatch>&,
                                                 bool&) { ++calls; };
-    EXPECT_EQ(Raise(ev::SheetChange, {Variant::Nothing()}), host::hr::Ok);
-    EXPECT_EQ(Raise(ev::SheetChange, {}), host::hr::Ok);
-    EXPECT_EQ(Raise(ev::WorkbookBeforeClose, {Workbook()}), host::hr::Ok);
+    EXPECT_EQ(Raise(ev::SheetChange, {Variant::Nothing()}), base::hr::Ok);
+    EXPECT_EQ(Raise(ev::SheetChange, {}), base::hr::Ok);
+    EXPECT_EQ(Raise(ev::WorkbookBeforeClose, {Workbook()}), base::hr::Ok);
     EXPECT_EQ(Raise(ev::SheetChange, {Variant::Nothing(), Variant::Nothing()}, {0, 7}),
-              host::hr::Ok)
+              base::hr::Ok)
         << "a named id outside the argument list";
     EXPECT_EQ(Raise(ev::SheetChange, {Variant::Nothing(), Variant::Nothing()}, {1, 1}),
-              host::hr::Ok)
+              base::hr::Ok)
         << "two arguments for one position";
     std::vector<host::DispId> names(70);
     std::iota(names.begin(), names.end(), 0);
     names.back() = 3;
     EXPECT_EQ(Raise(ev::SheetChange, std::vector<Variant>(70, Variant::Nothing()), names),
-              host::hr::Ok)
+              base::hr::Ok)
         << "a name repeated in a long list of names";
     EXPECT_EQ(calls, 0);
     names.back() = 69;
     EXPECT_EQ(Raise(ev::SheetChange, std::vector<Variant>(70, Variant::Nothing()), names),
-              host::hr::Ok);
+              base::hr::Ok);
     EXPECT_EQ(calls, 1) << "a long list of distinct names is well formed";
     EXPECT_TRUE(messages.empty());
 }
@@ -270,7 +270,7 @@ TEST_F(ApplicationEvents, ApplicationWithoutConnectionPointIsHeldButNotAdvised) 
     EXPECT_FALSE(module->events->Application());
 
     auto notExcel = host::MakeRef<CountingObject>();
-    EXPECT_THROW(module->events->ConnectTo(host::Ref<host::Dispatch>(notExcel)), host::Error);
+    EXPECT_THROW(module->events->ConnectTo(host::Ref<host::Dispatch>(notExcel)), base::Error);
 }
 
 TEST_F(ApplicationEvents, SinkHeldAfterTheComponentGoesIsInertAndFreesItself) {
@@ -286,7 +286,7 @@ TEST_F(ApplicationEvents, SinkHeldAfterTheComponentGoesIsInertAndFreesItself) {
     const host::DispParams params{&none, nullptr, 1, 0};
     EXPECT_EQ(held->Invoke(ev::WorkbookActivate, host::iid::Null, 0, host::invoke::Method, params,
                            nullptr, nullptr, nullptr),
-              host::hr::Ok);
+              base::hr::Ok);
     EXPECT_FALSE(called);
     held.Reset();
     EXPECT_EQ(host::ModuleLock::Held(), liveBefore - 1) << "the last release freed the orphan";
@@ -298,7 +298,7 @@ TEST_F(ApplicationEvents, ComponentsBelongOnAnAddInModuleOnly) {
     try {
         TadxExcelAppEvents events(&stranger);
         FAIL() << "created on a plain component";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), error_code::WrongOwner);
         EXPECT_STREQ(error.what(),
                      "The TadxExcelAppEvents class can not be contained in the TComponent class.");
@@ -306,7 +306,7 @@ TEST_F(ApplicationEvents, ComponentsBelongOnAnAddInModuleOnly) {
     try {
         TadxExcelAppEvents events(nullptr);
         FAIL() << "created without an owner";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_STREQ(error.what(),
                      "The TadxExcelAppEvents class can not be contained in the nil class.");
     }

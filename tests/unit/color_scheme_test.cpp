@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/error.h"
 #include "framework/color_window.h"
 #include "framework/module.h"
-#include "host/error.h"
 #include "sim/desktop/desktop.h"
 #include "sim/registry/memory_registry.h"
 
@@ -85,7 +85,7 @@ TEST_F(ColorScheme, FailingHandlerIsReported) {
         return 1;
     });
     module->OnOfficeColorSchemeChanged = [&](TComponent&, TadxOfficeColorScheme) {
-        throw host::Error(host::hr::Fail, "repaint failed");
+        throw base::Error(base::hr::Fail, "repaint failed");
     };
     module->CreateColorWindow();
     desktop.Broadcast(module->ColorWindow()->BroadcastMessage());
@@ -107,7 +107,7 @@ TEST_F(ColorScheme, RecreatingReplacesTheWindowAndClassFailureIsAnError) {
     try {
         other->CreateColorWindow();
         FAIL() << "no error";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_STREQ(error.what(), "Error creating window class");
     }
     EXPECT_EQ(other->ColorWindow(), nullptr);

@@ -65,10 +65,10 @@ protected:
     TadxCommandBarButton* track = nullptr;
     TadxCommandBarButton* options = nullptr;
     TadxCommandBarPopup* help = nullptr;
-    host::Bitmap trackGlyph = MakeGlyph(0x008000);
-    host::Bitmap optionsGlyph = MakeGlyph(0x0000FF);
-    host::Bitmap mailGlyph = MakeGlyph(0xFFFF00);
-    host::Bitmap helpGlyph = MakeGlyph(0x00FFFF);
+    base::Bitmap trackGlyph = MakeGlyph(0x008000);
+    base::Bitmap optionsGlyph = MakeGlyph(0x0000FF);
+    base::Bitmap mailGlyph = MakeGlyph(0xFFFF00);
+    base::Bitmap helpGlyph = MakeGlyph(0x00FFFF);
     std::vector<std::u16string> clicks;
 };
 
@@ -211,7 +211,7 @@ TEST_F(AddinBar, AFailureOnOneBarIsReportedAndTheNextBarIsStillBuilt) {
     auto& second = AddBar(u"Second");
     second.Controls().Add<TadxCommandBarButton>().SetCaption(u"Two");
     Connect();
-    excel.Office().FailCall(1, host::hr::DispException);
+    excel.Office().FailCall(1, base::hr::DispException);
     module->CreateCommandBars();
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_TRUE(excel.Office().FindBar(u"Second"));

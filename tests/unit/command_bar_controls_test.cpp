@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/error.h"
 #include "framework/command_bar_glyph.h"
 #include "host/clipboard.h"
-#include "host/error.h"
 #include "host/office/office.h"
 #include "tests/unit/command_bar_support.h"
 
@@ -100,7 +100,7 @@ TEST_F(CommandBarControls, AClickHandlersExceptionIsReported) {
     Connect();
     auto& bar = AddBar(u"Tarvex");
     auto& button = bar.Controls().Add<TadxCommandBarButton>();
-    button.OnClick = [](TadxCommandBarButton&) { throw host::Error(host::hr::Fail, "broken"); };
+    button.OnClick = [](TadxCommandBarButton&) { throw base::Error(base::hr::Fail, "broken"); };
     bar.CreateCommandBar();
     excel.Office().Click(OfficeControl(button.OfficeTag()));
     ASSERT_EQ(messages.size(), 1u);
@@ -128,7 +128,7 @@ protected:
         EXPECT_FALSE(clipboard.IsOpen());
     }
 
-    TadxCommandBarButton& Button(const host::Bitmap& face) {
+    TadxCommandBarButton& Button(const base::Bitmap& face) {
         auto& bar = AddBar(u"Tarvex");
         auto& button = bar.Controls().Add<TadxCommandBarButton>();
         button.SetGlyph(face);
@@ -146,7 +146,7 @@ protected:
         bytes.push_back(0);
         return bytes;
     }();
-    host::Bitmap glyph = MakeGlyph(0x336699);
+    base::Bitmap glyph = MakeGlyph(0x336699);
     TadxCommandBar* barUnderTest = nullptr;
 };
 
@@ -203,7 +203,7 @@ TEST_F(ButtonFaces, ThePictureWayFallsBackToTheClipboard) {
 
 TEST_F(ButtonFaces, TheTransparentColourIsTheBottomLeftPixelUnlessNamed) {
     Connect(u"11.0");
-    host::Bitmap odd = glyph;
+    base::Bitmap odd = glyph;
     odd.pixels[15 * 16] = 0x123456; // bottom-left
     auto& button = Button(odd);
     barUnderTest->CreateCommandBar();

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "base/bitmap.h"
 #include "framework/command_bar.h"
 #include "framework/command_bar_button.h"
 #include "framework/command_bar_popup.h"
 #include "framework/factory.h"
 #include "framework/module.h"
-#include "host/bitmap.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/office/office.h"
@@ -33,8 +33,8 @@ inline constexpr std::uint32_t kMagenta = 0xFF00FF;
 
 /// A 16 x 16 glyph: a magenta background (its bottom-left pixel) around a square of
 /// `color`, with one pixel of `accent` in its top-left corner.
-inline host::Bitmap MakeGlyph(std::uint32_t color, std::uint32_t accent = 0x000080) {
-    host::Bitmap glyph;
+inline base::Bitmap MakeGlyph(std::uint32_t color, std::uint32_t accent = 0x000080) {
+    base::Bitmap glyph;
     glyph.width = 16;
     glyph.height = 16;
     glyph.pixels.assign(256, kMagenta);
@@ -46,7 +46,7 @@ inline host::Bitmap MakeGlyph(std::uint32_t color, std::uint32_t accent = 0x0000
 }
 
 /// `glyph` as the user sees it on `background`: the transparent colour shows the background.
-inline sim::SimBitmap SeenOn(const host::Bitmap& glyph, std::uint32_t background,
+inline sim::SimBitmap SeenOn(const base::Bitmap& glyph, std::uint32_t background,
                              std::uint32_t transparent = kMagenta) {
     sim::SimBitmap seen{glyph.width, glyph.height, {}};
     for (std::uint32_t pixel : glyph.pixels)
@@ -99,7 +99,7 @@ protected:
     sim::MemoryRegistry registry;
     sim::SimDesktop desktop;
     TadxFactory factory{"qorvel", "Tarvex", "Tarvex",
-                        host::Guid::Parse("{6F1B0C55-9D1E-4E35-9E0B-5A8E2C1D4B21}"),
+                        base::Guid::Parse("{6F1B0C55-9D1E-4E35-9E0B-5A8E2C1D4B21}"),
                         "C:\\Tarvex\\"};
     std::vector<std::u16string> messages;
     std::unique_ptr<BarModule> module =

@@ -29,7 +29,7 @@ TEST_F(CommandBarModel, OnlyTheAddInModuleMayOwnABar) {
         TComponent other;
         other.CreateComponent<TadxCommandBar>();
         FAIL();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), error_code::ModuleOwner);
         EXPECT_STREQ(error.what(),
                      "The TadxCommandBar class can not be contained in the TComponent class.");
@@ -37,7 +37,7 @@ TEST_F(CommandBarModel, OnlyTheAddInModuleMayOwnABar) {
     try {
         TadxCommandBar orphan(nullptr);
         FAIL();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_STREQ(error.what(),
                      "The TadxCommandBar class can not be contained in the nil class.");
     }
@@ -55,7 +55,7 @@ TEST_F(CommandBarModel, AnEmptyNameIsRefusedAndChangesNothing) {
     try {
         bar.SetCommandBarName(u"");
         FAIL();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), error_code::EmptyProperty);
         EXPECT_STREQ(error.what(), "The CommandBarName property can not be empty.");
     }

@@ -5,14 +5,14 @@
 #include <initializer_list>
 #include <string>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "framework/custom_ui.h"
 #include "framework/factory.h"
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
 #include "framework/xml_helper.h"
-#include "host/error.h"
-#include "host/text.h"
 #include "sim/desktop/desktop.h"
 #include "sim/registry/memory_registry.h"
 #include "tests/support/addin_ribbon.h"
@@ -110,13 +110,13 @@ protected:
     void SetUp() override {
         module->SetFactory(&factory);
         desktop.SetMessageHandler([this](const sim::ShownMessage& message) {
-            messages.push_back(host::Utf16ToUtf8(message.text));
+            messages.push_back(base::Utf16ToUtf8(message.text));
             return 1;
         });
     }
 
     std::string Build(std::u16string_view ribbonId) {
-        return host::Utf16ToUtf8(BuildCustomUIXml(*module, ribbonId));
+        return base::Utf16ToUtf8(BuildCustomUIXml(*module, ribbonId));
     }
     bool Registered(const TComponent& component) const {
         for (const auto& entry : module->ControlIdMap())
@@ -128,7 +128,7 @@ protected:
     sim::MemoryRegistry registry;
     sim::SimDesktop desktop;
     std::vector<std::string> messages;
-    const TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", host::Guid(), "C:\\Addins\\"};
+    const TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", base::Guid(), "C:\\Addins\\"};
     std::unique_ptr<testing::RibbonTestModule> module =
         TadxCOMAddInModule::Create<testing::RibbonTestModule>(ModuleServices{desktop, registry});
     testing::AddinRibbon ribbon = testing::BuildAddinRibbon(*module);
@@ -232,12 +232,12 @@ TEST_F(CustomUI, HandlerErrorsGoToTheModuleAndGenerationGoesOn) {
     std::vector<std::u16string> seen;
     module->OnRibbonBeforeCreate = [&](TComponent&, const std::u16string& id) {
         seen.push_back(id);
-        throw host::Error(host::hr::Fail, "before create");
+        throw base::Error(base::hr::Fail, "before create");
     };
-    ribbon.help->OnCreate = [](TComponent&) { throw host::Error(host::hr::Fail, "menu"); };
+    ribbon.help->OnCreate = [](TComponent&) { throw base::Error(base::hr::Fail, "menu"); };
     module->OnRibbonBeforeLoad = [](TComponent&, const std::u16string&, std::u16string& xml) {
         xml = u"replaced";
-        throw host::Error(host::hr::Fail, "before load");
+        throw base::Error(base::hr::Fail, "before load");
     };
     // A handler that fails after touching the text: what it left stands.
     EXPECT_EQ(Build(kExcel), "replaced");
@@ -258,7 +258,7 @@ TEST_F(CustomUI, BeforeLoadHandlerReplacesTheDocument) {
     };
     EXPECT_EQ(Build(kExcel),
               "<customUI xmlns=\"http://schemas.microsoft.com/office/2006/01/customui\" />");
-    EXPECT_EQ(host::Utf16ToUtf8(received), kAddinDocument);
+    EXPECT_EQ(base::Utf16ToUtf8(received), kAddinDocument);
 }
 
 TEST_F(CustomUI, StartFromScratchOnlyForItsRibbons) {
@@ -286,7 +286,7 @@ TEST_F(CustomUI, DynamicMenuIsWrittenEmptyAndGivesItsItemsOnRequest) {
         std::string::npos);
     EXPECT_EQ(document.find("Separator"), std::string::npos);
 
-    const std::string content = host::Utf16ToUtf8(ribbon.help->GetContent());
+    const std::string content = base::Utf16ToUtf8(ribbon.help->GetContent());
     EXPECT_EQ(created, 1);
     EXPECT_TRUE(content.starts_with(
         "<menu xmlns=\"http://schemas.microsoft.com/office/2006/01/customui\" "
@@ -299,7 +299,7 @@ TEST_F(CustomUI, DynamicMenuIsWrittenEmptyAndGivesItsItemsOnRequest) {
               std::string::npos);
     EXPECT_NE(content.find("A61226C4EE9F4CF2B82F950E0887F959"), std::string::npos);
 
-    const std::string rebuilt = host::Utf16ToUtf8(ribbon.help->GetContent());
+    const std::string rebuilt = base::Utf16ToUtf8(ribbon.help->GetContent());
     EXPECT_EQ(created, 2);
     EXPECT_EQ(rebuilt.find("A61226C4EE9F4CF2B82F950E0887F959"), std::string::npos);
 }

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-#include "host/dib.h"
-#include "host/error.h"
+#include "base/dib.h"
+#include "base/error.h"
 
-namespace tarvex::host {
+namespace tarvex::base {
 namespace {
 
 void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
@@ -79,4 +79,4 @@ TEST(PackedDib, MalformedOrUnsupportedDataIsRefusedNotRead) {
 }
 
 } // namespace
-} // namespace tarvex::host
+} // namespace tarvex::base

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/error.h"
 #include "framework/event_sink.h"
 #include "framework/module.h"
-#include "host/error.h"
 #include "host/office/dispids.h"
 #include "host/office/office.h"
 #include "sim/desktop/desktop.h"
@@ -136,7 +136,7 @@ TEST_F(ControlEvents, FailingHandlerIsReportedAndOfficeGetsOk) {
     track.tag = u"{tag}";
     const auto [object, handle] = Add(1, track.tag);
     const auto sink = TadxEventSink::Connect(*module, track, object);
-    track.onClick = [] { throw host::Error(host::hr::Fail, "Track failed"); };
+    track.onClick = [] { throw base::Error(base::hr::Fail, "Track failed"); };
     EXPECT_FALSE(excel.Office().Click(handle)) << "CancelDefault is left as it was";
     EXPECT_EQ(messages, std::vector<std::u16string>{
                             u"Tarvex error: the add-in has fired an exception.\r\nTrack failed"});
@@ -150,31 +150,31 @@ TEST_F(ControlEvents, AnswersOfficeByTheRules) {
 
     host::DispId id = 0;
     const std::u16string click = u"Click", change = u"Change";
-    EXPECT_EQ(sink->GetIDsOfNames(host::iid::Null, {&click, 1}, 0, {&id, 1}), host::hr::Ok);
+    EXPECT_EQ(sink->GetIDsOfNames(host::iid::Null, {&click, 1}, 0, {&id, 1}), base::hr::Ok);
     EXPECT_EQ(id, 1);
     EXPECT_EQ(sink->GetIDsOfNames(host::iid::Null, {&change, 1}, 0, {&id, 1}),
-              host::hr::DispUnknownName)
+              base::hr::DispUnknownName)
         << "a button has no Change";
     const std::u16string two[] = {click, change};
     host::DispId ids[2];
-    EXPECT_EQ(sink->GetIDsOfNames(host::iid::Null, two, 0, ids), host::hr::InvalidArg);
-    EXPECT_EQ(sink->GetIDsOfNames(host::iid::Null, {}, 0, {}), host::hr::Pointer);
-    EXPECT_EQ(sink->GetTypeInfo(0, 0), host::hr::Fail);
+    EXPECT_EQ(sink->GetIDsOfNames(host::iid::Null, two, 0, ids), base::hr::InvalidArg);
+    EXPECT_EQ(sink->GetIDsOfNames(host::iid::Null, {}, 0, {}), base::hr::Pointer);
+    EXPECT_EQ(sink->GetTypeInfo(0, 0), base::hr::Fail);
     EXPECT_TRUE(host::QueryAs<host::Dispatch>(sink.Get(), office::iid::CommandBarButtonEvents));
     EXPECT_FALSE(host::QueryAs<host::Dispatch>(sink.Get(), office::iid::CommandBarControl));
 
     const host::DispParams none{};
     EXPECT_EQ(
         sink->Invoke(2, host::iid::Null, 0, host::invoke::Method, none, nullptr, nullptr, nullptr),
-        host::hr::DispMemberNotFound);
+        base::hr::DispMemberNotFound);
     EXPECT_EQ(
         sink->Invoke(1, host::iid::Null, 0, host::invoke::Method, none, nullptr, nullptr, nullptr),
-        host::hr::Pointer);
+        base::hr::Pointer);
     host::Variant onlyCtrl[] = {host::Variant(object)};
     const host::DispParams shortList{onlyCtrl, nullptr, 1, 0};
     EXPECT_EQ(sink->Invoke(1, host::iid::Null, 0, host::invoke::Method, shortList, nullptr, nullptr,
                            nullptr),
-              host::hr::Ok);
+              base::hr::Ok);
     EXPECT_EQ(track.clicks, 0) << "a click without CancelDefault delivers nothing";
 }
 
@@ -186,7 +186,7 @@ TEST_F(ControlEvents, ComboBoxesAreConnectedThroughTheirOwnEvents) {
     EXPECT_EQ(sink->ControlType(), 4);
     host::DispId id = 0;
     const std::u16string change = u"Change";
-    EXPECT_EQ(sink->GetIDsOfNames(host::iid::Null, {&change, 1}, 0, {&id, 1}), host::hr::Ok);
+    EXPECT_EQ(sink->GetIDsOfNames(host::iid::Null, {&change, 1}, 0, {&id, 1}), base::hr::Ok);
     excel.Office().Change(handle);
     EXPECT_EQ(combo.clicks, 1);
 }

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/file.h"
 #include "settings/options.h"
 #include "sim/registry/file_registry.h"
@@ -82,14 +82,14 @@ TEST_F(RegistryFile, EveryChangeIsSavedAndSeenAfterReloading) {
         options.SetCaseSensitive(true);
         std::unique_ptr<host::RegistryKey> key;
         ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, "Software\\Other\\Deep", key),
-                  host::hr::Ok);
-        ASSERT_EQ(key->SetValue("Text", RegistryValue::FromString(u"a \"b\" \\ c")), host::hr::Ok);
-        ASSERT_EQ(key->SetValue("Gone", RegistryValue::FromDWord(1)), host::hr::Ok);
-        ASSERT_EQ(key->DeleteValue("gone"), host::hr::Ok);
+                  base::hr::Ok);
+        ASSERT_EQ(key->SetValue("Text", RegistryValue::FromString(u"a \"b\" \\ c")), base::hr::Ok);
+        ASSERT_EQ(key->SetValue("Gone", RegistryValue::FromDWord(1)), base::hr::Ok);
+        ASSERT_EQ(key->DeleteValue("gone"), base::hr::Ok);
         ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, "Software\\Drop\\Me", key),
-                  host::hr::Ok);
+                  base::hr::Ok);
         key.reset();
-        ASSERT_EQ(registry.DeleteTree(RegistryRoot::CurrentUser, "software\\drop"), host::hr::Ok);
+        ASSERT_EQ(registry.DeleteTree(RegistryRoot::CurrentUser, "software\\drop"), base::hr::Ok);
 
         FileRegistry reloaded(path);
         EXPECT_EQ(reloaded.Contents().Keys(), registry.Contents().Keys());
@@ -142,7 +142,7 @@ TEST_F(RegistryFile, MalformedFileIsReportedWithItsLineAndLeftUntouched) {
     try {
         FileRegistry registry(path);
         FAIL() << "a malformed file was accepted";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_NE(error.Message().find(path.filename().string()), std::string::npos)
             << error.Message();
         EXPECT_NE(error.Message().find("line 5: unknown data"), std::string::npos)
@@ -151,7 +151,7 @@ TEST_F(RegistryFile, MalformedFileIsReportedWithItsLineAndLeftUntouched) {
     EXPECT_EQ(ReadFile(path), text);
     EXPECT_EQ(FilesIn(m_folder), std::vector<std::string>{"registry.reg"});
 
-    EXPECT_THROW(FileRegistry{m_folder}, host::Error) << "a folder is no store";
+    EXPECT_THROW(FileRegistry{m_folder}, base::Error) << "a folder is no store";
 }
 
 TEST_F(RegistryFile, AFailedWriteKeepsTheOldFileAndTheOldValue) {
@@ -168,16 +168,16 @@ TEST_F(RegistryFile, AFailedWriteKeepsTheOldFileAndTheOldValue) {
     try {
         options.SetTrackColumns(false);
         FAIL() << "the write cannot have succeeded";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Message(), "Failed to set data for 'TrackColumns'");
-        EXPECT_EQ(error.Code(), host::hr::AccessDenied);
+        EXPECT_EQ(error.Code(), base::hr::AccessDenied);
     }
     EXPECT_EQ(ReadFile(path), saved);
     EXPECT_TRUE(options.TrackColumns()) << "the change was undone in memory too";
     EXPECT_TRUE(fs::exists(blocker / "keep"));
     std::unique_ptr<host::RegistryKey> key;
     EXPECT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, "Software\\New", key),
-              host::hr::AccessDenied);
+              base::hr::AccessDenied);
     EXPECT_FALSE(registry.Contents().HasKey(RegistryRoot::CurrentUser, "Software\\New"));
 
     fs::remove_all(blocker);

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "host/error.h"
-#include "host/form.h"
+#include "base/error.h"
+#include "base/form.h"
 #include "tests/support/grouped_form.h"
 
-namespace tarvex::host {
+namespace tarvex::base {
 namespace {
 
 using testing::GroupedForm;
@@ -218,4 +218,4 @@ TEST(FormModal, BeginModalClearsTheLastResultAndRunsOnShow) {
 }
 
 } // namespace
-} // namespace tarvex::host
+} // namespace tarvex::base

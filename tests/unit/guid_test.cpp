@@ -1,29 +1,29 @@
 #include <gtest/gtest.h>
 
 #include "addin/identity.h"
-#include "host/error.h"
-#include "host/guid.h"
+#include "base/error.h"
+#include "base/guid.h"
 #include "host/object.h"
 
 namespace tarvex::host {
 namespace {
 
 TEST(Guid, ParsesRegistryFormFieldByField) {
-    constexpr Guid appEvents = Guid::Parse("{00024413-0000-0000-C000-000000000046}");
+    constexpr base::Guid appEvents = base::Guid::Parse("{00024413-0000-0000-C000-000000000046}");
     static_assert(appEvents.data1 == 0x00024413);
     EXPECT_EQ(appEvents.data2, 0);
     EXPECT_EQ(appEvents.data4[0], 0xC0);
     EXPECT_EQ(appEvents.data4[7], 0x46);
 
-    const Guid mixed = Guid::Parse("b196b284-BAB4-101a-b69c-00aa00341d07");
+    const base::Guid mixed = base::Guid::Parse("b196b284-BAB4-101a-b69c-00aa00341d07");
     EXPECT_EQ(mixed, iid::ConnectionPointContainer);
 }
 
 TEST(Guid, FormatsWithBracesAndUpperCase) {
-    EXPECT_EQ(Guid::Parse("{b196b286-bab4-101a-b69c-00aa00341d07}").ToString(),
+    EXPECT_EQ(base::Guid::Parse("{b196b286-bab4-101a-b69c-00aa00341d07}").ToString(),
               "{B196B286-BAB4-101A-B69C-00AA00341D07}");
-    EXPECT_EQ(Guid().ToString(), "{00000000-0000-0000-0000-000000000000}");
-    EXPECT_EQ(Guid::Parse(addin::kClsidTarvexText).ToString(), addin::kClsidTarvexText);
+    EXPECT_EQ(base::Guid().ToString(), "{00000000-0000-0000-0000-000000000000}");
+    EXPECT_EQ(base::Guid::Parse(addin::kClsidTarvexText).ToString(), addin::kClsidTarvexText);
 }
 
 TEST(Guid, RejectsMalformedText) {
@@ -31,13 +31,13 @@ TEST(Guid, RejectsMalformedText) {
          {"", "{}", "{00024413-0000-0000-C000-000000000046", "00024413-0000-0000-C000-00000000004",
           "00024413-0000-0000-C000-0000000000467", "00024413-0000-0000-C0000-00000000046",
           "0002441G-0000-0000-C000-000000000046", "{00024413 0000-0000-C000-000000000046}"}) {
-        EXPECT_FALSE(Guid::TryParse(text).has_value()) << text;
+        EXPECT_FALSE(base::Guid::TryParse(text).has_value()) << text;
     }
     try {
-        Guid::Parse("nonsense");
+        base::Guid::Parse("nonsense");
         FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.Code(), hr::InvalidArg);
+    } catch (const base::Error& error) {
+        EXPECT_EQ(error.Code(), base::hr::InvalidArg);
         EXPECT_NE(error.Message().find("nonsense"), std::string::npos);
     }
 }

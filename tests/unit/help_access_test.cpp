@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "host/error.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "host/registry.h"
-#include "host/text.h"
 #include "settings/help.h"
 #include "settings/options_form.h"
 #include "sim/desktop/desktop.h"
@@ -234,7 +234,7 @@ TEST_F(HelpAccessTest, UnloadKeepsTheLibraryAndLaterTopicsStillOpen) {
 TEST_F(HelpAccessTest, FailuresOfTheEngineCallAreNotPassedOn) {
     sim::InstallHelpEngine(m_desktop, m_registry, kSystemEngine);
     m_desktop.SetHelpHandler(
-        [](const HelpRequest&) { throw host::Error(host::hr::Fail, "the engine failed"); });
+        [](const HelpRequest&) { throw base::Error(base::hr::Fail, "the engine failed"); });
     EXPECT_FALSE(m_help.OpenTopic(u"C:\\Tools\\", kOptionsTopic));
 }
 
@@ -242,18 +242,18 @@ TEST_F(HelpAccessTest, OptionsDialogHelpOpensLesson1ThroughTheEngineAndStaysOpen
     sim::InstallHelpEngine(m_desktop, m_registry, kRegisteredEngine);
     m_desktop.AddFile(u"C:\\Program Files\\Tarvex \u65E5\u672C\\qorvel.chm");
     TfrmOptions form(m_registry, m_desktop, [this](const std::string& fileAndTopic) {
-        m_help.OpenText(host::Utf8ToUtf16(fileAndTopic));
+        m_help.OpenText(base::Utf8ToUtf16(fileAndTopic));
     });
-    form.HelpFolder = host::Utf16ToUtf8(u"C:\\Program Files\\Tarvex \u65E5\u672C\\");
+    form.HelpFolder = base::Utf16ToUtf8(u"C:\\Program Files\\Tarvex \u65E5\u672C\\");
     int resultAfterHelp = -1;
-    m_desktop.SetModalHandler([&](host::Form& shown) {
+    m_desktop.SetModalHandler([&](base::Form& shown) {
         shown.UserClick(shown.IndexOf("btnHelp"));
         resultAfterHelp = shown.ModalResult();
-        return host::modal_result::Cancel;
+        return base::modal_result::Cancel;
     });
-    EXPECT_EQ(m_desktop.ShowModal(form), host::modal_result::Cancel);
+    EXPECT_EQ(m_desktop.ShowModal(form), base::modal_result::Cancel);
 
-    EXPECT_EQ(resultAfterHelp, host::modal_result::None);
+    EXPECT_EQ(resultAfterHelp, base::modal_result::None);
     ASSERT_EQ(m_desktop.HelpRequests().size(), 1u);
     const HelpRequest& request = m_desktop.HelpRequests()[0];
     EXPECT_EQ(request.entryPoint, "HtmlHelpW");

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "sim/registry/memory_registry.h"
 
 namespace tarvex::sim {
@@ -15,7 +15,7 @@ namespace {
 using host::RegistryAccess;
 using host::RegistryRoot;
 using host::RegistryValue;
-namespace hr = host::hr;
+namespace hr = base::hr;
 
 constexpr auto kUser = RegistryRoot::CurrentUser;
 
@@ -92,8 +92,8 @@ TEST(MemoryRegistry, DeletesKeysAndTreesAndFailsTheirOpenHandles) {
 
     // A handle to a deleted key fails, and does not bring the key back.
     RegistryValue value;
-    EXPECT_EQ(inner->QueryValue("v", value), host::FromWin32(1018));
-    EXPECT_EQ(inner->SetValue("w", value), host::FromWin32(1018));
+    EXPECT_EQ(inner->QueryValue("v", value), base::FromWin32(1018));
+    EXPECT_EQ(inner->SetValue("w", value), base::FromWin32(1018));
     EXPECT_FALSE(registry.HasKey(kUser, "A\\B\\C"));
 }
 
@@ -198,13 +198,13 @@ TEST(MemoryRegistry, AFailedCommitUndoesTheChangeInPlace) {
 
 // A registry whose opens answer success without handing a key back.
 struct KeylessRegistry final : host::Registry {
-    host::HResult DeleteKey(RegistryRoot, std::string_view) override { return hr::Ok; }
-    host::HResult DeleteTree(RegistryRoot, std::string_view) override { return hr::Ok; }
-    host::HResult DoOpenKey(RegistryRoot, std::string_view, RegistryAccess,
+    base::HResult DeleteKey(RegistryRoot, std::string_view) override { return hr::Ok; }
+    base::HResult DeleteTree(RegistryRoot, std::string_view) override { return hr::Ok; }
+    base::HResult DoOpenKey(RegistryRoot, std::string_view, RegistryAccess,
                             std::unique_ptr<host::RegistryKey>&) override {
         return hr::Ok;
     }
-    host::HResult DoCreateKey(RegistryRoot, std::string_view,
+    base::HResult DoCreateKey(RegistryRoot, std::string_view,
                               std::unique_ptr<host::RegistryKey>&) override {
         return hr::Ok;
     }
@@ -214,7 +214,7 @@ TEST(RegistrySeam, AnOpenKeyIsNeverNullAndTheThrowingCallsNameWhatFailed) {
     KeylessRegistry keyless;
     std::unique_ptr<host::RegistryKey> key;
     EXPECT_EQ(keyless.OpenKey(RegistryRoot::CurrentUser, "A", RegistryAccess::Read, key), hr::Fail);
-    EXPECT_THROW(keyless.Create(RegistryRoot::CurrentUser, "A", "Creating A"), host::Error);
+    EXPECT_THROW(keyless.Create(RegistryRoot::CurrentUser, "A", "Creating A"), base::Error);
 
     MemoryRegistry registry;
     EXPECT_EQ(registry.OpenExisting(RegistryRoot::CurrentUser, "A", RegistryAccess::Read, "A"),
@@ -223,7 +223,7 @@ TEST(RegistrySeam, AnOpenKeyIsNeverNullAndTheThrowingCallsNameWhatFailed) {
     try {
         registry.Create(RegistryRoot::CurrentUser, "A", "Creating A");
         FAIL() << "the create cannot have succeeded";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), hr::AccessDenied);
         EXPECT_STREQ(error.what(), "Creating A failed (0x80070005)");
     }

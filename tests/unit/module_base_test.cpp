@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "framework/app_events.h"
 #include "framework/errors.h"
 #include "framework/factory.h"
 #include "framework/module.h"
 #include "host/excel/dispids.h"
 #include "host/office/office.h"
-#include "host/text.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
 #include "sim/office/office.h"
@@ -74,14 +74,14 @@ TEST_F(ModuleBase, RequiredPropertiesRefuseEmptyValues) {
     try {
         module->SetAddInName(u"");
         FAIL();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), error_code::EmptyProperty);
         EXPECT_STREQ(error.what(), "The AddInName property can not be empty.");
     }
     try {
         module->SetSupportedApps({});
         FAIL();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), error_code::EmptyProperty);
         EXPECT_STREQ(error.what(), "The SupportedApps property can not be empty.");
     }
@@ -97,7 +97,7 @@ TEST_F(ModuleBase, HandleErrorShowsTheAddInNameUnlessOnErrorTakesIt) {
         EXPECT_EQ(message.style, host::message_box::Ok | host::message_box::IconError);
         return 1;
     });
-    module->HandleError(host::Error(host::hr::Fail, "Range is locked"));
+    module->HandleError(base::Error(base::hr::Fail, "Range is locked"));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0],
               u"Error|Tarvex error: the add-in has fired an exception.\r\nRange is locked");
@@ -137,7 +137,7 @@ TEST_F(ModuleBase, OnlyVersionTwelveIsKnownAsARibbonHostAtConnection) {
         auto module = Make();
         excel.SetVersion(version);
         testing::ConnectToExcel(*module, excel);
-        EXPECT_FALSE(module->IsRibbonHost()) << host::Utf16ToUtf8(version);
+        EXPECT_FALSE(module->IsRibbonHost()) << base::Utf16ToUtf8(version);
     }
 }
 
@@ -151,9 +151,9 @@ TEST_F(ModuleBase, ModuleWithoutEventsComponentConnectsNoEvents) {
 TEST_F(ModuleBase, HostsAreIdentifiedInTheirFixedOrder) {
     // An application that answers both Word's and Excel's interfaces is taken for Word,
     // which comes first; nothing of Excel is attached then.
-    const host::Guid word = host::Guid::Parse("{00020970-0000-0000-C000-000000000046}");
+    const base::Guid word = base::Guid::Parse("{00020970-0000-0000-C000-000000000046}");
     auto both = host::MakeRef<testing::RecordingDispatch>(
-        nullptr, std::vector<host::Guid>{host::excel::iid::Application, word});
+        nullptr, std::vector<base::Guid>{host::excel::iid::Application, word});
     auto module = Make();
     module->SetHostApplication(Variant(host::Ref<host::Dispatch>(both)));
     module->ConnectToHost();
@@ -171,7 +171,7 @@ TEST_F(ModuleBase, HostsAreIdentifiedInTheirFixedOrder) {
 TEST_F(ModuleBase, AddinKeyNeedsTheFactory) {
     auto module = Make();
     EXPECT_EQ(module->GetAddinKey(), "");
-    const TadxFactory factory("qorvel", "Tarvex", "Tarvex Object", host::Guid(), "C:\\Addins\\");
+    const TadxFactory factory("qorvel", "Tarvex", "Tarvex Object", base::Guid(), "C:\\Addins\\");
     module->SetFactory(&factory);
     EXPECT_EQ(module->GetAddinKey(), "\\Software\\Microsoft\\Office\\Excel\\AddIns\\qorvel.Tarvex");
     module->SetHostType(TadxOfficeHostApp::ohaVisio);

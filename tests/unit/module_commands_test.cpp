@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "addin/module.h"
+#include "base/error.h"
 #include "framework/factory.h"
-#include "host/error.h"
 #include "host/excel/dispids.h"
 #include "settings/options.h"
 #include "settings/options_form.h"
@@ -34,8 +34,8 @@ protected:
     }
 
     /// Answers the options dialog with `act`, which clicks as a user would.
-    void AnswerOptions(std::function<void(host::Form&)> act) {
-        desktop.SetModalHandler([this, act](host::Form& form) {
+    void AnswerOptions(std::function<void(base::Form&)> act) {
+        desktop.SetModalHandler([this, act](base::Form& form) {
             EXPECT_EQ(form.caption, u"Options");
             EXPECT_EQ(module->OptionsDialog(), &form) << "the module knows its dialog";
             ownerWhileShown = desktop.OwnerWindow();
@@ -44,12 +44,12 @@ protected:
         });
     }
 
-    static void Click(host::Form& form, const char* name) { form.UserClick(form.IndexOf(name)); }
+    static void Click(base::Form& form, const char* name) { form.UserClick(form.IndexOf(name)); }
 
     sim::SimExcel excel;
     sim::MemoryRegistry registry;
     sim::SimDesktop desktop;
-    const framework::TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", host::Guid(),
+    const framework::TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", base::Guid(),
                                          "C:\\Program Files\\Tarvex\\"};
     std::vector<std::string> helpOpened;
     std::unique_ptr<TAddInModule> module = framework::TadxCOMAddInModule::Create<TAddInModule>(
@@ -85,7 +85,7 @@ TEST_F(ModuleCommands, InitializeOwnsDialogsByExcelAndDropsOnlyTheControlRecords
 TEST_F(ModuleCommands, InitializeReportsARegistryThatRefusesTheDeletion) {
     registry.PutKey(RegistryRoot::CurrentUser, std::string(kAddinKey) + "\\Controls\\Bar");
     registry.FailEvery(sim::RegistryOperation::DeleteTree);
-    EXPECT_THROW(module->OnAddInInitialize(*module), host::Error);
+    EXPECT_THROW(module->OnAddInInitialize(*module), base::Error);
 }
 
 TEST_F(ModuleCommands, OptionsOkTakesEffectAtOnceAndCancelChangesNothing) {
@@ -93,7 +93,7 @@ TEST_F(ModuleCommands, OptionsOkTakesEffectAtOnceAndCancelChangesNothing) {
     ASSERT_TRUE(module->ActiveRowMode());
     desktop.SetOwnerWindow(kOtherWindow);
 
-    AnswerOptions([](host::Form& form) {
+    AnswerOptions([](base::Form& form) {
         Click(form, "chkRows");
         Click(form, "chkCaseSensitive");
         Click(form, "btnCancel");
@@ -106,7 +106,7 @@ TEST_F(ModuleCommands, OptionsOkTakesEffectAtOnceAndCancelChangesNothing) {
     EXPECT_EQ(desktop.OwnerWindow(), kOtherWindow) << "the previous owner comes back";
     EXPECT_EQ(module->OptionsDialog(), nullptr);
 
-    AnswerOptions([](host::Form& form) {
+    AnswerOptions([](base::Form& form) {
         Click(form, "chkRows");
         Click(form, "chkCaseSensitive");
         Click(form, "btnOk");
@@ -120,7 +120,7 @@ TEST_F(ModuleCommands, OptionsOkTakesEffectAtOnceAndCancelChangesNothing) {
 
 TEST_F(ModuleCommands, OptionsOkWithASelectedRangeModeTakesTheSelectionOfThatMoment) {
     excel.Select(*sim::ParseA1Area(u"B2:B20"));
-    AnswerOptions([](host::Form& form) {
+    AnswerOptions([](base::Form& form) {
         Click(form, "rbColumnSelectedRange");
         Click(form, "btnOk");
     });
@@ -131,12 +131,12 @@ TEST_F(ModuleCommands, OptionsOkWithASelectedRangeModeTakesTheSelectionOfThatMom
     // A chart selected then: the options are saved, the failure passes on, and the owner
     // still comes back.
     excel.SelectChart();
-    AnswerOptions([](host::Form& form) {
+    AnswerOptions([](base::Form& form) {
         Click(form, "rbRowSelectedRange");
         Click(form, "btnOk");
     });
     desktop.SetOwnerWindow(kOtherWindow);
-    EXPECT_THROW(module->OptionsClick(*module), host::Error);
+    EXPECT_THROW(module->OptionsClick(*module), base::Error);
     EXPECT_TRUE(settings::TOptions(registry).RowSelectedRange());
     EXPECT_EQ(desktop.OwnerWindow(), kOtherWindow);
     EXPECT_EQ(module->OptionsDialog(), nullptr);
@@ -145,15 +145,15 @@ TEST_F(ModuleCommands, OptionsOkWithASelectedRangeModeTakesTheSelectionOfThatMom
 TEST_F(ModuleCommands, AFailingDialogStillRestoresTheOwner) {
     desktop.SetOwnerWindow(kOtherWindow);
     desktop.SetModalHandler(
-        [](host::Form&) -> int { throw host::Error(host::hr::OutOfMemory, "No window"); });
-    EXPECT_THROW(module->OptionsClick(*module), host::Error);
+        [](base::Form&) -> int { throw base::Error(base::hr::OutOfMemory, "No window"); });
+    EXPECT_THROW(module->OptionsClick(*module), base::Error);
     EXPECT_EQ(desktop.OwnerWindow(), kOtherWindow);
     EXPECT_EQ(module->OptionsDialog(), nullptr);
 }
 
 TEST_F(ModuleCommands, HelpOpensTopicsOfTheFileInTheAddinFolder) {
     module->HelpClick(*module);
-    AnswerOptions([](host::Form& form) {
+    AnswerOptions([](base::Form& form) {
         Click(form, "btnHelp");
         Click(form, "btnCancel");
     });
@@ -166,7 +166,7 @@ TEST_F(ModuleCommands, HelpOpensTopicsOfTheFileInTheAddinFolder) {
     auto silent = framework::TadxCOMAddInModule::Create<TAddInModule>(
         framework::ModuleServices{desktop, registry},
         AddInResources{.openHelp = [](const std::string&) {
-            throw host::Error(host::hr::Fail, "no engine");
+            throw base::Error(base::hr::Fail, "no engine");
         }});
     EXPECT_NO_THROW(silent->HelpClick(*silent));
     auto without = framework::TadxCOMAddInModule::Create<TAddInModule>(

@@ -118,8 +118,8 @@ TEST(OfficeWrappers, AnObjectWithoutAByReferencePutIsPutPlainly) {
     auto object = host::MakeRef<RecordingDispatch>();
     object->answer = [&](const host::DispParams&, Variant*, host::ExcepInfo*) {
         return object->calls.back().flags == host::invoke::PropertyPutRef
-                   ? host::hr::DispMemberNotFound
-                   : host::hr::Ok;
+                   ? base::hr::DispMemberNotFound
+                   : base::hr::Ok;
     };
     const ComAddIn addIn(object);
     addIn.SetAddInObject(object);
@@ -132,9 +132,9 @@ TEST(OfficeWrappers, AnObjectWithoutAByReferencePutIsPutPlainly) {
     // Any other failure of the by-reference put is the caller's.
     object->calls.clear();
     object->answer = [](const host::DispParams&, Variant*, host::ExcepInfo*) {
-        return host::hr::AccessDenied;
+        return base::hr::AccessDenied;
     };
-    EXPECT_EQ(FailureOf([&] { addIn.SetAddInObject(object); }), host::hr::AccessDenied);
+    EXPECT_EQ(FailureOf([&] { addIn.SetAddInObject(object); }), base::hr::AccessDenied);
     EXPECT_EQ(object->calls.size(), 1u);
 }
 
@@ -147,18 +147,18 @@ TEST(OfficeWrappers, FailuresSurfaceAsErrorsWithOfficesCode) {
     try {
         button.SetCaption(u"Track");
         FAIL() << "no failure";
-    } catch (const host::Error& error) {
-        EXPECT_EQ(error.Code(), host::hr::Fail);
+    } catch (const base::Error& error) {
+        EXPECT_EQ(error.Code(), base::hr::Fail);
         EXPECT_NE(error.Message().find("Method 'Caption' of object 'CommandBarControl' failed"),
                   std::string::npos);
     }
-    EXPECT_EQ(FailureOf([&] { button.Caption(); }), host::hr::Fail);
-    EXPECT_EQ(FailureOf([&] { button.Tag(); }), host::hr::Ok);
+    EXPECT_EQ(FailureOf([&] { button.Caption(); }), base::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { button.Tag(); }), base::hr::Ok);
 
     excel.ClearFailures();
-    excel.FailCall(2, host::hr::AccessDenied);
-    EXPECT_EQ(FailureOf([&] { button.Tag(); }), host::hr::Ok);
-    EXPECT_EQ(FailureOf([&] { button.SetTag(u"{T}"); }), host::hr::AccessDenied);
+    excel.FailCall(2, base::hr::AccessDenied);
+    EXPECT_EQ(FailureOf([&] { button.Tag(); }), base::hr::Ok);
+    EXPECT_EQ(FailureOf([&] { button.SetTag(u"{T}"); }), base::hr::AccessDenied);
     EXPECT_EQ(button.Tag(), u""); // the failed put changed nothing
 }
 
@@ -167,18 +167,18 @@ TEST(OfficeWrappers, NothingIsAnEmptyWrapperAndCallsOnItFail) {
     const CommandBars bars = BarsOf(excel);
     const CommandBarControl none = bars.FindControl(std::nullopt, std::nullopt, u"{NONE}", true);
     EXPECT_FALSE(none);
-    EXPECT_EQ(FailureOf([&] { none.Caption(); }), host::hr::Pointer);
-    EXPECT_EQ(FailureOf([&] { RibbonUI().Invalidate(); }), host::hr::Pointer);
-    EXPECT_EQ(FailureOf([&] { CommandBars().Count(); }), host::hr::Pointer);
+    EXPECT_EQ(FailureOf([&] { none.Caption(); }), base::hr::Pointer);
+    EXPECT_EQ(FailureOf([&] { RibbonUI().Invalidate(); }), base::hr::Pointer);
+    EXPECT_EQ(FailureOf([&] { CommandBars().Count(); }), base::hr::Pointer);
 }
 
 TEST(OfficeWrappers, CommandBarsOfNeedsTheNameAndACommandBarsCollection) {
     auto application = host::MakeRef<RecordingDispatch>();
-    EXPECT_EQ(FailureOf([&] { CommandBarsOf(*application); }), host::hr::DispUnknownName);
+    EXPECT_EQ(FailureOf([&] { CommandBarsOf(*application); }), base::hr::DispUnknownName);
     EXPECT_TRUE(application->calls.empty());
 
     application->knownNames = {u"CommandBars"};
-    EXPECT_EQ(FailureOf([&] { CommandBarsOf(*application); }), host::hr::Pointer); // nothing
+    EXPECT_EQ(FailureOf([&] { CommandBarsOf(*application); }), base::hr::Pointer); // nothing
     ASSERT_EQ(application->calls.size(), 1u);
     EXPECT_EQ(application->calls[0].member, 100); // the id the name resolved to
     EXPECT_EQ(application->calls[0].flags, host::invoke::Method);
@@ -188,9 +188,9 @@ TEST(OfficeWrappers, CommandBarsOfNeedsTheNameAndACommandBarsCollection) {
     auto other = host::MakeRef<RecordingDispatch>();
     application->answer = [&](const host::DispParams&, Variant* result, host::ExcepInfo*) {
         *result = Variant(host::Ref<host::Dispatch>(other));
-        return host::hr::Ok;
+        return base::hr::Ok;
     };
-    EXPECT_EQ(FailureOf([&] { CommandBarsOf(*application); }), host::hr::NoInterface);
+    EXPECT_EQ(FailureOf([&] { CommandBarsOf(*application); }), base::hr::NoInterface);
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "settings/options_form.h"
 #include "sim/desktop/desktop.h"
 #include "sim/registry/memory_registry.h"
@@ -18,12 +18,12 @@
 namespace tarvex::settings {
 namespace {
 
-using host::ControlKind;
-using host::Rect;
+using base::ControlKind;
+using base::Rect;
 using host::RegistryRoot;
 using host::RegistryValue;
 using sim::RegistryOperation;
-namespace modal_result = host::modal_result;
+namespace modal_result = base::modal_result;
 
 constexpr std::string_view kOptionsKey = "Software\\Morvane Software\\Tarvex\\Options";
 
@@ -40,10 +40,10 @@ const char* const kOptionControls[] = {"chkColumns",      "rbActiveColumn", "rbC
                                        "chkCaseSensitive"};
 
 // The option controls' states in one line: "+" checked, "-" cleared, "#" disabled.
-std::string States(const host::Form& form) {
+std::string States(const base::Form& form) {
     std::string states;
     for (const char* name : kOptionControls) {
-        const host::FormControl& control = form.Control(name);
+        const base::FormControl& control = form.Control(name);
         if (!states.empty())
             states += ' ';
         states += name;
@@ -140,7 +140,7 @@ TEST_F(OptionsDialog, LayoutAt96Dpi) {
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.name);
         const int index = m_form.IndexOf(e.name);
-        const host::FormControl& control = m_form.Control(index);
+        const base::FormControl& control = m_form.Control(index);
         tabSequence.push_back(index);
         EXPECT_EQ(control.kind, e.kind);
         EXPECT_EQ(control.caption, e.caption);
@@ -162,7 +162,7 @@ TEST_F(OptionsDialog, StartsWithBothSidesOffAndTheActiveButtonsChecked) {
 
 TEST_F(OptionsDialog, FirstOpeningShowsTheDefaultsAndStoresAllSevenEvenOnCancel) {
     std::string shown;
-    m_desktop.SetModalHandler([&](host::Form& form) {
+    m_desktop.SetModalHandler([&](base::Form& form) {
         shown = States(form);
         form.UserClick(form.IndexOf("btnCancel"));
         return modal_result::None;
@@ -212,7 +212,7 @@ TEST_F(OptionsDialog, OkStoresWhatIsShownInCanonicalForm) {
 TEST_F(OptionsDialog, ColumnsStoredOffOpenDisabledWithTheirChoiceAndOkWritesItBack) {
     StoreAll({0, 0, 1, 1, 1, 0, 1});
     std::string shown;
-    m_desktop.SetModalHandler([&](host::Form& form) {
+    m_desktop.SetModalHandler([&](base::Form& form) {
         shown = States(form);
         // A disabled radio button cannot be clicked.
         form.UserClick(form.IndexOf("rbActiveColumn"));
@@ -233,7 +233,7 @@ TEST_F(OptionsDialog, ColumnsStoredOffOpenDisabledWithTheirChoiceAndOkWritesItBa
 TEST_F(OptionsDialog, ClearingRowsDisablesBothRowButtonsAndCheckingItAgainRestoresTheirChoice) {
     StoreAll({1, 1, 0, 1, 0, 1, 1});
     std::vector<std::string> seen;
-    m_desktop.SetModalHandler([&](host::Form& form) {
+    m_desktop.SetModalHandler([&](base::Form& form) {
         form.UserClick(form.IndexOf("chkRows"));
         seen.push_back(States(form));
         form.UserClick(form.IndexOf("chkRows"));
@@ -282,7 +282,7 @@ TEST_F(OptionsDialog, HelpOpensLesson1InTheHelpFolderAndLeavesTheDialogAsItWas) 
     StoreAll({1, 0, 1, 0, 1, 0, 1});
     std::string before, after;
     int resultAfterHelp = -1;
-    m_desktop.SetModalHandler([&](host::Form& form) {
+    m_desktop.SetModalHandler([&](base::Form& form) {
         m_registry.ClearLog();
         before = States(form);
         resultAfterHelp = Click("btnHelp");
@@ -300,7 +300,7 @@ TEST_F(OptionsDialog, HelpOpensLesson1InTheHelpFolderAndLeavesTheDialogAsItWas) 
 TEST(OptionsDialogHelp, NeedsAWayToOpenHelp) {
     sim::MemoryRegistry registry;
     sim::SimDesktop desktop;
-    EXPECT_THROW(TfrmOptions form(registry, desktop, nullptr), host::Error);
+    EXPECT_THROW(TfrmOptions form(registry, desktop, nullptr), base::Error);
 }
 
 class OptionsDialogSaveFailure : public OptionsDialog {};
@@ -309,7 +309,7 @@ TEST_F(OptionsDialogSaveFailure, IsShownToTheUserAndTheDialogStaysOpen) {
     StoreAll({1, 1, 0, 1, 1, 0, 1});
     m_desktop.SetOwnerWindow(0x5150);
     int resultAfterFailure = -1;
-    m_desktop.SetModalHandler([&](host::Form&) {
+    m_desktop.SetModalHandler([&](base::Form&) {
         m_registry.ClearLog();
         Click("chkCaseSensitive");
         Click("rbColumnSelectedRange");
@@ -338,7 +338,7 @@ TEST_F(OptionsDialogSaveFailure, IsShownToTheUserAndTheDialogStaysOpen) {
 
 TEST_F(OptionsDialogSaveFailure, KeepsWhatWasWrittenBeforeItWhenTheUserCancels) {
     StoreAll({1, 1, 0, 1, 1, 0, 1});
-    m_desktop.SetModalHandler([&](host::Form&) {
+    m_desktop.SetModalHandler([&](base::Form&) {
         Click("rbColumnSelectedRange");
         Click("chkCaseSensitive");
         m_registry.FailEvery(RegistryOperation::SetValue, "ActiveRow");
@@ -358,7 +358,7 @@ TEST_F(OptionsDialogSaveFailure, OkWhileTheErrorBoxIsUpDoesNothing) {
         Click("btnOk");
         return 1;
     });
-    m_desktop.SetModalHandler([&](host::Form&) {
+    m_desktop.SetModalHandler([&](base::Form&) {
         m_registry.FailEvery(RegistryOperation::SetValue, "TrackColumns");
         m_registry.ClearLog();
         Click("btnOk");

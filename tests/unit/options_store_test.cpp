@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "settings/options.h"
 #include "sim/registry/memory_registry.h"
 
@@ -56,12 +56,12 @@ TEST(OptionsStore, FirstReadCreatesTheKeyWithOnlyTheValueRead) {
     // Open (absent), write the default through a created key, reopen and read it back.
     using Op = RegistryOperation;
     const std::vector<sim::RegistryCall> expected = {
-        {Op::OpenKey, RegistryRoot::CurrentUser, std::string(kKey), "", host::hr::FileNotFound},
-        {Op::CreateKey, RegistryRoot::CurrentUser, std::string(kKey), "", host::hr::Ok},
-        {Op::SetValue, RegistryRoot::CurrentUser, std::string(kKey), "TrackColumns", host::hr::Ok},
-        {Op::OpenKey, RegistryRoot::CurrentUser, std::string(kKey), "", host::hr::Ok},
+        {Op::OpenKey, RegistryRoot::CurrentUser, std::string(kKey), "", base::hr::FileNotFound},
+        {Op::CreateKey, RegistryRoot::CurrentUser, std::string(kKey), "", base::hr::Ok},
+        {Op::SetValue, RegistryRoot::CurrentUser, std::string(kKey), "TrackColumns", base::hr::Ok},
+        {Op::OpenKey, RegistryRoot::CurrentUser, std::string(kKey), "", base::hr::Ok},
         {Op::QueryValue, RegistryRoot::CurrentUser, std::string(kKey), "TrackColumns",
-         host::hr::Ok},
+         base::hr::Ok},
     };
     EXPECT_EQ(registry.Log(), expected);
     EXPECT_EQ(registry.OpenKeyCount(), 0u) << "no key stays open between calls";
@@ -152,17 +152,17 @@ TEST(OptionsStore, AnyNonZeroNumberIsTrueAndTheSaveStoresOneOrZero) {
 
 TEST(OptionsStore, FailedWriteRaisesTheValueNameAndLeavesNoKeyOpen) {
     MemoryRegistry registry;
-    registry.FailEvery(RegistryOperation::SetValue, "trackcolumns", host::hr::AccessDenied);
+    registry.FailEvery(RegistryOperation::SetValue, "trackcolumns", base::hr::AccessDenied);
     TOptions options(registry);
     try {
         options.SetTrackColumns(false);
         FAIL() << "no error";
-    } catch (const host::Error& error) {
-        EXPECT_EQ(error.Code(), host::hr::AccessDenied);
+    } catch (const base::Error& error) {
+        EXPECT_EQ(error.Code(), base::hr::AccessDenied);
         EXPECT_EQ(error.Message(), "Failed to set data for 'TrackColumns'");
     }
     // A read of the missing value writes its default first, and so fails the same way.
-    EXPECT_THROW(options.TrackColumns(), host::Error);
+    EXPECT_THROW(options.TrackColumns(), base::Error);
     EXPECT_EQ(registry.OpenKeyCount(), 0u);
     EXPECT_TRUE(options.TrackRows()) << "other values are still written";
 
@@ -173,7 +173,7 @@ TEST(OptionsStore, FailedWriteRaisesTheValueNameAndLeavesNoKeyOpen) {
     try {
         lockedOptions.CaseSensitive();
         FAIL() << "no error";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Message(), "Failed to set data for 'CaseSensitive'");
     }
 }
@@ -182,7 +182,7 @@ TEST(OptionsStore, AStoredValueThatFailsToReadIsNotOverwritten) {
     MemoryRegistry registry;
     registry.PutValue(RegistryRoot::CurrentUser, kKey, "TrackColumns", RegistryValue::FromDWord(0));
     registry.FailEvery(RegistryOperation::QueryValue, "TrackColumns",
-                       host::MakeHResult(0x800703F8)); // ERROR_REGISTRY_IO_FAILED
+                       base::MakeHResult(0x800703F8)); // ERROR_REGISTRY_IO_FAILED
     TOptions options(registry);
     EXPECT_TRUE(options.TrackColumns()) << "unreadable: the default";
     EXPECT_TRUE(NamesOf(registry, RegistryOperation::SetValue).empty());

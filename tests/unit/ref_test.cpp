@@ -71,7 +71,7 @@ public:
         ++live->value;
     }
     ~Holder() override { --live->value; }
-    HResult QueryInterface(const Guid& iid, void** object) override {
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override {
         return AnswerQuery(iid, object, {InterfaceOffer::Of<Unknown>(iid::Unknown, this)});
     }
 };
@@ -97,8 +97,8 @@ TEST(Ref, PutReleasesBeforeAnOutParameter) {
 
 TEST(ObjectModel, QueryAnswersOnlyOfferedInterfaces) {
     LiveCount live;
-    const Guid range = Guid::Parse("{00020846-0000-0000-C000-000000000046}");
-    auto object = MakeRef<RecordingDispatch>(&live, std::vector<Guid>{range});
+    const base::Guid range = base::Guid::Parse("{00020846-0000-0000-C000-000000000046}");
+    auto object = MakeRef<RecordingDispatch>(&live, std::vector<base::Guid>{range});
 
     EXPECT_TRUE(QueryAs<Dispatch>(object.Get(), range));
     EXPECT_TRUE(QueryAs<Dispatch>(object.Get(), iid::Dispatch));
@@ -106,9 +106,9 @@ TEST(ObjectModel, QueryAnswersOnlyOfferedInterfaces) {
     EXPECT_EQ(CountOf(object.Get()), 1u) << "a failed or released query leaves no reference";
 
     void* answer = reinterpret_cast<void*>(1);
-    EXPECT_EQ(object->QueryInterface(iid::ConnectionPoint, &answer), hr::NoInterface);
+    EXPECT_EQ(object->QueryInterface(iid::ConnectionPoint, &answer), base::hr::NoInterface);
     EXPECT_EQ(answer, nullptr) << "a refused query stores null";
-    EXPECT_EQ(object->QueryInterface(iid::Unknown, nullptr), hr::Pointer);
+    EXPECT_EQ(object->QueryInterface(iid::Unknown, nullptr), base::hr::Pointer);
 }
 
 } // namespace

@@ -6,11 +6,11 @@
 #include <map>
 #include <set>
 
+#include "base/error.h"
 #include "framework/command_bar.h"
 #include "framework/command_bar_records.h"
 #include "framework/factory.h"
 #include "framework/registration.h"
-#include "host/error.h"
 #include "host/office/office.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
@@ -56,7 +56,7 @@ public:
     host::Ref<host::Dispatch> Start(std::string_view progId) override {
         ++starts;
         if (progId != "Excel.Application" || failStart)
-            throw host::Error(host::hr::ClassNotRegistered, "not startable");
+            throw base::Error(base::hr::ClassNotRegistered, "not startable");
         running = true;
         return m_excel.Application();
     }
@@ -67,7 +67,7 @@ public:
     std::u16string ShortPath(std::u16string_view path) override {
         const auto found = shortPaths.find(std::u16string(path));
         if (found == shortPaths.end())
-            throw host::Error(host::hr::FileNotFound, "no short name");
+            throw base::Error(base::hr::FileNotFound, "no short name");
         return found->second;
     }
 
@@ -110,7 +110,7 @@ protected:
             ModuleServices{desktop, registry},
             hosts,
             std::move(path),
-            host::Guid::Parse(kLibId)};
+            base::Guid::Parse(kLibId)};
     }
 
     std::optional<std::u16string> Text(RegistryRoot root, const std::string& path,
@@ -137,7 +137,7 @@ protected:
     sim::MemoryRegistry registry;
     sim::SimDesktop desktop;
     FakeHosts hosts{excel};
-    TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", host::Guid::Parse(kClsid),
+    TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", base::Guid::Parse(kClsid),
                         "C:\\Addins\\"};
     std::function<void(TadxCOMAddInModule&)> customise;
     std::vector<std::u16string> messages;
@@ -212,7 +212,7 @@ TEST_F(Registration, AClassEntryThatCannotBeWrittenFailsWithItsMessage) {
     try {
         RegisterAddin(Context());
         FAIL() << "registration reported success";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Message(), "Error creating system registry entry");
     }
     EXPECT_FALSE(registry.HasKey(RegistryRoot::ClassesRoot, "qorvel.Tarvex"))
@@ -233,7 +233,7 @@ TEST_F(Registration, AnAddinKeyThatCannotBeCreatedIsAFailureNotASilentSkip) {
     static_cast<void>(registry.DeleteTree(RegistryRoot::CurrentUser, "Software"));
     registry.ClearLog();
     registry.FailNth(addinKeyCall);
-    EXPECT_THROW(RegisterAddin(Context()), host::Error);
+    EXPECT_THROW(RegisterAddin(Context()), base::Error);
     EXPECT_FALSE(registry.HasKey(RegistryRoot::CurrentUser, kAddinKey));
 }
 
@@ -266,7 +266,7 @@ TEST_F(Registration, RunningHostBoxRetriesUntilIgnoredAndCancelStops) {
     try {
         RegisterAddin(Context());
         FAIL() << "a cancelled registration reported success";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Message(), "The registration process has been canceled.");
     }
     EXPECT_FALSE(registry.HasKey(RegistryRoot::ClassesRoot, "qorvel.Tarvex"));
@@ -380,9 +380,9 @@ TEST_F(Unregistration, HostCleanUpFailureLeavesTheKeysAndReportsIt) {
     try {
         UnregisterAddin(Context());
         FAIL() << "unregistration reported success";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Message(), "Can't unregister add-in controls.");
-        EXPECT_EQ(error.Code(), host::hr::Fail);
+        EXPECT_EQ(error.Code(), base::hr::Fail);
     }
     EXPECT_TRUE(registry.HasKey(RegistryRoot::CurrentUser, kAddinKey));
     EXPECT_TRUE(registry.HasKey(RegistryRoot::ClassesRoot, kClassKey));
@@ -392,7 +392,7 @@ TEST_F(Unregistration, HostCleanUpFailureLeavesTheKeysAndReportsIt) {
 TEST_F(Unregistration, AnOfficeFailureDuringCleanUpStillQuitsAStartedHost) {
     hosts.running = false;
     excel.FailMember("CommandBar.Delete");
-    EXPECT_THROW(UnregisterAddin(Context()), host::Error);
+    EXPECT_THROW(UnregisterAddin(Context()), base::Error);
     EXPECT_EQ(hosts.quits, 1);
 }
 
@@ -416,13 +416,13 @@ TEST_F(Unregistration, WithExcelNotInstalledRemovesOnlyTheClassEntries) {
 }
 
 TEST_F(Unregistration, AClassKeyThatCannotBeDeletedFailsItAfterEveryKeyWasTried) {
-    registry.FailEvery(sim::RegistryOperation::DeleteKey, host::hr::AccessDenied);
+    registry.FailEvery(sim::RegistryOperation::DeleteKey, base::hr::AccessDenied);
     registry.ClearLog();
     try {
         UnregisterAddin(Context());
         ADD_FAILURE() << "unregistration reported success";
-    } catch (const host::Error& error) {
-        EXPECT_EQ(error.Code(), host::hr::AccessDenied);
+    } catch (const base::Error& error) {
+        EXPECT_EQ(error.Code(), base::hr::AccessDenied);
     }
     std::size_t attempts = 0;
     for (const sim::RegistryCall& call : registry.Log())

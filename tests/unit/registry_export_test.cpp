@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "sim/registry/registry_export.h"
 
 namespace tarvex::sim {
@@ -18,7 +18,7 @@ constexpr std::string_view kOptions = "Software\\Morvane Software\\Tarvex\\Optio
 
 std::string Write(const MemoryRegistry& registry) {
     std::string text;
-    EXPECT_EQ(WriteRegistryExport(registry, text), host::hr::Ok);
+    EXPECT_EQ(WriteRegistryExport(registry, text), base::hr::Ok);
     return text;
 }
 
@@ -159,7 +159,7 @@ TEST(RegistryExport, MalformedTextNamesTheLineAndTheProblemAndAddsNothing) {
         try {
             ReadRegistryExport(bad.text, "/home/u/.tarvex/registry.reg", registry);
             ADD_FAILURE() << "accepted: " << bad.text;
-        } catch (const host::Error& error) {
+        } catch (const base::Error& error) {
             EXPECT_EQ(error.Code(), kMalformedRegistryFile);
             const std::string where = "Malformed registry file '/home/u/.tarvex/registry.reg', "
                                       "line " +
@@ -177,7 +177,7 @@ TEST(RegistryExport, RefusesNamesThatWouldBreakTheFile) {
         MemoryRegistry registry;
         registry.PutValue(RegistryRoot::CurrentUser, path, name, RegistryValue::FromDWord(1));
         std::string text = "unchanged";
-        EXPECT_EQ(WriteRegistryExport(registry, text), host::hr::InvalidArg) << name;
+        EXPECT_EQ(WriteRegistryExport(registry, text), base::hr::InvalidArg) << name;
         EXPECT_EQ(text, "unchanged");
     }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "addin/module.h"
+#include "base/error.h"
 #include "framework/custom_ui.h"
 #include "framework/factory.h"
 #include "framework/module.h"
@@ -16,7 +17,6 @@
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_picture.h"
 #include "framework/ribbon_tab.h"
-#include "host/error.h"
 #include "host/office/dispids.h"
 #include "sim/desktop/desktop.h"
 #include "sim/desktop/picture.h"
@@ -63,7 +63,7 @@ protected:
 
     /// Invokes callback `member` with `arguments` in Office's order; the result code goes to
     /// `code`.
-    Variant Call(host::DispId member, std::vector<Variant> arguments, host::HResult& code) {
+    Variant Call(host::DispId member, std::vector<Variant> arguments, base::HResult& code) {
         std::reverse(arguments.begin(), arguments.end());
         host::DispParams params;
         params.args = arguments.data();
@@ -76,9 +76,9 @@ protected:
 
     /// As Call, for a call that must succeed.
     Variant Ask(host::DispId member, std::vector<Variant> arguments) {
-        host::HResult code = host::hr::Ok;
+        base::HResult code = base::hr::Ok;
         Variant result = Call(member, std::move(arguments), code);
-        EXPECT_EQ(code, host::hr::Ok) << host::FormatHResult(code);
+        EXPECT_EQ(code, base::hr::Ok) << base::FormatHResult(code);
         return result;
     }
 
@@ -86,10 +86,10 @@ protected:
         return Ask(member, {Control(std::move(id))});
     }
 
-    host::Bitmap PictureBitmap(const Variant& picture) {
+    base::Bitmap PictureBitmap(const Variant& picture) {
         auto* sim = dynamic_cast<sim::SimPicture*>(picture.ToObject().Get());
         if (!sim)
-            throw host::Error(host::hr::InvalidArg, "no simulated picture");
+            throw base::Error(base::hr::InvalidArg, "no simulated picture");
         return sim->Bitmap();
     }
 
@@ -139,16 +139,16 @@ TEST(RibbonCallbackNames, TableHoldsThirtyFourDistinctIdsAndNoEighteen) {
 TEST(RibbonCallbackNames, AnswersEveryIdMinusOneAndTheCodeOfTheFailure) {
     const std::u16string known[] = {u"GetLabel_Callback", u"control"};
     host::DispId ids[] = {7, 7};
-    EXPECT_EQ(GetRibbonCallbackIds(known, ids), host::hr::Ok);
+    EXPECT_EQ(GetRibbonCallbackIds(known, ids), base::hr::Ok);
     EXPECT_EQ(ids[0], 14);
     EXPECT_EQ(ids[1], -1) << "named-argument ids stay unknown";
 
     const std::u16string unknown[] = {u"Nope", u"GetLabel_Callback"};
-    EXPECT_EQ(GetRibbonCallbackIds(unknown, ids), host::hr::DispUnknownName);
+    EXPECT_EQ(GetRibbonCallbackIds(unknown, ids), base::hr::DispUnknownName);
     EXPECT_EQ(ids[0], -1);
     EXPECT_EQ(ids[1], -1);
 
-    EXPECT_EQ(GetRibbonCallbackIds({}, {}), host::hr::InvalidArg);
+    EXPECT_EQ(GetRibbonCallbackIds({}, {}), base::hr::InvalidArg);
 }
 
 TEST(StripWrappedSuffix, RemovesTheFirstOccurrenceOnly) {
@@ -246,7 +246,7 @@ TEST_F(RibbonCallbacks, ShowImageFollowsGlyphImageIndexAndImageMso) {
 
 TEST_F(RibbonCallbacks, ImageIsAThirtyTwoBitPictureTransparentOnTheGlyphsColour) {
     const Variant picture = AskControl(cb::GetImage, ribbon.track->Id());
-    const host::Bitmap shown = PictureBitmap(picture);
+    const base::Bitmap shown = PictureBitmap(picture);
     EXPECT_EQ(shown.width, 24);
     EXPECT_EQ(shown.height, 24);
     EXPECT_EQ(shown.bitsPerPixel, 32);
@@ -257,25 +257,25 @@ TEST_F(RibbonCallbacks, ImageIsAThirtyTwoBitPictureTransparentOnTheGlyphsColour)
 }
 
 TEST_F(RibbonCallbacks, ImageIndexPicksFromTheTabsImageList) {
-    host::Bitmap image = testing::TestGlyph(16, 0x00FF00);
+    base::Bitmap image = testing::TestGlyph(16, 0x00FF00);
     image.transparentColor = 0x00FF00;
     ribbon.tab->SetImages(TadxImageList{image});
     TadxRibbonButton& listed = ribbon.group->Controls().Add<TadxRibbonButton>();
     listed.SetId(u"Listed");
     listed.SetImageIndex(0);
-    const host::Bitmap shown = PictureBitmap(AskControl(cb::GetImage, u"Listed"));
+    const base::Bitmap shown = PictureBitmap(AskControl(cb::GetImage, u"Listed"));
     EXPECT_EQ(shown.Pixel(3, 3), 0x0000FF00u) << "the named transparent colour wins";
     EXPECT_EQ(shown.Pixel(0, 15), 0xFFFF00FFu);
 }
 
 TEST(RibbonAlphaBitmap, KeepsTheAlphaOfAThirtyTwoBitSource) {
-    host::Bitmap source;
+    base::Bitmap source;
     source.width = 2;
     source.height = 1;
     source.bitsPerPixel = 32;
     source.pixels = {0x80123456, 0x40FFFFFF};
     source.transparentColor = 0xFFFFFF;
-    const host::Bitmap result = RibbonAlphaBitmap(source);
+    const base::Bitmap result = RibbonAlphaBitmap(source);
     EXPECT_EQ(result.pixels, (std::vector<std::uint32_t>{0x80123456, 0x00FFFFFF}));
     source.bitsPerPixel = 24;
     EXPECT_EQ(RibbonAlphaBitmap(source).pixels,
@@ -291,7 +291,7 @@ TEST_F(RibbonCallbacks, ItemsAreTheMenusEntries) {
               Variant(u"adxRibbonMenuSeparator01FFCEB933B84E29B5B493DB7B4B8705"));
     EXPECT_EQ(Ask(cb::GetShowItemImage, {Control(help), std::int32_t{0}}), Variant(false));
     EXPECT_EQ(Ask(cb::GetShowItemImage, {Control(help), std::int32_t{1}}), Variant(true));
-    const host::Bitmap icon =
+    const base::Bitmap icon =
         PictureBitmap(Ask(cb::GetItemImage, {Control(help), std::int32_t{1}}));
     EXPECT_EQ(icon.Pixel(0, 15), kMagenta) << "masked on the glyph's bottom-left colour";
     EXPECT_EQ(icon.Pixel(1, 1), 0xFF336699u);
@@ -299,13 +299,13 @@ TEST_F(RibbonCallbacks, ItemsAreTheMenusEntries) {
 }
 
 TEST_F(RibbonCallbacks, ItemIndexOutsideTheItemsIsAnException) {
-    host::HResult code = host::hr::Ok;
+    base::HResult code = base::hr::Ok;
     Call(cb::GetItemLabel, {Control(ribbon.help->Id()), std::int32_t{10}}, code);
-    EXPECT_EQ(code, host::hr::DispException);
-    EXPECT_EQ(excepInfo.scode, host::hr::DispBadIndex);
+    EXPECT_EQ(code, base::hr::DispException);
+    EXPECT_EQ(excepInfo.scode, base::hr::DispBadIndex);
     EXPECT_FALSE(excepInfo.description.empty());
     Call(cb::GetItemLabel, {Control(ribbon.help->Id()), std::int32_t{-1}}, code);
-    EXPECT_EQ(code, host::hr::DispException);
+    EXPECT_EQ(code, base::hr::DispException);
 }
 
 TEST_F(RibbonCallbacks, ActionsReachTheControlWithTheirArguments) {
@@ -360,24 +360,24 @@ TEST_F(RibbonCallbacks, RepurposedActionWritesTheCommandsCancelBack) {
 }
 
 TEST_F(RibbonCallbacks, TooFewArgumentsAreRefusedBeforeAnyIsRead) {
-    host::HResult code = host::hr::Ok;
+    base::HResult code = base::hr::Ok;
     for (const RibbonCallbackName& entry : kRibbonCallbackNames) {
         Call(entry.id, {}, code);
-        EXPECT_EQ(code, host::hr::DispBadParamCount) << entry.name;
+        EXPECT_EQ(code, base::hr::DispBadParamCount) << entry.name;
     }
     Call(cb::GetItemLabel, {Control(ribbon.help->Id())}, code);
-    EXPECT_EQ(code, host::hr::DispBadParamCount);
+    EXPECT_EQ(code, base::hr::DispBadParamCount);
     Call(cb::OnActionStateRepurposed, {Control(u"FileSave"), Variant(true)}, code);
-    EXPECT_EQ(code, host::hr::DispBadParamCount);
+    EXPECT_EQ(code, base::hr::DispBadParamCount);
 }
 
 TEST_F(RibbonCallbacks, CancelDefaultMustBeABooleanByReference) {
-    host::HResult code = host::hr::Ok;
+    base::HResult code = base::hr::Ok;
     Call(cb::OnActionCommonRepurposed, {Control(u"FileSave"), Variant(true)}, code);
-    EXPECT_EQ(code, host::hr::DispTypeMismatch);
+    EXPECT_EQ(code, base::hr::DispTypeMismatch);
     Variant number(std::int32_t{1});
     Call(cb::OnActionCommonRepurposed, {Control(u"FileSave"), Variant::RefTo(number)}, code);
-    EXPECT_EQ(code, host::hr::DispTypeMismatch);
+    EXPECT_EQ(code, base::hr::DispTypeMismatch);
     EXPECT_EQ(number, Variant(std::int32_t{1}));
 }
 
@@ -387,23 +387,23 @@ TEST_F(RibbonCallbacks, ExtraArgumentsAreAccepted) {
 }
 
 TEST_F(RibbonCallbacks, ArgumentOfTheWrongKindIsAnExceptionWithItsCode) {
-    host::HResult code = host::hr::Ok;
+    base::HResult code = base::hr::Ok;
     Call(cb::GetLabel, {Variant(u"not a control")}, code);
-    EXPECT_EQ(code, host::hr::DispException);
-    EXPECT_EQ(excepInfo.scode, host::hr::DispTypeMismatch);
+    EXPECT_EQ(code, base::hr::DispException);
+    EXPECT_EQ(excepInfo.scode, base::hr::DispTypeMismatch);
     Call(cb::RibbonLoaded, {Control(u"x")}, code);
-    EXPECT_EQ(code, host::hr::DispException) << "a control is no IRibbonUI";
-    EXPECT_EQ(excepInfo.scode, host::hr::NoInterface);
+    EXPECT_EQ(code, base::hr::DispException) << "a control is no IRibbonUI";
+    EXPECT_EQ(excepInfo.scode, base::hr::NoInterface);
     EXPECT_FALSE(module->RibbonUI());
     Call(18, {Control(u"x")}, code);
-    EXPECT_EQ(code, host::hr::DispMemberNotFound);
+    EXPECT_EQ(code, base::hr::DispMemberNotFound);
 }
 
 TEST_F(RibbonCallbacks, RibbonLoadedStoresTheRibbonAndReportsTheHandlersError) {
     host::Ref<host::Dispatch> seen;
     module->OnRibbonLoaded = [&seen](TComponent&, const host::Ref<host::Dispatch>& ui) {
         seen = ui;
-        throw host::Error(host::hr::Fail, "loaded badly");
+        throw base::Error(base::hr::Fail, "loaded badly");
     };
     Ask(cb::RibbonLoaded, {Variant(excel.Office().RibbonUI())});
     ASSERT_TRUE(module->RibbonUI());
@@ -421,7 +421,7 @@ TEST_F(RibbonCallbacks, DispatchObjectAnswersOnlyWhileAModuleIsConnected) {
     const std::u16string names[] = {u"GetLabel_Callback"};
     host::DispId ids[] = {0};
     ASSERT_EQ(callbacks->GetIDsOfNames(host::iid::Null, names, lcid::UserDefault, ids),
-              host::hr::Ok);
+              base::hr::Ok);
     EXPECT_EQ(ids[0], cb::GetLabel);
     EXPECT_FALSE(host::QueryAs<host::Dispatch>(callbacks.Get(), host::office::iid::RibbonUI));
 
@@ -431,12 +431,12 @@ TEST_F(RibbonCallbacks, DispatchObjectAnswersOnlyWhileAModuleIsConnected) {
     host::ExcepInfo info;
     EXPECT_EQ(callbacks->Invoke(ids[0], host::iid::Null, lcid::UserDefault, host::invoke::Method,
                                 params, &result, &info, nullptr),
-              host::hr::DispException);
-    EXPECT_EQ(info.scode, host::hr::Unexpected);
+              base::hr::DispException);
+    EXPECT_EQ(info.scode, base::hr::Unexpected);
     connected = module.get();
     EXPECT_EQ(callbacks->Invoke(ids[0], host::iid::Null, lcid::UserDefault, host::invoke::Method,
                                 params, &result, &info, nullptr),
-              host::hr::Ok);
+              base::hr::Ok);
     EXPECT_EQ(result, Variant(u"Track"));
 }
 
@@ -446,7 +446,7 @@ TEST(RibbonCallbacksOfTheAddin, TrackOnTheRibbonSwitchesTrackingByName) {
     sim::SimDesktop desktop;
     excel.AddWorkbook(u"Book1");
     excel.SetVersion(u"16.0");
-    const TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", host::Guid(), "C:\\Tarvex\\"};
+    const TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", base::Guid(), "C:\\Tarvex\\"};
     auto module =
         TadxCOMAddInModule::Create<addin::TAddInModule>(ModuleServices{desktop, registry});
     module->SetFactory(&factory);
@@ -458,12 +458,12 @@ TEST(RibbonCallbacksOfTheAddin, TrackOnTheRibbonSwitchesTrackingByName) {
 
     const std::u16string names[] = {u"OnActionState_Callback"};
     host::DispId ids[] = {0};
-    ASSERT_EQ(GetRibbonCallbackIds(names, ids), host::hr::Ok);
+    ASSERT_EQ(GetRibbonCallbackIds(names, ids), base::hr::Ok);
     const std::u16string track = module->RibbonTrack().Id();
     ASSERT_NE(xml.find(track), std::u16string::npos);
     std::vector<Variant> arguments{Variant(true), Variant(excel.Office().MakeRibbonControl(track))};
     host::DispParams params{arguments.data(), nullptr, 2, 0};
-    EXPECT_EQ(InvokeRibbonCallback(*module, ids[0], params, nullptr, nullptr), host::hr::Ok);
+    EXPECT_EQ(InvokeRibbonCallback(*module, ids[0], params, nullptr, nullptr), base::hr::Ok);
     EXPECT_TRUE(module->Tracking());
     EXPECT_TRUE(module->RibbonTrack().Pressed());
 }

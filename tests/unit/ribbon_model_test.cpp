@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "framework/errors.h"
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
-#include "host/error.h"
-#include "host/text.h"
 #include "sim/desktop/desktop.h"
 #include "sim/registry/memory_registry.h"
 #include "tests/support/addin_ribbon.h"
@@ -53,7 +53,7 @@ TEST_F(RibbonIds, NewComponentsRegisterUnderADesignerIdOfTheirKind) {
     EXPECT_TRUE(isDesignerId(tab.Id(), u"Tab"));
     EXPECT_TRUE(isDesignerId(group.Id(), u"Group"));
     EXPECT_NE(tab.Id().substr(12), group.Id().substr(14));
-    EXPECT_EQ(KeysOf(group), std::vector<std::string>{host::Utf16ToUtf8(group.Id())});
+    EXPECT_EQ(KeysOf(group), std::vector<std::string>{base::Utf16ToUtf8(group.Id())});
 }
 
 TEST_F(RibbonIds, EntryFollowsIdAndIdMsoAndAnEmptyIdIsIgnored) {
@@ -83,7 +83,7 @@ TEST_F(RibbonIds, DeletedControlsAndTheirChildrenLeaveTheMap) {
     group.Controls().Delete(1);
     EXPECT_EQ(module->ControlIdMap().size(), 3u);
     EXPECT_EQ(group.Controls().Count(), 1u);
-    EXPECT_THROW(group.Controls().Delete(1), host::Error);
+    EXPECT_THROW(group.Controls().Delete(1), base::Error);
 }
 
 TEST_F(RibbonIds, FreeingTheModuleTabRemovesItsEntriesAndListPlace) {
@@ -101,7 +101,7 @@ TEST_F(RibbonTabLists, TabNeedsTheModuleAsOwner) {
     try {
         TadxRibbonTab tab(nullptr);
         FAIL() << "a tab without owner was made";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), 31112);
         EXPECT_EQ(error.Message(),
                   "The TadxRibbonTab class can not be contained in the nil class.");
@@ -110,7 +110,7 @@ TEST_F(RibbonTabLists, TabNeedsTheModuleAsOwner) {
     try {
         plain.CreateComponent<TadxRibbonTab>();
         FAIL() << "a tab owned by a plain component was made";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), 31112);
         EXPECT_EQ(error.Message(),
                   "The TadxRibbonTab class can not be contained in the TComponent class.");
@@ -139,7 +139,7 @@ TEST_F(RibbonCollections, GroupsAndMenusHoldAtMostAThousandControls) {
     try {
         group.Controls().Add<TadxRibbonButton>();
         FAIL() << "a 1001st control was added";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), 31120);
         EXPECT_EQ(error.Message(), "There can not be more than 1000 items in this control!");
     }
@@ -149,13 +149,13 @@ TEST_F(RibbonCollections, GroupsAndMenusHoldAtMostAThousandControls) {
 
 TEST_F(RibbonCollections, TabHoldsAtMostAHundredGroupsAndNothingElse) {
     TadxRibbonTab& tab = NewTab();
-    EXPECT_THROW(tab.Controls().Add<TadxRibbonButton>(), host::Error);
+    EXPECT_THROW(tab.Controls().Add<TadxRibbonButton>(), base::Error);
     for (int i = 0; i < 100; ++i)
         tab.Controls().Add<TadxRibbonGroup>();
     try {
         tab.Controls().Add<TadxRibbonGroup>();
         FAIL() << "a 101st group was added";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), 31120);
         EXPECT_EQ(error.Message(), "There can not be more than 100 items in this control!");
     }
@@ -169,7 +169,7 @@ TEST_F(RibbonCollections, GroupHasOneDialogBoxLauncher) {
     try {
         group.Controls().Add<TadxRibbonDialogBoxLauncher>();
         FAIL() << "a second launcher was added";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), 31119);
         EXPECT_EQ(error.Message(), "There can be only one instance of "
                                    "TadxRibbonDialogBoxLauncher in the Ribbon Group!");

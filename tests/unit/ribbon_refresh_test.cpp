@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/error.h"
 #include "framework/module.h"
 #include "framework/ribbon_controls.h"
 #include "framework/ribbon_tab.h"
-#include "host/error.h"
 #include "host/office/office.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
@@ -126,7 +126,7 @@ TEST_F(RibbonRefresh, EveryCallbackStateRefreshes) {
 TEST_F(RibbonRefresh, OfficeFailurePassesToTheCaller) {
     LoadRibbon();
     excel.FailMember("IRibbonUI.InvalidateControl");
-    EXPECT_THROW(ribbon.track->SetPressed(true), host::Error);
+    EXPECT_THROW(ribbon.track->SetPressed(true), base::Error);
     EXPECT_TRUE(ribbon.track->Pressed()); // stored before Office was asked
 }
 
@@ -178,7 +178,7 @@ TEST_F(RibbonAction, HandlerErrorGoesToTheModuleAndTheControlStaysUsable) {
     int clicks = 0;
     ribbon.options->OnClick = [&](TComponent&, const host::office::RibbonControl&) {
         ++clicks;
-        throw host::Error(host::hr::Fail, "Options are locked");
+        throw base::Error(base::hr::Fail, "Options are locked");
     };
     EXPECT_NO_THROW(ribbon.options->DoAction({}));
     EXPECT_NO_THROW(ribbon.options->DoAction({}));

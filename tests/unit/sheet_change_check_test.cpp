@@ -32,13 +32,13 @@ protected:
     void SetUp() override {
         desktop.SetForegroundWindow(0x1234);
         desktop.SetOwnerWindow(0x99);
-        desktop.SetModalHandler([this](host::Form& form) {
+        desktop.SetModalHandler([this](base::Form& form) {
             prompts.push_back(form.Control("lblMessage").caption);
             ownersDuringPrompt.push_back(desktop.OwnerWindow());
             if (onPrompt)
                 onPrompt();
             if (answers.empty())
-                return host::modal_result::No;
+                return base::modal_result::No;
             const int answer = answers.front();
             answers.pop_front();
             return answer;
@@ -104,7 +104,7 @@ TEST_F(SheetChangeCheck, NoWorkbookMeansNoCheck) {
 TEST_F(SheetChangeCheck, RoadOfOneEntry) {
     TrackOn();
     excel.SetText(At(u"B3"), u"abc");
-    answers.push_back(host::modal_result::Yes);
+    answers.push_back(base::modal_result::Yes);
     Type(u"B7", u"abc");
 
     ASSERT_EQ(prompts, std::vector<std::u16string>{PromptFor(u"B3")});
@@ -361,15 +361,15 @@ TEST_F(SheetChangeCheck, AnswersDecideWhichCellBecomesActive) {
     TrackOn();
     excel.SetText(At(u"B3"), u"abc");
 
-    answers = {host::modal_result::Yes};
+    answers = {base::modal_result::Yes};
     Type(u"B7", u"abc");
     EXPECT_EQ(excel.ActiveCell(), At(u"B3"));
 
-    answers = {host::modal_result::No};
+    answers = {base::modal_result::No};
     Type(u"B8", u"abc");
     EXPECT_EQ(excel.ActiveCell(), At(u"B8")) << "No: back to the changed cell, not B9";
 
-    answers = {host::modal_result::Cancel};
+    answers = {base::modal_result::Cancel};
     Type(u"B9", u"abc");
     EXPECT_EQ(excel.ActiveCell(), At(u"B9")) << "the close box acts as No";
 }
@@ -415,7 +415,7 @@ TEST_F(SheetChangeCheck, AnyFailingCallEndsTheCheckSilently) {
     TrackOn();
     excel.SetText(At(u"B3"), u"abc");
     excel.SetText(At(u"E7"), u"abc");
-    answers = {host::modal_result::No, host::modal_result::No};
+    answers = {base::modal_result::No, base::modal_result::No};
     Type(u"B7", u"abc");
     const std::size_t total = excel.Calls().size();
     ASSERT_EQ(prompts.size(), 2u);

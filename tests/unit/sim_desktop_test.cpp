@@ -5,35 +5,35 @@
 #include <string>
 #include <vector>
 
-#include "host/error.h"
-#include "host/form.h"
+#include "base/error.h"
+#include "base/form.h"
 #include "settings/information_form.h"
 #include "sim/desktop/desktop.h"
 
 namespace tarvex::sim {
 namespace {
 
-using host::modal_result::Cancel;
-using host::modal_result::No;
-using host::modal_result::Yes;
+using base::modal_result::Cancel;
+using base::modal_result::No;
+using base::modal_result::Yes;
 using settings::TfrmInformation;
 
 // A form whose OnShow sets its label and whose Help button ends nothing.
-class ShowingForm : public host::Form {
+class ShowingForm : public base::Form {
 public:
     ShowingForm() {
         caption = u"Showing";
-        host::FormControl label;
+        base::FormControl label;
         label.name = "lblState";
         label.caption = u"created";
         AddControl(std::move(label));
-        host::FormControl help;
+        base::FormControl help;
         help.name = "btnHelp";
-        help.kind = host::ControlKind::Button;
+        help.kind = base::ControlKind::Button;
         help.caption = u"Help";
         AddControl(std::move(help));
     }
-    int resultOnShow = host::modal_result::None;
+    int resultOnShow = base::modal_result::None;
     int helpClicks = 0;
 
 protected:
@@ -44,13 +44,13 @@ protected:
     void OnClick(int index) override { helpClicks += index == 1; }
 };
 
-host::HResult CodeOf(const std::function<void()>& action) {
+base::HResult CodeOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         return error.Code();
     }
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 TEST(SimDesktopForms, UnansweredFormIsClosedWithItsCloseBox) {
@@ -75,7 +75,7 @@ TEST(SimDesktopForms, ClickingAButtonAnswersWithItsResult) {
 
 TEST(SimDesktopForms, AClickThatEndsTheFormWinsOverTheReturnedValue) {
     SimDesktop desktop;
-    desktop.SetModalHandler([](host::Form& form) {
+    desktop.SetModalHandler([](base::Form& form) {
         form.UserClick(form.IndexOf("btnNo"));
         form.UserClick(form.IndexOf("btnYes")); // the dialog is gone: ignored
         return Cancel;
@@ -87,7 +87,7 @@ TEST(SimDesktopForms, AClickThatEndsTheFormWinsOverTheReturnedValue) {
 TEST(SimDesktopForms, RecordsWhatTheFormShowedWhenItOpenedAndItsOwner) {
     SimDesktop desktop;
     desktop.SetOwnerWindow(0x1234);
-    desktop.SetModalHandler([&](host::Form& form) {
+    desktop.SetModalHandler([&](base::Form& form) {
         desktop.SetOwnerWindow(0x9999);
         static_cast<TfrmInformation&>(form).SetMessage(u"changed while open");
         return Cancel;
@@ -113,7 +113,7 @@ TEST(SimDesktopForms, RecordsWhatTheFormShowedWhenItOpenedAndItsOwner) {
 
 TEST(SimDesktopForms, FormsShownFromAnAnswerAreRecordedInOrder) {
     SimDesktop desktop;
-    desktop.SetModalHandler([&](host::Form& form) {
+    desktop.SetModalHandler([&](base::Form& form) {
         if (form.caption == u"Information") {
             ShowingForm inner;
             desktop.ShowModal(inner);
@@ -133,10 +133,10 @@ TEST(SimDesktopForms, FormsShownFromAnAnswerAreRecordedInOrder) {
 TEST(SimDesktopForms, AResultSetByOnShowEndsItWithoutAnAnswer) {
     SimDesktop desktop;
     int answers = 0;
-    desktop.SetModalHandler([&](host::Form&) { return ++answers, Cancel; });
+    desktop.SetModalHandler([&](base::Form&) { return ++answers, Cancel; });
     ShowingForm form;
-    form.resultOnShow = host::modal_result::Ok;
-    EXPECT_EQ(desktop.ShowModal(form), host::modal_result::Ok);
+    form.resultOnShow = base::modal_result::Ok;
+    EXPECT_EQ(desktop.ShowModal(form), base::modal_result::Ok);
     EXPECT_EQ(answers, 0);
 }
 
@@ -144,19 +144,19 @@ TEST(SimDesktopForms, AnswersThatCannotBeGivenFailLoudly) {
     SimDesktop desktop;
     TfrmInformation prompt;
     desktop.SetModalHandler(ClickButton(u"Maybe"));
-    EXPECT_EQ(CodeOf([&] { desktop.ShowModal(prompt); }), host::hr::InvalidArg);
+    EXPECT_EQ(CodeOf([&] { desktop.ShowModal(prompt); }), base::hr::InvalidArg);
 
     prompt.SetEnabled(prompt.YesButton(), false);
     desktop.SetModalHandler(ClickButton(u"Yes"));
-    EXPECT_EQ(CodeOf([&] { desktop.ShowModal(prompt); }), host::hr::InvalidArg)
+    EXPECT_EQ(CodeOf([&] { desktop.ShowModal(prompt); }), base::hr::InvalidArg)
         << "a disabled button cannot be clicked";
 
     ShowingForm form;
     desktop.SetModalHandler(ClickButton(u"Help"));
-    EXPECT_EQ(CodeOf([&] { desktop.ShowModal(form); }), host::hr::Unexpected)
+    EXPECT_EQ(CodeOf([&] { desktop.ShowModal(form); }), base::hr::Unexpected)
         << "Help ends nothing: the form would stay open for ever";
     EXPECT_EQ(form.helpClicks, 1);
-    EXPECT_EQ(desktop.ShownForms().back().result, host::modal_result::None);
+    EXPECT_EQ(desktop.ShownForms().back().result, base::modal_result::None);
 }
 
 TEST(SimDesktopMessages, UnansweredBoxesAreDismissedAsTheirCloseBoxWould) {
@@ -166,7 +166,7 @@ TEST(SimDesktopMessages, UnansweredBoxesAreDismissedAsTheirCloseBoxWould) {
     EXPECT_EQ(desktop.ShowMessage(u"text", u"Tarvex", Ok | IconError), 1);
     EXPECT_EQ(desktop.ShowMessage(u"text", u"Tarvex", OkCancel), 2);
     EXPECT_EQ(desktop.ShowMessage(u"text", u"Tarvex", 3 /* Yes, No, Cancel */), 2);
-    EXPECT_EQ(CodeOf([&] { desktop.ShowMessage(u"text", u"Tarvex", YesNo); }), host::hr::Unexpected)
+    EXPECT_EQ(CodeOf([&] { desktop.ShowMessage(u"text", u"Tarvex", YesNo); }), base::hr::Unexpected)
         << "a Yes/No box has no close box: someone must answer";
     ASSERT_EQ(desktop.ShownMessages().size(), 4u);
     const ShownMessage& first = desktop.ShownMessages()[0];
@@ -186,7 +186,7 @@ TEST(SimDesktopMessages, HandlerAnswersWithButtonsTheBoxHas) {
     });
     EXPECT_EQ(desktop.ShowMessage(u"Go?", u"Tarvex", host::message_box::YesNo), 6);
     EXPECT_EQ(CodeOf([&] { desktop.ShowMessage(u"Done", u"Tarvex", host::message_box::Ok); }),
-              host::hr::InvalidArg)
+              base::hr::InvalidArg)
         << "an OK box has no Yes button";
     EXPECT_EQ(seen, (std::vector<std::u16string>{u"Go?", u"Done"}));
     EXPECT_EQ(desktop.ShownMessages()[0].result, 6);

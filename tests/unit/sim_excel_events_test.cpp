@@ -28,34 +28,34 @@ host::Ref<host::ConnectionPoint> EventPointOf(const SimExcel& excel) {
     auto container = host::QueryAs<host::ConnectionPointContainer>(
         excel.Application().Get(), host::iid::ConnectionPointContainer);
     host::Ref<host::ConnectionPoint> point;
-    EXPECT_EQ(container->FindConnectionPoint(iid::AppEvents, point), host::hr::Ok);
+    EXPECT_EQ(container->FindConnectionPoint(iid::AppEvents, point), base::hr::Ok);
     return point;
 }
 
 TEST(SimEvents, AdviseNeedsAnAppEventsSinkAndUnadviseAKnownCookie) {
     SimExcel excel;
     auto point = EventPointOf(excel);
-    host::Guid iid;
-    EXPECT_EQ(point->GetConnectionInterface(iid), host::hr::Ok);
+    base::Guid iid;
+    EXPECT_EQ(point->GetConnectionInterface(iid), base::hr::Ok);
     EXPECT_EQ(iid, iid::AppEvents);
 
     auto plain = host::MakeRef<EventSink>(false);
     std::uint32_t cookie = 99;
-    EXPECT_EQ(point->Advise(plain.Get(), cookie), host::hr::ConnectCannotConnect);
+    EXPECT_EQ(point->Advise(plain.Get(), cookie), base::hr::ConnectCannotConnect);
     EXPECT_EQ(cookie, 0u);
-    EXPECT_EQ(point->Advise(nullptr, cookie), host::hr::Pointer);
+    EXPECT_EQ(point->Advise(nullptr, cookie), base::hr::Pointer);
 
     auto sink = host::MakeRef<EventSink>();
-    ASSERT_EQ(point->Advise(sink.Get(), cookie), host::hr::Ok);
-    EXPECT_EQ(point->Unadvise(cookie + 1), host::hr::ConnectNoConnection);
-    EXPECT_EQ(point->Unadvise(cookie), host::hr::Ok);
-    EXPECT_EQ(point->Unadvise(cookie), host::hr::ConnectNoConnection);
+    ASSERT_EQ(point->Advise(sink.Get(), cookie), base::hr::Ok);
+    EXPECT_EQ(point->Unadvise(cookie + 1), base::hr::ConnectNoConnection);
+    EXPECT_EQ(point->Unadvise(cookie), base::hr::Ok);
+    EXPECT_EQ(point->Unadvise(cookie), base::hr::ConnectNoConnection);
 
     auto container = host::QueryAs<host::ConnectionPointContainer>(
         excel.Application().Get(), host::iid::ConnectionPointContainer);
     host::Ref<host::ConnectionPoint> other;
     EXPECT_EQ(container->FindConnectionPoint(host::iid::Dispatch, other),
-              host::hr::ConnectNoConnection);
+              base::hr::ConnectNoConnection);
     EXPECT_FALSE(other);
 }
 
@@ -191,7 +191,7 @@ TEST(SimEvents, NewSheetsAndSheetTabsRaiseTheSheetEvents) {
     EXPECT_EQ(sheetName(sink->events[1].comOrderValues[0]), u"Sheet3");
     EXPECT_EQ(NameOf(sink->events[1].comOrderValues[1]), u"Book1");
     EXPECT_EQ(sheetName(sink->events[5].comOrderValues[0]), u"My Sheet");
-    EXPECT_EQ(testing::CodeOf([&] { excel.NewSheet(u"data"); }), host::hr::InvalidArg);
+    EXPECT_EQ(testing::CodeOf([&] { excel.NewSheet(u"data"); }), base::hr::InvalidArg);
 
     // A tab click: the old sheet first; no event for the sheet already in front, and no
     // workbook event at all.
@@ -202,7 +202,7 @@ TEST(SimEvents, NewSheetsAndSheetTabsRaiseTheSheetEvents) {
               (std::vector<host::DispId>{events::SheetDeactivate, events::SheetActivate}));
     EXPECT_EQ(sheetName(sink->events[0].comOrderValues[0]), u"My Sheet");
     EXPECT_EQ(sheetName(sink->events[1].comOrderValues[0]), u"Data");
-    EXPECT_EQ(testing::CodeOf([&] { excel.GoToSheet(u"Nowhere"); }), host::hr::InvalidArg);
+    EXPECT_EQ(testing::CodeOf([&] { excel.GoToSheet(u"Nowhere"); }), base::hr::InvalidArg);
 }
 
 TEST(SimEvents, AProgramWritingCellsRaisesTheirSheetsChangeAndMovesNothing) {
@@ -239,7 +239,7 @@ TEST(SimEvents, ASinkThatUnadvisesDuringAnEventGetsNoMore) {
     excel.TypeInto({1, 1}, u"a");
     EXPECT_EQ(first->events.size(), 1u);
     EXPECT_TRUE(second->events.empty());
-    EXPECT_EQ(point->Unadvise(firstCookie), host::hr::Ok);
+    EXPECT_EQ(point->Unadvise(firstCookie), base::hr::Ok);
     excel.TypeInto({1, 1}, u"b");
     EXPECT_EQ(first->events.size(), 1u);
 }

@@ -206,7 +206,7 @@ TEST_F(SimFind, NonTextWhatIsReadAsExcelWritesIt) {
 TEST_F(SimFind, BadArgumentsFailAsExcelDoes) {
     Put(u"B2", u"abc");
     const Range column = RangeAt(excel, u"B:B");
-    const auto excelError = host::MakeHResult(0x800A03EC);
+    const auto excelError = base::MakeHResult(0x800A03EC);
     auto find = [&](const Variant& what, const Range& after, std::int32_t lookAt) {
         return testing::CodeOf(
             [&] { column.Find(what, after, xlValues, lookAt, xlByRows, xlNext, false, false); });
@@ -221,13 +221,13 @@ TEST_F(SimFind, BadArgumentsFailAsExcelDoes) {
     auto outcome =
         testing::InvokeRaw(*column.Object(), host::excel::range::Find, host::invoke::Method,
                            {Variant(u"abc"), Variant(RangeAt(excel, u"C2").Object())});
-    EXPECT_EQ(outcome.code, host::hr::DispException);
+    EXPECT_EQ(outcome.code, base::hr::DispException);
     EXPECT_EQ(outcome.excep.scode, excelError);
     EXPECT_EQ(outcome.excep.description, u"Find method of Range class failed");
     outcome = testing::InvokeRaw(*column.Object(), host::excel::range::Find, host::invoke::Method,
                                  {Variant(u"abc"), Variant::Missing(), Variant::Missing(),
                                   Variant::Missing(), Variant::Missing(), Variant(u"down")});
-    EXPECT_EQ(outcome.code, host::hr::DispTypeMismatch);
+    EXPECT_EQ(outcome.code, base::hr::DispTypeMismatch);
     EXPECT_EQ(outcome.argErr, 0u); // the last argument passed is first in COM's order
 
     // What longer than Excel takes fails at What, after escaping as given.
@@ -235,7 +235,7 @@ TEST_F(SimFind, BadArgumentsFailAsExcelDoes) {
     EXPECT_EQ(Find(u"B:B", std::u16string(255, u'x'), u"B2"), u"$B$3");
     outcome = testing::InvokeRaw(*column.Object(), host::excel::range::Find, host::invoke::Method,
                                  {Variant(std::u16string(256, u'x')), Variant::Missing()});
-    EXPECT_EQ(outcome.code, host::hr::DispTypeMismatch);
+    EXPECT_EQ(outcome.code, base::hr::DispTypeMismatch);
     EXPECT_EQ(outcome.argErr, 1u);
 }
 

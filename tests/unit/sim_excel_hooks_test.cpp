@@ -12,7 +12,7 @@ using host::excel::Range;
 using namespace host::excel;
 using testing::RangeAt;
 
-const host::HResult kExcelError = host::MakeHResult(0x800A03EC);
+const base::HResult kExcelError = base::MakeHResult(0x800A03EC);
 
 TEST(SimCallLog, RecordsAFindAsTheWrapperSendsIt) {
     SimExcel excel;
@@ -67,22 +67,22 @@ TEST(SimFailures, TheKthCallFromNowFailsOnce) {
     excel.AddWorkbook(u"Book1");
     const Range cell = RangeAt(excel, u"C7");
     excel.FailCall(2);
-    EXPECT_EQ(testing::CodeOf([&] { cell.Row(); }), host::hr::Ok);
+    EXPECT_EQ(testing::CodeOf([&] { cell.Row(); }), base::hr::Ok);
     EXPECT_EQ(testing::CodeOf([&] { cell.Column(); }), kExcelError);
-    EXPECT_EQ(testing::CodeOf([&] { cell.Column(); }), host::hr::Ok);
+    EXPECT_EQ(testing::CodeOf([&] { cell.Column(); }), base::hr::Ok);
     EXPECT_EQ(excel.CallCount("Range.Column"), 2u); // the failed call arrived as well
 
     // Over the raw seam the default failure is Excel's exception.
     excel.FailCall(1);
     const auto outcome =
         testing::InvokeRaw(*cell.Object(), range::Column, host::invoke::PropertyGet, {});
-    EXPECT_EQ(outcome.code, host::hr::DispException);
+    EXPECT_EQ(outcome.code, base::hr::DispException);
     EXPECT_EQ(outcome.excep.scode, kExcelError);
     EXPECT_EQ(outcome.excep.description, u"Unable to get the Column property of the Range class");
 
-    excel.FailCall(1, host::hr::Fail);
-    EXPECT_EQ(testing::CodeOf([&] { cell.Row(); }), host::hr::Fail);
-    EXPECT_EQ(testing::CodeOf([&] { excel.FailCall(0); }), host::hr::InvalidArg);
+    excel.FailCall(1, base::hr::Fail);
+    EXPECT_EQ(testing::CodeOf([&] { cell.Row(); }), base::hr::Fail);
+    EXPECT_EQ(testing::CodeOf([&] { excel.FailCall(0); }), base::hr::InvalidArg);
 }
 
 TEST(SimFailures, EveryCallOfAMemberFailsUntilCleared) {
@@ -96,15 +96,15 @@ TEST(SimFailures, EveryCallOfAMemberFailsUntilCleared) {
                         false);
         });
     };
-    excel.FailMember("Range.Find", host::hr::Fail);
-    EXPECT_EQ(find(), host::hr::Fail);
-    EXPECT_EQ(find(), host::hr::Fail);
-    EXPECT_EQ(testing::CodeOf([&] { column.Row(); }), host::hr::Ok);
+    excel.FailMember("Range.Find", base::hr::Fail);
+    EXPECT_EQ(find(), base::hr::Fail);
+    EXPECT_EQ(find(), base::hr::Fail);
+    EXPECT_EQ(testing::CodeOf([&] { column.Row(); }), base::hr::Ok);
     excel.FailMember("Range.Row");
     EXPECT_EQ(testing::CodeOf([&] { column.Row(); }), kExcelError);
     excel.ClearFailures();
-    EXPECT_EQ(find(), host::hr::Ok);
-    EXPECT_EQ(testing::CodeOf([&] { column.Row(); }), host::hr::Ok);
+    EXPECT_EQ(find(), base::hr::Ok);
+    EXPECT_EQ(testing::CodeOf([&] { column.Row(); }), base::hr::Ok);
 }
 
 } // namespace

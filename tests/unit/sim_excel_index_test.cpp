@@ -7,8 +7,8 @@
 #include <random>
 #include <set>
 
-#include "host/case_folding.h"
-#include "host/text.h"
+#include "base/case_folding.h"
+#include "base/text.h"
 #include "sim/sheet/chunked_sequence.h"
 #include "sim/sheet/sheet_cells.h"
 #include "sim/sheet/text_table.h"
@@ -67,7 +67,7 @@ TEST(SimStorage, TextTableFindsEveryLiveTextThroughGrowthAndRemoval) {
     auto text = [](int n) {
         // Pairs of texts that differ only in case share a fold group.
         std::u16string t = u"t";
-        t += host::Utf8ToUtf16(std::to_string(n / 2));
+        t += base::Utf8ToUtf16(std::to_string(n / 2));
         if (n % 2)
             t[0] = u'T';
         return t;
@@ -212,7 +212,7 @@ TEST(SimStorage, ALargeColumnIsSearchedAndWalkedInRowOrder) {
     excel.AddWorkbook(u"Book1");
     constexpr int kRows = 100000;
     for (int row = 1; row <= kRows; ++row)
-        excel.SetText({row, 1}, u"item " + host::Utf8ToUtf16(std::to_string(row)));
+        excel.SetText({row, 1}, u"item " + base::Utf8ToUtf16(std::to_string(row)));
     excel.SetText({kRows + 5, 1}, u"ITEM 17");
 
     const auto column = testing::RangeAt(excel, u"A:A");
@@ -253,11 +253,11 @@ TEST(SimText, SimpleCaseFoldingComparesTexts) {
     EXPECT_TRUE(TextsEqual(u"\U00010400x", u"\U00010428X", false));
     EXPECT_FALSE(TextsEqual(u"\U00010400", u"\u0410\u0410", false)); // same length, not same
     EXPECT_FALSE(TextsEqual(u"a", u"ab", false));
-    EXPECT_EQ(host::FoldCodePoint(U'K'), U'k');
-    EXPECT_EQ(host::FoldCodePoint(0x212A), U'k');    // KELVIN SIGN
-    EXPECT_EQ(host::FoldCodePoint(0x0101), 0x0101u); // already folded
-    EXPECT_EQ(host::FoldCodePoint(0x0100), 0x0101u);
-    EXPECT_EQ(host::FoldedHash(u"ÄBC"), host::FoldedHash(u"äbc"));
+    EXPECT_EQ(base::FoldCodePoint(U'K'), U'k');
+    EXPECT_EQ(base::FoldCodePoint(0x212A), U'k');    // KELVIN SIGN
+    EXPECT_EQ(base::FoldCodePoint(0x0101), 0x0101u); // already folded
+    EXPECT_EQ(base::FoldCodePoint(0x0100), 0x0101u);
+    EXPECT_EQ(base::FoldedHash(u"ÄBC"), base::FoldedHash(u"äbc"));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/text.h"
+#include "base/text.h"
 #include "sim_excel_support.h"
 
 namespace tarvex::sim {
@@ -59,7 +59,7 @@ TEST(SimA1, ParsesAndFormatsAreas) {
     EXPECT_EQ(ParseA1Area(u"XFD1048576"), (Area{kMaxRows, kMaxColumns, kMaxRows, kMaxColumns}));
     for (const auto* bad : {u"", u"A0", u"XFE1", u"A1048577", u"B", u"7", u"A1:B", u"A1:", u" A1",
                             u"A1B", u"R7C3", u"ABCD1"})
-        EXPECT_FALSE(ParseA1Area(bad)) << host::Utf16ToUtf8(bad);
+        EXPECT_FALSE(ParseA1Area(bad)) << base::Utf16ToUtf8(bad);
 
     EXPECT_EQ(FormatA1(Cell{7, 2}), u"B7");
     EXPECT_EQ(FormatA1(Cell{1, 16384}), u"XFD1");
@@ -122,7 +122,7 @@ TEST_F(SimNotation, ApplicationRangeTakesA1Texts) {
     const Variant sheet = testing::Get(onOtherSheet.ToObject(), range::Worksheet);
     EXPECT_EQ(testing::Get(sheet.ToObject(), worksheet::Name).ToString(), u"My Sheet");
 
-    const auto excelError = host::MakeHResult(0x800A03EC);
+    const auto excelError = base::MakeHResult(0x800A03EC);
     // The union operator lists areas.
     EXPECT_EQ(RangeAt(excel, u"A1,B2:C3").Address(xlA1), u"$A$1,$B$2:$C$3");
     for (const auto* bad : {u"A0", u"XFE1", u"A1:B", u"A1,", u",B2", u"Nowhere!A1", u"R7C3"})
@@ -159,7 +159,7 @@ TEST_F(SimNotation, ConvertFormulaChangesTheReferenceType) {
 }
 
 TEST_F(SimNotation, ConvertFormulaRefusesWhatExcelRefuses) {
-    const auto excelError = host::MakeHResult(0x800A03EC);
+    const auto excelError = base::MakeHResult(0x800A03EC);
     auto code = [&](std::u16string formula, std::int32_t from, std::int32_t to,
                     std::u16string_view relativeTo = u"B5") {
         return testing::CodeOf(

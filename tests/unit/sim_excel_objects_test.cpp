@@ -16,7 +16,7 @@ using namespace host::excel;
 using testing::Get;
 using testing::RangeAt;
 
-bool Answers(const host::Ref<host::Dispatch>& object, const host::Guid& iid) {
+bool Answers(const host::Ref<host::Dispatch>& object, const base::Guid& iid) {
     return static_cast<bool>(host::QueryAs<host::Unknown>(object.Get(), iid));
 }
 
@@ -65,22 +65,22 @@ TEST(SimObjects, MembersAnswerOnlyTheirInvokeKinds) {
     EXPECT_EQ(InvokeRaw(range, range::Row, host::invoke::Method, {}).result, Variant(2));
     EXPECT_EQ(InvokeRaw(range, range::Row, host::invoke::PropertyGet, {}).result, Variant(2));
     EXPECT_EQ(InvokeRaw(range, range::Row, host::invoke::PropertyPut, {Variant(3)}).code,
-              host::hr::DispMemberNotFound);
+              base::hr::DispMemberNotFound);
     EXPECT_EQ(InvokeRaw(range, range::Activate, host::invoke::PropertyGet, {}).code,
-              host::hr::DispMemberNotFound);
+              base::hr::DispMemberNotFound);
     EXPECT_EQ(InvokeRaw(range, range::Value, host::invoke::PropertyGet, {}).code,
-              host::hr::DispMemberNotFound);
+              base::hr::DispMemberNotFound);
     EXPECT_EQ(InvokeRaw(range, range::Row, host::invoke::PropertyGet, {Variant(1)}).code,
-              host::hr::DispBadParamCount);
+              base::hr::DispBadParamCount);
     EXPECT_EQ(InvokeRaw(range, range::Find, host::invoke::Method, {}).code,
-              host::hr::DispParamNotOptional);
+              base::hr::DispParamNotOptional);
 
-    const host::Guid someIid = iid::Range;
+    const base::Guid someIid = iid::Range;
     Variant result;
     const host::DispParams none{};
     EXPECT_EQ(range.Invoke(range::Row, someIid, 0, host::invoke::PropertyGet, none, &result,
                            nullptr, nullptr),
-              host::hr::DispUnknownInterface);
+              base::hr::DispUnknownInterface);
 }
 
 TEST(SimObjects, NamesAndNamedArgumentsResolve) {
@@ -90,13 +90,13 @@ TEST(SimObjects, NamesAndNamedArgumentsResolve) {
     const auto column = RangeAt(excel, u"B:B").Object();
     const std::u16string names[] = {u"find", u"What", u"LOOKAT"};
     host::DispId ids[3] = {};
-    ASSERT_EQ(column->GetIDsOfNames(host::iid::Null, names, 0, ids), host::hr::Ok);
+    ASSERT_EQ(column->GetIDsOfNames(host::iid::Null, names, 0, ids), base::hr::Ok);
     EXPECT_EQ(ids[0], range::Find);
     EXPECT_EQ(ids[1], 0);
     EXPECT_EQ(ids[2], 3);
     const std::u16string unknown[] = {u"Frobnicate"};
     EXPECT_EQ(column->GetIDsOfNames(host::iid::Null, unknown, 0, {ids, 1}),
-              host::hr::DispUnknownName);
+              base::hr::DispUnknownName);
 
     // Find(What:="ab", LookAt:=xlPart) with LookAt passed by name.
     Variant args[] = {Variant(xlPart), Variant(u"ab")};
@@ -105,7 +105,7 @@ TEST(SimObjects, NamesAndNamedArgumentsResolve) {
     Variant result;
     ASSERT_EQ(column->Invoke(range::Find, host::iid::Null, 0, host::invoke::Method, params, &result,
                              nullptr, nullptr),
-              host::hr::Ok);
+              base::hr::Ok);
     EXPECT_EQ(Range(result.ToObject()).Address(xlA1), u"$B$3");
 }
 
@@ -139,7 +139,7 @@ TEST(SimObjects, IntersectGivesTheOverlapOrNothing) {
     EXPECT_FALSE(app.Intersect(RangeAt(excel, u"A1:C3"), RangeAt(excel, u"D4")));
     EXPECT_FALSE(app.Intersect(RangeAt(excel, u"B:B"), RangeAt(excel, u"C7")));
 
-    const auto excelError = host::MakeHResult(0x800A03EC);
+    const auto excelError = base::MakeHResult(0x800A03EC);
     EXPECT_EQ(testing::CodeOf([&] { app.Intersect(RangeAt(excel, u"B2"), Range()); }), excelError);
     const Range other = RangeAt(excel, u"Sheet2!B2");
     EXPECT_EQ(testing::CodeOf([&] { app.Intersect(RangeAt(excel, u"B2"), other); }), excelError);
@@ -163,7 +163,7 @@ TEST(SimObjects, ApplicationAnswersWhatIsActive) {
     EXPECT_FALSE(app.Selection());
     EXPECT_EQ(app.Version(), u"16.0");
     EXPECT_EQ(Get(excel.Application(), application::Name).ToString(), u"Microsoft Excel");
-    EXPECT_EQ(testing::CodeOf([&] { RangeAt(excel, u"A1"); }), host::MakeHResult(0x800A03EC));
+    EXPECT_EQ(testing::CodeOf([&] { RangeAt(excel, u"A1"); }), base::MakeHResult(0x800A03EC));
     excel.SetVersion(u"12.0");
     EXPECT_EQ(app.Version(), u"12.0");
 
@@ -229,7 +229,7 @@ TEST(SimObjects, CountOverflowsOnAWholeSheetAsExcelDoes) {
     excel.AddWorkbook(u"Book1");
     EXPECT_EQ(Get(RangeAt(excel, u"B:C").Object(), range::Count), Variant(2 * kMaxRows));
     EXPECT_EQ(testing::CodeOf([&] { Get(RangeAt(excel, u"1:1048576").Object(), range::Count); }),
-              host::hr::DispOverflow);
+              base::hr::DispOverflow);
 }
 
 TEST(SimObjects, ObjectsOfAClosedWorkbookOrAGoneExcelFailSafely) {
@@ -239,12 +239,12 @@ TEST(SimObjects, ObjectsOfAClosedWorkbookOrAGoneExcelFailSafely) {
     const Range range = RangeAt(*excel, u"B2");
     const auto book = Application(excel->Application()).ActiveWorkbook();
     ASSERT_TRUE(excel->CloseActiveWorkbook());
-    const host::HResult disconnected = host::MakeHResult(0x80010108);
+    const base::HResult disconnected = base::MakeHResult(0x80010108);
     EXPECT_EQ(testing::CodeOf([&] { range.Row(); }), disconnected);
     EXPECT_EQ(testing::CodeOf([&] { Get(book, workbook::Name); }), disconnected);
     // A closed workbook's range is no After for a live range.
     EXPECT_EQ(testing::CodeOf([&] { RangeAt(*excel, u"B:B").FindNext(range); }),
-              host::MakeHResult(0x800A03EC));
+              base::MakeHResult(0x800A03EC));
 
     const auto app = excel->Application();
     const Range live = RangeAt(*excel, u"A1");
@@ -283,7 +283,7 @@ TEST(SimControl, FillPasteAndClearWriteTheirAreas) {
     EXPECT_EQ(excel.Text({6, 2}), u"z");
 
     auto invalid = [](const std::function<void()>& action) {
-        return testing::CodeOf(action) == host::hr::InvalidArg;
+        return testing::CodeOf(action) == base::hr::InvalidArg;
     };
     EXPECT_TRUE(invalid([&] { excel.Paste({1, 1, 2, 2}, {u"a", u"b", u"c"}); }));
     EXPECT_TRUE(invalid([&] { excel.Fill({1, 1, kMaxRows, kMaxColumns}, u"x"); }));

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/error.h"
 #include "host/automation.h"
-#include "host/error.h"
 #include "host/excel/dispids.h"
 #include "host/excel/excel.h"
 #include "sim/excel/excel.h"
@@ -18,7 +18,7 @@ namespace tarvex::sim::testing {
 
 /// The outcome of one raw Invoke.
 struct Outcome {
-    host::HResult code = host::hr::Ok;
+    base::HResult code = base::hr::Ok;
     host::Variant result;
     host::ExcepInfo excep;
     std::uint32_t argErr = UINT32_MAX;
@@ -36,14 +36,14 @@ inline Outcome InvokeRaw(host::Dispatch& object, host::DispId member, host::Invo
     return outcome;
 }
 
-/// A property get through host::Call; throws host::Error on failure.
+/// A property get through host::Call; throws base::Error on failure.
 inline host::Variant Get(const host::Ref<host::Dispatch>& object, host::DispId member,
                          std::initializer_list<host::Variant> args = {}) {
     return host::Call(*object, member, host::invoke::PropertyGet, host::lcid::UserDefault, args,
                       "get");
 }
 
-/// A method call through host::Call; throws host::Error on failure.
+/// A method call through host::Call; throws base::Error on failure.
 inline host::Variant Method(const host::Ref<host::Dispatch>& object, host::DispId member,
                             std::initializer_list<host::Variant> args = {}) {
     return host::Call(*object, member, host::invoke::Method, host::lcid::UserDefault, args,
@@ -61,13 +61,13 @@ inline std::u16string AddressOf(const host::excel::Range& range) {
 }
 
 /// The code a call fails with (Ok when it does not).
-inline host::HResult CodeOf(const std::function<void()>& action) {
+inline base::HResult CodeOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         return error.Code();
     }
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 /// An event that reached a sink: its id and arguments in COM order, described.
@@ -87,7 +87,7 @@ public:
     std::vector<ReceivedEvent> events;
     std::function<void(host::DispId, const host::DispParams&)> reaction;
 
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override {
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override {
         if (iid == host::excel::iid::AppEvents && m_answersAppEvents)
             return host::AnswerQuery(iid, object,
                                      {host::InterfaceOffer::Of<host::Dispatch>(iid, this)});
@@ -96,18 +96,18 @@ public:
             {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
              host::InterfaceOffer::Of<host::Dispatch>(host::iid::Dispatch, this)});
     }
-    host::HResult GetTypeInfoCount(std::uint32_t& count) override {
+    base::HResult GetTypeInfoCount(std::uint32_t& count) override {
         count = 0;
-        return host::hr::Ok;
+        return base::hr::Ok;
     }
-    host::HResult GetTypeInfo(std::uint32_t, std::uint32_t) override {
-        return host::hr::DispBadIndex;
+    base::HResult GetTypeInfo(std::uint32_t, std::uint32_t) override {
+        return base::hr::DispBadIndex;
     }
-    host::HResult GetIDsOfNames(const host::Guid&, std::span<const std::u16string>, std::uint32_t,
+    base::HResult GetIDsOfNames(const base::Guid&, std::span<const std::u16string>, std::uint32_t,
                                 std::span<host::DispId>) override {
-        return host::hr::DispUnknownName;
+        return base::hr::DispUnknownName;
     }
-    host::HResult Invoke(host::DispId member, const host::Guid&, std::uint32_t,
+    base::HResult Invoke(host::DispId member, const base::Guid&, std::uint32_t,
                          host::InvokeFlags flags, const host::DispParams& params, host::Variant*,
                          host::ExcepInfo*, std::uint32_t*) override {
         ReceivedEvent event{member, flags, {}, {}};
@@ -118,7 +118,7 @@ public:
         events.push_back(std::move(event));
         if (reaction)
             reaction(member, params);
-        return host::hr::Ok;
+        return base::hr::Ok;
     }
 
 private:
@@ -130,10 +130,10 @@ inline std::uint32_t Advise(const SimExcel& excel, host::Unknown* sink) {
     auto container = host::QueryAs<host::ConnectionPointContainer>(
         excel.Application().Get(), host::iid::ConnectionPointContainer);
     host::Ref<host::ConnectionPoint> point;
-    host::ThrowIfFailed(container->FindConnectionPoint(host::excel::iid::AppEvents, point),
+    base::ThrowIfFailed(container->FindConnectionPoint(host::excel::iid::AppEvents, point),
                         "FindConnectionPoint");
     std::uint32_t cookie = 0;
-    host::ThrowIfFailed(point->Advise(sink, cookie), "Advise");
+    base::ThrowIfFailed(point->Advise(sink, cookie), "Advise");
     return cookie;
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "sim/desktop/ansi_code_page.h"
 #include "sim/desktop/desktop.h"
 #include "sim/desktop/help_engine.h"
@@ -67,15 +67,15 @@ TEST(SimHelpEngine, OnlyTheMatchingEntryPointCanBeCalled) {
     const auto code = [](auto call) {
         try {
             call();
-        } catch (const host::Error& error) {
+        } catch (const base::Error& error) {
             return error.Code();
         }
-        return host::hr::Ok;
+        return base::hr::Ok;
     };
-    EXPECT_EQ(code([&] { wide->CallHtmlHelpA(0, "x.chm", 0, 0); }), host::hr::Pointer);
-    EXPECT_EQ(code([&] { ansi->CallHtmlHelpW(0, u"x.chm", 0, 0); }), host::hr::Pointer);
-    EXPECT_EQ(code([&] { other->CallHtmlHelpA(0, "x.chm", 0, 0); }), host::hr::Pointer);
-    EXPECT_EQ(code([&] { other->CallHtmlHelpW(0, u"x.chm", 0, 0); }), host::hr::Pointer);
+    EXPECT_EQ(code([&] { wide->CallHtmlHelpA(0, "x.chm", 0, 0); }), base::hr::Pointer);
+    EXPECT_EQ(code([&] { ansi->CallHtmlHelpW(0, u"x.chm", 0, 0); }), base::hr::Pointer);
+    EXPECT_EQ(code([&] { other->CallHtmlHelpA(0, "x.chm", 0, 0); }), base::hr::Pointer);
+    EXPECT_EQ(code([&] { other->CallHtmlHelpW(0, u"x.chm", 0, 0); }), base::hr::Pointer);
     EXPECT_TRUE(desktop.HelpRequests().empty());
 
     std::u16string told;

@@ -22,13 +22,13 @@ TEST(SimOfficeRibbon, RecordsInvalidationsInOrder) {
     EXPECT_EQ(simOffice.RibbonInvalidations(),
               (std::vector<Invalidation>{
                   {false, u"trackButton"}, {true, u""}, {false, u"optionsButton"}}));
-    EXPECT_EQ(FailureOf([&] { ribbon.InvalidateControl(u""); }), host::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { ribbon.InvalidateControl(u""); }), base::hr::InvalidArg);
     // InvalidateControl needs its id.
     EXPECT_EQ(testing::FailureOf([&] {
                   host::Call(*ribbon.Object(), ribbon_ui::InvalidateControl, host::invoke::Method,
                              host::lcid::UserDefault, {}, "Invalidate");
               }),
-              host::hr::DispParamNotOptional);
+              base::hr::DispParamNotOptional);
     EXPECT_EQ(simOffice.RibbonInvalidations().size(), 3u);
     simOffice.ClearRibbonInvalidations();
     EXPECT_TRUE(simOffice.RibbonInvalidations().empty());
@@ -36,7 +36,7 @@ TEST(SimOfficeRibbon, RecordsInvalidationsInOrder) {
     EXPECT_TRUE(host::QueryAs<host::Dispatch>(ribbon.Get(), iid::RibbonUI));
     EXPECT_FALSE(host::QueryAs<host::Dispatch>(ribbon.Get(), iid::RibbonControl));
     simOffice.Restart();
-    EXPECT_EQ(FailureOf([&] { ribbon.Invalidate(); }), host::MakeHResult(0x80010108));
+    EXPECT_EQ(FailureOf([&] { ribbon.Invalidate(); }), base::MakeHResult(0x80010108));
     EXPECT_NE(simOffice.RibbonUI().Get(), ribbon.Get());
 }
 
@@ -55,7 +55,7 @@ TEST(SimOfficeRibbon, ControlsCarryTheirIdTagAndContext) {
                   host::Put(*control.Object(), ribbon_control::Id, host::lcid::UserDefault,
                             Variant(u"other"), "Id");
               }),
-              host::hr::DispMemberNotFound);
+              base::hr::DispMemberNotFound);
 }
 
 TEST(SimOfficeComAddIn, ObjectRoundTripsAndARestartClearsIt) {
@@ -83,11 +83,11 @@ TEST(SimOfficeComAddIn, ObjectRoundTripsAndARestartClearsIt) {
 
     simOffice.Restart();
     EXPECT_EQ(live.value, 0);
-    EXPECT_EQ(FailureOf([&] { addIn.ProgId(); }), host::MakeHResult(0x80010108));
+    EXPECT_EQ(FailureOf([&] { addIn.ProgId(); }), base::MakeHResult(0x80010108));
     const ComAddIn again(simOffice.ComAddIn(u"Tarvex.AddIn"));
     EXPECT_FALSE(again.AddInObject());
     EXPECT_EQ(again.Description(), u"Duplicate guard");
-    EXPECT_THROW(simOffice.AddComAddIn(u"TARVEX.ADDIN", u"", u""), host::Error);
+    EXPECT_THROW(simOffice.AddComAddIn(u"TARVEX.ADDIN", u"", u""), base::Error);
 }
 
 TEST(SimOfficeComAddIn, ObjectTakesBothPutKindsButNothingElse) {
@@ -101,19 +101,19 @@ TEST(SimOfficeComAddIn, ObjectTakesBothPutKindsButNothingElse) {
                   host::Put(*addIn.Object(), com_addin::Object, host::lcid::UserDefault,
                             Variant(u"text"), "Object");
               }),
-              host::hr::DispTypeMismatch);
+              base::hr::DispTypeMismatch);
     // Text properties are not put by reference.
     Variant value(u"x");
     const host::DispId named = host::dispid::PropertyPut;
     const host::DispParams params{&value, &named, 1, 1};
     EXPECT_EQ(addIn.Get()->Invoke(com_addin::Description, host::iid::Null, host::lcid::UserDefault,
                                   host::invoke::PropertyPutRef, params, nullptr, nullptr, nullptr),
-              host::hr::DispMemberNotFound);
+              base::hr::DispMemberNotFound);
     // A put needs its value under the named id PropertyPut.
     const host::DispParams unnamed{&value, nullptr, 1, 0};
     EXPECT_EQ(addIn.Get()->Invoke(com_addin::Description, host::iid::Null, host::lcid::UserDefault,
                                   host::invoke::PropertyPut, unnamed, nullptr, nullptr, nullptr),
-              host::hr::DispParamNotFound);
+              base::hr::DispParamNotFound);
     EXPECT_EQ(addIn.Description(), u"");
 }
 

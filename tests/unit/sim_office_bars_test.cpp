@@ -31,9 +31,9 @@ TEST(SimOfficeBars, ExcelBuiltInBarsArePresentAndFoundByName) {
 
     // The same bar is the same object, whichever way it is reached.
     EXPECT_EQ(bars.Item(u"Standard").Get(), bars.Item(2).Get());
-    EXPECT_EQ(FailureOf([&] { bars.Item(u"No such bar"); }), host::hr::InvalidArg);
-    EXPECT_EQ(FailureOf([&] { bars.Item(6); }), host::hr::InvalidArg);
-    EXPECT_EQ(FailureOf([&] { bars.Item(0); }), host::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { bars.Item(u"No such bar"); }), base::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { bars.Item(6); }), base::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { bars.Item(0); }), base::hr::InvalidArg);
 }
 
 TEST(SimOfficeBars, LocalNamesFindBarsAsALocalizedOfficeDoes) {
@@ -50,8 +50,8 @@ TEST(SimOfficeBars, LocalNamesFindBarsAsALocalizedOfficeDoes) {
     EXPECT_EQ(bars.Item(u"FORMAT").Get(), bar.Get());
     EXPECT_EQ(simOffice.FindBar(u"format"), formatting);
     // Office keeps its own names: a built-in bar cannot be renamed.
-    EXPECT_EQ(FailureOf([&] { bar.SetName(u"Mine"); }), host::hr::Fail);
-    EXPECT_EQ(FailureOf([&] { bar.SetNameLocal(u"Mine"); }), host::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { bar.SetName(u"Mine"); }), base::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { bar.SetNameLocal(u"Mine"); }), base::hr::Fail);
 }
 
 TEST(SimOfficeBars, AddMakesAHiddenCustomBarWithOfficeDefaults) {
@@ -79,9 +79,9 @@ TEST(SimOfficeBars, AddMakesAHiddenCustomBarWithOfficeDefaults) {
     EXPECT_EQ(bars.Add(std::nullopt, std::nullopt, std::nullopt, std::nullopt).Position(),
               msoBarFloating);
     EXPECT_EQ(FailureOf([&] { bars.Add(u"TARVEX", msoBarTop, std::nullopt, true); }),
-              host::hr::InvalidArg);
+              base::hr::InvalidArg);
     EXPECT_EQ(FailureOf([&] { bars.Add(u"Other", msoBarMenuBar, std::nullopt, true); }),
-              host::hr::InvalidArg);
+              base::hr::InvalidArg);
     EXPECT_EQ(bars.Add(u"Menu", msoBarTop, true, true).Type(), msoBarTypeMenuBar);
 }
 
@@ -99,8 +99,8 @@ TEST(SimOfficeBars, RestartKeepsPersistentBarsAndDropsTemporaryOnes) {
     simOffice.Restart();
 
     // Objects of the previous session belong to a server that has gone.
-    EXPECT_EQ(FailureOf([&] { persistent.Name(); }), host::MakeHResult(0x80010108));
-    EXPECT_EQ(FailureOf([&] { bars.Count(); }), host::MakeHResult(0x80010108));
+    EXPECT_EQ(FailureOf([&] { persistent.Name(); }), base::MakeHResult(0x80010108));
+    EXPECT_EQ(FailureOf([&] { bars.Count(); }), base::MakeHResult(0x80010108));
     bars = BarsOf(excel);
     EXPECT_EQ(bars.Count(), 6);
     EXPECT_FALSE(simOffice.FindBar(u"Temporary"));
@@ -115,7 +115,7 @@ TEST(SimOfficeBars, RestartKeepsPersistentBarsAndDropsTemporaryOnes) {
 TEST(SimOfficeBars, BuiltInBarsRefuseDeleteAndCustomBarsGoWithTheirControls) {
     SimExcel excel;
     const CommandBars bars = BarsOf(excel);
-    EXPECT_EQ(FailureOf([&] { bars.Item(u"Standard").Delete(); }), host::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { bars.Item(u"Standard").Delete(); }), base::hr::Fail);
     EXPECT_EQ(bars.Count(), 5);
 
     const CommandBar bar = bars.Add(u"Doomed", msoBarTop, std::nullopt, true);
@@ -125,8 +125,8 @@ TEST(SimOfficeBars, BuiltInBarsRefuseDeleteAndCustomBarsGoWithTheirControls) {
     EXPECT_EQ(bars.Count(), 5);
     EXPECT_FALSE(excel.Office().FindBar(u"Doomed"));
     // Calls on what was deleted fail as Office's do, and the name is free again.
-    EXPECT_EQ(FailureOf([&] { bar.Name(); }), host::hr::Fail);
-    EXPECT_EQ(FailureOf([&] { button.Caption(); }), host::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { bar.Name(); }), base::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { button.Caption(); }), base::hr::Fail);
     EXPECT_EQ(bars.Add(u"Doomed", msoBarTop, std::nullopt, true).Index(), 6);
 }
 
@@ -142,8 +142,8 @@ TEST(SimOfficeBars, ProtectionTakesAnyCombinationOfFlags) {
     // Combinations are read back as they were written.
     bar.SetProtection(msoBarNoMove | msoBarNoChangeDock);
     EXPECT_EQ(bar.Protection(), 20);
-    EXPECT_EQ(FailureOf([&] { bar.SetProtection(128); }), host::hr::InvalidArg);
-    EXPECT_EQ(FailureOf([&] { bar.SetProtection(-1); }), host::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { bar.SetProtection(128); }), base::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { bar.SetProtection(-1); }), base::hr::InvalidArg);
     EXPECT_EQ(bar.Protection(), 20);
 }
 
@@ -154,16 +154,16 @@ TEST(SimOfficeBars, DisabledBarsAndShortcutMenusCannotBeShown) {
     bar.SetVisible(true);
     bar.SetEnabled(false);
     EXPECT_FALSE(bar.Visible()); // disabling takes the bar off the screen
-    EXPECT_EQ(FailureOf([&] { bar.SetVisible(true); }), host::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { bar.SetVisible(true); }), base::hr::Fail);
     bar.SetVisible(false);
     bar.SetEnabled(true);
     bar.SetVisible(true);
     EXPECT_TRUE(bar.Visible());
 
     const CommandBar cell = bars.Item(u"Cell");
-    EXPECT_EQ(FailureOf([&] { cell.SetVisible(true); }), host::hr::Fail);
-    EXPECT_EQ(FailureOf([&] { cell.SetPosition(msoBarTop); }), host::hr::Fail);
-    EXPECT_EQ(FailureOf([&] { bar.SetPosition(msoBarPopup); }), host::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { cell.SetVisible(true); }), base::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { cell.SetPosition(msoBarTop); }), base::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { bar.SetPosition(msoBarPopup); }), base::hr::InvalidArg);
 }
 
 TEST(SimOfficeBars, PlacementIsStoredAsWritten) {
@@ -182,8 +182,8 @@ TEST(SimOfficeBars, PlacementIsStoredAsWritten) {
     EXPECT_EQ(data.rowIndex, 2);
     EXPECT_EQ(data.nameLocal, u"Umbenannt");
     // Another bar's name is not free.
-    EXPECT_EQ(FailureOf([&] { bar.SetName(u"standard"); }), host::hr::InvalidArg);
-    EXPECT_EQ(FailureOf([&] { bar.SetName(u""); }), host::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { bar.SetName(u"standard"); }), base::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { bar.SetName(u""); }), base::hr::InvalidArg);
 }
 
 TEST(SimOfficeBars, ApplicationAnswersCommandBarsByIdAndByName) {
@@ -213,12 +213,12 @@ TEST(SimOfficeBars, ApplicationAnswersCommandBarsByIdAndByName) {
 
 TEST(SimOfficeBars, TheCollectionIsUnreachableWhenTheNameLookupFails) {
     SimExcel excel;
-    excel.FailMember("Application.GetIDsOfNames", host::hr::DispUnknownName);
-    EXPECT_EQ(FailureOf([&] { BarsOf(excel); }), host::hr::DispUnknownName);
+    excel.FailMember("Application.GetIDsOfNames", base::hr::DispUnknownName);
+    EXPECT_EQ(FailureOf([&] { BarsOf(excel); }), base::hr::DispUnknownName);
     EXPECT_EQ(excel.CallCount("Application.CommandBars"), 0u);
     excel.ClearFailures();
     excel.FailMember("Application.CommandBars");
-    EXPECT_EQ(FailureOf([&] { BarsOf(excel); }), host::MakeHResult(0x800A03EC));
+    EXPECT_EQ(FailureOf([&] { BarsOf(excel); }), base::MakeHResult(0x800A03EC));
 }
 
 TEST(SimOfficeBars, OfficeStandsWithoutExcelOnTheCallLogItsHostHandsIt) {
@@ -229,8 +229,8 @@ TEST(SimOfficeBars, OfficeStandsWithoutExcelOnTheCallLogItsHostHandsIt) {
     EXPECT_EQ(log->CallCount("CommandBars.Count"), 1u);
     EXPECT_EQ(simOffice.CallCount("CommandBars.Count"), 1u);
     // A failure injected into the host's log reaches Office's objects as Office's exception.
-    log->FailMember("CommandBars.Count", host::hr::DispException);
-    EXPECT_EQ(FailureOf([&] { bars.Count(); }), host::hr::Fail);
+    log->FailMember("CommandBars.Count", base::hr::DispException);
+    EXPECT_EQ(FailureOf([&] { bars.Count(); }), base::hr::Fail);
 }
 
 } // namespace

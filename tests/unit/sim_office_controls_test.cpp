@@ -68,11 +68,11 @@ TEST(SimOfficeControls, AddMakesControlsOfEachKindWhereAsked) {
     EXPECT_EQ(FailureOf([&] {
                   controls.Add(msoControlLabel, std::nullopt, std::nullopt, std::nullopt, true);
               }),
-              host::hr::InvalidArg);
+              base::hr::InvalidArg);
     EXPECT_EQ(
         FailureOf([&] { controls.Add(msoControlButton, std::nullopt, std::nullopt, 5, true); }),
-        host::hr::InvalidArg);
-    EXPECT_EQ(FailureOf([&] { controls.Item(4); }), host::hr::InvalidArg);
+        base::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { controls.Item(4); }), base::hr::InvalidArg);
 }
 
 TEST(SimOfficeControls, AnIdAddsACopyOfTheBuiltInControl) {
@@ -96,7 +96,7 @@ TEST(SimOfficeControls, AnIdAddsACopyOfTheBuiltInControl) {
     EXPECT_EQ(FailureOf([&] {
                   bar.Controls().Add(msoControlButton, 999999, std::nullopt, std::nullopt, true);
               }),
-              host::hr::InvalidArg);
+              base::hr::InvalidArg);
 }
 
 TEST(SimOfficeControls, ControlsAreFoundByCaptionWithoutAcceleratorMarks) {
@@ -112,7 +112,7 @@ TEST(SimOfficeControls, ControlsAreFoundByCaptionWithoutAcceleratorMarks) {
     ASSERT_TRUE(tools);
     EXPECT_EQ(tools.Index(), 6);
     EXPECT_EQ(itemNamed(u"&tools").Get(), tools.Get());
-    EXPECT_EQ(FailureOf([&] { itemNamed(u"Tool"); }), host::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { itemNamed(u"Tool"); }), base::hr::InvalidArg);
     EXPECT_EQ(tools.Caption(), u"&Tools");
     EXPECT_EQ(tools.Id(), 30007);
     EXPECT_EQ(tools.CommandBar().Name(), u"&Tools"); // a pop-up's bar is named after it
@@ -201,8 +201,8 @@ TEST(SimOfficeControls, MoveCountsBeforeAsTheControlsStandBeforeTheMove) {
     const CommandBar helpBar = tarvex.help.CommandBar();
     tarvex.track.Move(&helpBar, std::nullopt);
     EXPECT_EQ(tarvex.help.Controls().Count(), 2);
-    EXPECT_EQ(FailureOf([&] { tarvex.help.Move(&helpBar, std::nullopt); }), host::hr::Fail);
-    EXPECT_EQ(FailureOf([&] { tarvex.help.Move(nullptr, 9); }), host::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { tarvex.help.Move(&helpBar, std::nullopt); }), base::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { tarvex.help.Move(nullptr, 9); }), base::hr::InvalidArg);
 }
 
 TEST(SimOfficeControls, DeleteForTheSessionBringsAPersistentControlBackAfterRestart) {
@@ -239,8 +239,8 @@ TEST(SimOfficeControls, DeletingAPopupTakesItsContentsAlong) {
     EXPECT_EQ(tarvex.bar.Controls().Count(), 2);
     EXPECT_FALSE(
         BarsOf(excel).FindControl(std::nullopt, std::nullopt, u"{HELP-ITEM}", std::nullopt));
-    EXPECT_EQ(FailureOf([&] { tarvex.helpItem.Tag(); }), host::hr::Fail);
-    EXPECT_EQ(FailureOf([&] { tarvex.help.Delete(false); }), host::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { tarvex.helpItem.Tag(); }), base::hr::Fail);
+    EXPECT_EQ(FailureOf([&] { tarvex.help.Delete(false); }), base::hr::Fail);
 }
 
 TEST(SimOfficeControls, PropertiesKeepWhatIsWrittenAndRefuseOfficeInvalidValues) {
@@ -279,14 +279,14 @@ TEST(SimOfficeControls, PropertiesKeepWhatIsWrittenAndRefuseOfficeInvalidValues)
     EXPECT_EQ(track.Style(), msoButtonIconAndCaption);
     EXPECT_EQ(track.HyperlinkType(), msoCommandBarButtonHyperlinkOpen);
 
-    EXPECT_EQ(FailureOf([&] { track.SetState(1); }), host::hr::InvalidArg);
-    EXPECT_EQ(FailureOf([&] { track.SetStyle(4); }), host::hr::InvalidArg);
-    EXPECT_EQ(FailureOf([&] { track.SetPriority(8); }), host::hr::InvalidArg);
-    EXPECT_EQ(FailureOf([&] { track.SetWidth(-1); }), host::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { track.SetState(1); }), base::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { track.SetStyle(4); }), base::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { track.SetPriority(8); }), base::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { track.SetWidth(-1); }), base::hr::InvalidArg);
     EXPECT_EQ(track.State(), msoButtonDown);
     // A pop-up has no button members.
-    EXPECT_EQ(FailureOf([&] { tarvex.help.State(); }), host::hr::DispMemberNotFound);
-    EXPECT_EQ(FailureOf([&] { tarvex.track.Controls(); }), host::hr::DispMemberNotFound);
+    EXPECT_EQ(FailureOf([&] { tarvex.help.State(); }), base::hr::DispMemberNotFound);
+    EXPECT_EQ(FailureOf([&] { tarvex.track.Controls(); }), base::hr::DispMemberNotFound);
 }
 
 TEST(SimOfficeControls, PicturesAndMasksArePutByReferenceAndRecorded) {
@@ -303,7 +303,7 @@ TEST(SimOfficeControls, PicturesAndMasksArePutByReferenceAndRecorded) {
     EXPECT_EQ(face.source, ButtonFace::Source::Picture);
     EXPECT_EQ(face.picture.Get(), picture.Get());
     EXPECT_EQ(face.mask.Get(), mask.Get());
-    EXPECT_EQ(FailureOf([&] { tarvex.track.SetPicture(nullptr); }), host::hr::InvalidArg);
+    EXPECT_EQ(FailureOf([&] { tarvex.track.SetPicture(nullptr); }), base::hr::InvalidArg);
 
     tarvex.track.SetFaceId(59);
     face = excel.Office().Control(handle).face;
@@ -316,7 +316,7 @@ TEST(SimOfficeControls, PasteFaceTakesTheClipboardBitmap) {
     SimExcel excel;
     SimOffice& simOffice = excel.Office();
     const TaggedBar tarvex = MakeTaggedBar(excel);
-    EXPECT_EQ(FailureOf([&] { tarvex.track.PasteFace(); }), host::hr::Fail); // nothing there
+    EXPECT_EQ(FailureOf([&] { tarvex.track.PasteFace(); }), base::hr::Fail); // nothing there
 
     const SimBitmap bitmap{2, 1, {0xFF00FF, 0x123456}};
     simOffice.SetClipboard(bitmap);
@@ -325,7 +325,7 @@ TEST(SimOfficeControls, PasteFaceTakesTheClipboardBitmap) {
     EXPECT_EQ(face.source, ButtonFace::Source::Clipboard);
     EXPECT_EQ(face.pasted, bitmap);
     EXPECT_EQ(simOffice.Clipboard(), bitmap); // pasting leaves the clipboard as it was
-    EXPECT_THROW(simOffice.SetClipboard(SimBitmap{2, 2, {1}}), host::Error);
+    EXPECT_THROW(simOffice.SetClipboard(SimBitmap{2, 2, {1}}), base::Error);
 }
 
 TEST(SimOfficeControls, Office2000ButtonsHaveNoPicture) {
@@ -333,13 +333,13 @@ TEST(SimOfficeControls, Office2000ButtonsHaveNoPicture) {
     excel.SetVersion(u"9.0");
     const TaggedBar tarvex = MakeTaggedBar(excel);
     const auto picture = host::MakeRef<tarvex::testing::RecordingDispatch>();
-    EXPECT_EQ(FailureOf([&] { tarvex.track.Picture(); }), host::hr::DispMemberNotFound);
-    EXPECT_EQ(FailureOf([&] { tarvex.track.SetPicture(picture); }), host::hr::DispMemberNotFound);
-    EXPECT_EQ(FailureOf([&] { tarvex.track.SetMask(picture); }), host::hr::DispMemberNotFound);
+    EXPECT_EQ(FailureOf([&] { tarvex.track.Picture(); }), base::hr::DispMemberNotFound);
+    EXPECT_EQ(FailureOf([&] { tarvex.track.SetPicture(picture); }), base::hr::DispMemberNotFound);
+    EXPECT_EQ(FailureOf([&] { tarvex.track.SetMask(picture); }), base::hr::DispMemberNotFound);
     const std::u16string name = u"Picture";
     host::DispId id = 0;
     EXPECT_EQ(tarvex.track.Get()->GetIDsOfNames(host::iid::Null, {&name, 1}, 0, {&id, 1}),
-              host::hr::DispUnknownName);
+              base::hr::DispUnknownName);
     // The clipboard way still works there.
     excel.Office().SetClipboard(SimBitmap{1, 1, {0}});
     tarvex.track.PasteFace();

@@ -91,15 +91,15 @@ TEST(SimOfficeClick, SinksAreCalledInAdviseOrderUntilTheyUnadvise) {
     auto container = host::QueryAs<host::ConnectionPointContainer>(
         button.Get(), host::iid::ConnectionPointContainer);
     host::Ref<host::ConnectionPoint> point;
-    ASSERT_EQ(container->FindConnectionPoint(iid::CommandBarButtonEvents, point), host::hr::Ok);
+    ASSERT_EQ(container->FindConnectionPoint(iid::CommandBarButtonEvents, point), base::hr::Ok);
     first->reaction = [&] {
         order.push_back(1);
         point->Unadvise(secondCookie);
     };
     simOffice.Click(testing::TaggedControl(simOffice, u"{B}"));
     EXPECT_EQ(order, std::vector<int>{1});
-    EXPECT_EQ(point->Unadvise(secondCookie), host::hr::ConnectNoConnection);
-    host::Guid events{};
+    EXPECT_EQ(point->Unadvise(secondCookie), base::hr::ConnectNoConnection);
+    base::Guid events{};
     point->GetConnectionInterface(events);
     EXPECT_EQ(events, iid::CommandBarButtonEvents);
 }
@@ -136,20 +136,20 @@ TEST(SimOfficeClick, TheUserCannotClickWhatIsHiddenOrDisabled) {
     const CommandBarControl button = AddButton(bar, u"{B}");
     const auto handle = testing::TaggedControl(simOffice, u"{B}");
     button.SetEnabled(false);
-    EXPECT_THROW(simOffice.Click(handle), host::Error);
+    EXPECT_THROW(simOffice.Click(handle), base::Error);
     button.SetEnabled(true);
     bar.SetVisible(false);
-    EXPECT_THROW(simOffice.Click(handle), host::Error);
+    EXPECT_THROW(simOffice.Click(handle), base::Error);
     bar.SetVisible(true);
     EXPECT_NO_THROW(simOffice.Click(handle));
 
     const CommandBarControl popup =
         bar.Controls().Add(msoControlPopup, std::nullopt, std::nullopt, std::nullopt, true);
     EXPECT_THROW(simOffice.Click(simOffice.Controls(*simOffice.FindBar(u"Bar")).back()),
-                 host::Error);
+                 base::Error);
     AddButton(popup.CommandBar(), u"{INNER}");
     popup.SetVisible(false);
-    EXPECT_THROW(simOffice.Click(testing::TaggedControl(simOffice, u"{INNER}")), host::Error);
+    EXPECT_THROW(simOffice.Click(testing::TaggedControl(simOffice, u"{INNER}")), base::Error);
 }
 
 TEST(SimOfficeClick, ConnectionPointsAnswerOnlyTheirOwnEventInterface) {
@@ -165,19 +165,19 @@ TEST(SimOfficeClick, ConnectionPointsAnswerOnlyTheirOwnEventInterface) {
         button.Get(), host::iid::ConnectionPointContainer);
     host::Ref<host::ConnectionPoint> point;
     EXPECT_EQ(container->FindConnectionPoint(iid::CommandBarComboBoxEvents, point),
-              host::hr::ConnectNoConnection);
+              base::hr::ConnectNoConnection);
     EXPECT_FALSE(host::QueryAs<host::ConnectionPointContainer>(
         popup.Get(), host::iid::ConnectionPointContainer));
 
     // A sink that does not answer the event interface cannot connect.
     auto plain = host::MakeRef<tarvex::testing::RecordingDispatch>();
     EXPECT_EQ(FailureOf([&] { AdviseOn(button.Object(), plain.Get()); }),
-              host::hr::ConnectCannotConnect);
+              base::hr::ConnectCannotConnect);
 
     auto comboSink = host::MakeRef<ControlSink>(iid::CommandBarComboBoxEvents);
     AdviseOn(combo.Object(), comboSink.Get(), iid::CommandBarComboBoxEvents);
     const auto handle = excel.Office().Controls(*excel.Office().FindBar(u"Bar"))[1];
-    EXPECT_THROW(excel.Office().Click(handle), host::Error);
+    EXPECT_THROW(excel.Office().Click(handle), base::Error);
     excel.Office().Change(handle);
     ASSERT_EQ(comboSink->calls.size(), 1u);
     EXPECT_EQ(comboSink->calls[0].member, combo_box_events::Change);
@@ -200,7 +200,7 @@ TEST(SimOfficeClick, ARestartDropsTheConnections) {
     EXPECT_EQ(simOffice.ConnectionCount(handle), 0u);
     EXPECT_FALSE(simOffice.Click(handle)); // nobody listens any more
     EXPECT_EQ(FailureOf([&] { AdviseOn(button.Object(), host::MakeRef<ControlSink>().Get()); }),
-              host::MakeHResult(0x80010108));
+              base::MakeHResult(0x80010108));
     EXPECT_EQ(live.value, 0);
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/error.h"
 #include "host/automation.h"
-#include "host/error.h"
 #include "host/office/dispids.h"
 #include "host/office/office.h"
 #include "sim/excel/excel.h"
@@ -25,20 +25,20 @@ inline office::CommandBars BarsOf(const SimExcel& excel) {
 }
 
 /// The code a call fails with (Ok when it does not).
-inline host::HResult FailureOf(const std::function<void()>& action) {
+inline base::HResult FailureOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         return error.Code();
     }
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 /// A sink of a button's (or combo box's) events: records each event it receives and, when
 /// `cancel` is set, writes True into CancelDefault.
 class ControlSink : public tarvex::testing::RecordingDispatch {
 public:
-    explicit ControlSink(const host::Guid& events = office::iid::CommandBarButtonEvents,
+    explicit ControlSink(const base::Guid& events = office::iid::CommandBarButtonEvents,
                          tarvex::testing::LiveCount* live = nullptr)
         : RecordingDispatch(live, {events}) {
         answer = [this](const host::DispParams& params, host::Variant*, host::ExcepInfo*) {
@@ -51,7 +51,7 @@ public:
             }
             if (reaction)
                 reaction();
-            return host::hr::Ok;
+            return base::hr::Ok;
         };
     }
 
@@ -64,15 +64,15 @@ public:
 
 /// Advises `sink` on the control's event point; answers the cookie.
 inline std::uint32_t AdviseOn(const host::Ref<host::Dispatch>& control, host::Unknown* sink,
-                              const host::Guid& events = office::iid::CommandBarButtonEvents) {
+                              const base::Guid& events = office::iid::CommandBarButtonEvents) {
     auto container = host::QueryAs<host::ConnectionPointContainer>(
         control.Get(), host::iid::ConnectionPointContainer);
     if (!container)
-        throw host::Error(host::hr::NoInterface, "no connection point container");
+        throw base::Error(base::hr::NoInterface, "no connection point container");
     host::Ref<host::ConnectionPoint> point;
-    host::ThrowIfFailed(container->FindConnectionPoint(events, point), "FindConnectionPoint");
+    base::ThrowIfFailed(container->FindConnectionPoint(events, point), "FindConnectionPoint");
     std::uint32_t cookie = 0;
-    host::ThrowIfFailed(point->Advise(sink, cookie), "Advise");
+    base::ThrowIfFailed(point->Advise(sink, cookie), "Advise");
     return cookie;
 }
 
@@ -80,7 +80,7 @@ inline std::uint32_t AdviseOn(const host::Ref<host::Dispatch>& control, host::Un
 inline SimOffice::ControlHandle TaggedControl(const SimOffice& simOffice, std::u16string tag) {
     const auto found = simOffice.FindControls(std::nullopt, std::nullopt, std::move(tag));
     if (found.size() != 1)
-        throw host::Error(host::hr::InvalidArg, "not exactly one control with that tag");
+        throw base::Error(base::hr::InvalidArg, "not exactly one control with that tag");
     return found.front();
 }
 

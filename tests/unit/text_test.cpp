@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "host/error.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/text.h"
 
-namespace tarvex::host {
+namespace tarvex::base {
 namespace {
 
 TEST(Text, RoundTripsEveryPlane) {
@@ -43,4 +43,4 @@ TEST(Errors, CarryCodeAndMessage) {
 }
 
 } // namespace
-} // namespace tarvex::host
+} // namespace tarvex::base

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "addin/module.h"
-#include "host/error.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "host/excel/dispids.h"
-#include "host/text.h"
 #include "settings/options.h"
 #include "sim/desktop/desktop.h"
 #include "sim/excel/excel.h"
@@ -116,7 +116,7 @@ TEST_F(TrackingState, ChartSelectedMakesTrackFailAndKeepsTheSwitch) {
 
     excel.SelectChart();
     options.SetCaseSensitive(false);
-    EXPECT_THROW(module->TrackClick(*module), host::Error);
+    EXPECT_THROW(module->TrackClick(*module), base::Error);
     EXPECT_FALSE(module->Tracking()) << "the switch is not toggled";
     EXPECT_FALSE(module->CaseSensitiveSearch()) << "what was read before the failure stays";
     EXPECT_EQ(StoredRange(), u"$A$1:$C$3") << "the range captured before stays";
@@ -135,7 +135,7 @@ TEST_F(TrackingState, TrackTwiceReloadsBothTimes) {
 
 TEST_F(TrackingState, UnreadableOptionsStopTheTrackCommand) {
     registry.FailEvery(sim::RegistryOperation::SetValue);
-    EXPECT_THROW(module->TrackClick(*module), host::Error)
+    EXPECT_THROW(module->TrackClick(*module), base::Error)
         << "a missing value whose default cannot be written fails the load";
     EXPECT_FALSE(module->Tracking());
 }
@@ -145,11 +145,11 @@ TEST_F(TrackingState, MajorVersionIsTheIntegerPartOfTheVersionText) {
         {u"16.0", 16}, {u"12.0", 12}, {u"11.0", 11}, {u"9", 9}, {u"14.5", 14}};
     for (const auto& [text, major] : cases) {
         excel.SetVersion(text);
-        EXPECT_EQ(module->ExcelMajorVersion(), major) << host::Utf16ToUtf8(text);
+        EXPECT_EQ(module->ExcelMajorVersion(), major) << base::Utf16ToUtf8(text);
     }
     for (const char16_t* bad : {u"", u"twelve", u"12,0", u"12.0.1", u"1e400"}) {
         excel.SetVersion(bad);
-        EXPECT_THROW(module->ExcelMajorVersion(), host::Error) << host::Utf16ToUtf8(bad);
+        EXPECT_THROW(module->ExcelMajorVersion(), base::Error) << base::Utf16ToUtf8(bad);
     }
     ASSERT_FALSE(excel.Calls().empty());
     EXPECT_EQ(excel.Calls().back().member, "Application.Version");

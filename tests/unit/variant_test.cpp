@@ -1,7 +1,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/variant.h"
 #include "tests/support/recording_dispatch.h"
 
@@ -10,13 +10,13 @@ namespace {
 
 using Kind = Variant::Kind;
 
-HResult CodeOf(const std::function<void()>& action) {
+base::HResult CodeOf(const std::function<void()>& action) {
     try {
         action();
-    } catch (const Error& error) {
+    } catch (const base::Error& error) {
         return error.Code();
     }
-    return hr::Ok;
+    return base::hr::Ok;
 }
 
 TEST(Variant, EachConstructorGivesItsKind) {
@@ -28,7 +28,7 @@ TEST(Variant, EachConstructorGivesItsKind) {
     EXPECT_EQ(Variant(2.5).GetKind(), Kind::Double);
     EXPECT_EQ(Variant(u"abc").GetKind(), Kind::String);
     EXPECT_EQ(Variant::Nothing().GetKind(), Kind::Object);
-    EXPECT_EQ(Variant::FromError(hr::Fail).GetKind(), Kind::Error);
+    EXPECT_EQ(Variant::FromError(base::hr::Fail).GetKind(), Kind::Error);
     Variant target;
     EXPECT_EQ(Variant::RefTo(target).GetKind(), Kind::ByRef);
 }
@@ -47,13 +47,13 @@ TEST(Variant, NumbersConvertAsAutomationDoes) {
 }
 
 TEST(Variant, OutOfRangeAndForeignKindsFail) {
-    EXPECT_EQ(CodeOf([] { Variant(3e10).ToInt32(); }), hr::DispOverflow);
-    EXPECT_EQ(CodeOf([] { Variant(std::nan("")).ToInt32(); }), hr::DispOverflow);
-    EXPECT_EQ(CodeOf([] { Variant(u"1").ToInt32(); }), hr::DispTypeMismatch);
-    EXPECT_EQ(CodeOf([] { Variant(1).ToString(); }), hr::DispTypeMismatch);
-    EXPECT_EQ(CodeOf([] { Variant::Null().ToBool(); }), hr::DispTypeMismatch);
-    EXPECT_EQ(CodeOf([] { Variant(u"x").ToObject(); }), hr::DispTypeMismatch);
-    EXPECT_EQ(CodeOf([] { Variant(1).Target(); }), hr::DispTypeMismatch);
+    EXPECT_EQ(CodeOf([] { Variant(3e10).ToInt32(); }), base::hr::DispOverflow);
+    EXPECT_EQ(CodeOf([] { Variant(std::nan("")).ToInt32(); }), base::hr::DispOverflow);
+    EXPECT_EQ(CodeOf([] { Variant(u"1").ToInt32(); }), base::hr::DispTypeMismatch);
+    EXPECT_EQ(CodeOf([] { Variant(1).ToString(); }), base::hr::DispTypeMismatch);
+    EXPECT_EQ(CodeOf([] { Variant::Null().ToBool(); }), base::hr::DispTypeMismatch);
+    EXPECT_EQ(CodeOf([] { Variant(u"x").ToObject(); }), base::hr::DispTypeMismatch);
+    EXPECT_EQ(CodeOf([] { Variant(1).Target(); }), base::hr::DispTypeMismatch);
 }
 
 TEST(Variant, NothingIsANullObjectOrEmpty) {
@@ -71,8 +71,8 @@ TEST(Variant, NothingIsANullObjectOrEmpty) {
 
 TEST(Variant, MissingReadsAsParamNotFound) {
     EXPECT_TRUE(Variant::Missing().IsMissing());
-    EXPECT_EQ(Variant::Missing().ToErrorCode(), hr::DispParamNotFound);
-    EXPECT_EQ(Variant::FromError(hr::DispBadIndex).ToErrorCode(), hr::DispBadIndex);
+    EXPECT_EQ(Variant::Missing().ToErrorCode(), base::hr::DispParamNotFound);
+    EXPECT_EQ(Variant::FromError(base::hr::DispBadIndex).ToErrorCode(), base::hr::DispBadIndex);
 }
 
 TEST(Variant, ReferenceReadsAndWritesItsTarget) {
@@ -118,7 +118,7 @@ TEST(Variant, DescribeNamesKindAndValue) {
     EXPECT_EQ(Variant(-4163).Describe(), "Int32(-4163)");
     EXPECT_EQ(Variant(0.5).Describe(), "Double(0.5)");
     EXPECT_EQ(Variant::Nothing().Describe(), "Object(nothing)");
-    EXPECT_EQ(Variant::FromError(hr::DispParamNotFound).Describe(), "Error(0x80020004)");
+    EXPECT_EQ(Variant::FromError(base::hr::DispParamNotFound).Describe(), "Error(0x80020004)");
 }
 
 } // namespace

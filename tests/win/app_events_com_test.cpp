@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/error.h"
 #include "framework/app_events.h"
 #include "framework/module.h"
-#include "host/error.h"
 #include "host/excel/dispids.h"
 #include "host/module_lock.h"
 #include "host/win/com_adapters.h"
@@ -56,7 +56,7 @@ TEST_F(ApplicationEventsOverCom, CancelSetByTheHandlerReachesExcelsVariant) {
                                                    bool& cancel) { cancel = true; };
         module->events->OnWorkbookActivate = [&](TComponent&, const host::Ref<host::Dispatch>&) {
             ++activations;
-            throw host::Error(host::hr::Fail, "handler failed");
+            throw base::Error(base::hr::Fail, "handler failed");
         };
         module->events->ConnectTo(win::FromCom(&excel));
         ASSERT_EQ(excel.AdvisedCount(), 1u);

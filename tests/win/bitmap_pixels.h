@@ -11,7 +11,7 @@
 #include <ole2.h>
 #include <vector>
 
-#include "host/bitmap.h"
+#include "base/bitmap.h"
 #include "host/object.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
@@ -28,7 +28,7 @@ inline ComPtr<IPicture> PictureOf(const host::Ref<host::Dispatch>& object) {
 }
 
 /// The pixels of `bitmap` as 0x00RRGGBB, top row first; empty when it cannot be read.
-inline host::Bitmap PixelsOf(HBITMAP bitmap) {
+inline base::Bitmap PixelsOf(HBITMAP bitmap) {
     BITMAP info{};
     if (!bitmap || ::GetObjectW(bitmap, sizeof info, &info) == 0)
         return {};
@@ -39,7 +39,7 @@ inline host::Bitmap PixelsOf(HBITMAP bitmap) {
     request.bmiHeader.biPlanes = 1;
     request.bmiHeader.biBitCount = 32;
     request.bmiHeader.biCompression = BI_RGB;
-    host::Bitmap result;
+    base::Bitmap result;
     result.width = info.bmWidth;
     result.height = info.bmHeight;
     result.pixels.resize(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
@@ -55,8 +55,8 @@ inline host::Bitmap PixelsOf(HBITMAP bitmap) {
 }
 
 /// A 16 x 16 glyph: magenta around a square of `color`, one dark pixel in its corner.
-inline host::Bitmap TestGlyph(std::uint32_t color) {
-    host::Bitmap glyph;
+inline base::Bitmap TestGlyph(std::uint32_t color) {
+    base::Bitmap glyph;
     glyph.width = 16;
     glyph.height = 16;
     glyph.pixels.assign(256, 0xFF00FF);

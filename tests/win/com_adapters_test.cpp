@@ -17,7 +17,7 @@ using testing::RawDispatch;
 using testing::RawEventSource;
 using testing::RecordingDispatch;
 
-const GUID kAppEvents = ToGuid(host::Guid::Parse("{00024413-0000-0000-C000-000000000046}"));
+const GUID kAppEvents = ToGuid(base::Guid::Parse("{00024413-0000-0000-C000-000000000046}"));
 
 class ComAdapters : public ::testing::Test {
 protected:
@@ -40,7 +40,7 @@ TEST_F(ComAdapters, ServedObjectSeesArgumentsLastFirstAndWritesBackByReference) 
     auto seam = host::MakeRef<RecordingDispatch>(&live);
     seam->answer = [](const host::DispParams& params, Variant*, host::ExcepInfo*) {
         params.args[0].Target() = true; // the handler cancels
-        return host::hr::Ok;
+        return base::hr::Ok;
     };
     ComPtr<IDispatch> com = ToCom(seam.Get());
 
@@ -72,7 +72,7 @@ TEST_F(ComAdapters, ByReferenceValuesKeepTheCallersType) {
         params.args[0].Target() = std::int32_t{7};
         params.args[1].Target() = Variant(u"changed");
         params.args[2].Target() = 2.5;
-        return host::hr::Ok;
+        return base::hr::Ok;
     };
     ComPtr<IDispatch> com = ToCom(seam.Get());
 
@@ -106,11 +106,11 @@ TEST_F(ComAdapters, NamedArgumentsResultsAndFailuresPassThrough) {
     seam->answer = [](const host::DispParams& params, Variant* result, host::ExcepInfo* excep) {
         if (params.argCount == 0) {
             *result = Variant(u"$B$3");
-            return host::hr::Ok;
+            return base::hr::Ok;
         }
         excep->description = u"Range is protected";
-        excep->scode = host::hr::AccessDenied;
-        return host::hr::DispException;
+        excep->scode = base::hr::AccessDenied;
+        return base::hr::DispException;
     };
     ComPtr<IDispatch> com = ToCom(seam.Get());
 
@@ -175,7 +175,7 @@ TEST_F(ComAdapters, ClientBuildsExcelsWireShapes) {
         Variant result;
         ASSERT_EQ(seam->Invoke(0x18E, host::iid::Null, host::lcid::UserDefault,
                                host::invoke::Method, params, &result, nullptr, nullptr),
-                  host::hr::Ok);
+                  base::hr::Ok);
         ASSERT_EQ(raw.calls.size(), 1u);
         EXPECT_EQ(raw.calls[0].args, (std::vector<std::string>{
                                          "VT_BYREF|VT_BOOL(0)", "VT_BSTR(abc)",
@@ -201,7 +201,7 @@ TEST_F(ComAdapters, EmptyByReferenceGoesAsVariantReference) {
     host::DispParams params{args, nullptr, 1, 0};
     ASSERT_EQ(seam->Invoke(1, host::iid::Null, 0, host::invoke::Method, params, nullptr, nullptr,
                            nullptr),
-              host::hr::Ok);
+              base::hr::Ok);
     EXPECT_EQ(raw.calls[0].args, std::vector<std::string>{"VT_BYREF|VT_VARIANT(VT_EMPTY)"});
     EXPECT_EQ(out, Variant(u"filled"));
 }
@@ -212,7 +212,7 @@ TEST_F(ComAdapters, RoundTripThroughTheVtableBalancesReferences) {
         seam->answer = [](const host::DispParams& params, Variant* result, host::ExcepInfo*) {
             params.args[0].Target() = true;
             *result = params.args[1];
-            return host::hr::Ok;
+            return base::hr::Ok;
         };
         ComPtr<IDispatch> com = ToCom(seam.Get());
         // A new client over our own server adapter: the call really goes through COM.
@@ -223,7 +223,7 @@ TEST_F(ComAdapters, RoundTripThroughTheVtableBalancesReferences) {
         Variant result;
         ASSERT_EQ(client->Invoke(0x61C, host::iid::Null, 0, host::invoke::Method, params, &result,
                                  nullptr, nullptr),
-                  host::hr::Ok);
+                  base::hr::Ok);
         EXPECT_EQ(seam->calls[0].args,
                   (std::vector<std::string>{"ByRef->Bool(false)", "String(\"Sheet1\")"}));
         EXPECT_TRUE(cancel.ToBool());
@@ -271,8 +271,8 @@ TEST_F(ComAdapters, RoundTripsNeverAddLayers) {
 }
 
 TEST_F(ComAdapters, QueryInterfaceFollowsTheServedObject) {
-    const host::Guid range = host::Guid::Parse("{00020846-0000-0000-C000-000000000046}");
-    auto seam = host::MakeRef<RecordingDispatch>(&live, std::vector<host::Guid>{range});
+    const base::Guid range = base::Guid::Parse("{00020846-0000-0000-C000-000000000046}");
+    auto seam = host::MakeRef<RecordingDispatch>(&live, std::vector<base::Guid>{range});
     ComPtr<IDispatch> com = ToCom(seam.Get());
     ComPtr<IDispatch> asRange;
     EXPECT_EQ(com->QueryInterface(ToGuid(range), asRange.PutVoid()), S_OK);
@@ -292,10 +292,10 @@ TEST_F(ComAdapters, SeamSinkAdvisedAtARealConnectionPoint) {
     RawEventSource excel(kAppEvents);
     {
         auto sink =
-            host::MakeRef<RecordingDispatch>(&live, std::vector<host::Guid>{FromGuid(kAppEvents)});
+            host::MakeRef<RecordingDispatch>(&live, std::vector<base::Guid>{FromGuid(kAppEvents)});
         sink->answer = [](const host::DispParams& params, Variant*, host::ExcepInfo*) {
             params.args[0].Target() = true;
-            return host::hr::Ok;
+            return base::hr::Ok;
         };
         host::Ref<host::Dispatch> app = FromCom(&excel);
         auto container = host::QueryAs<host::ConnectionPointContainer>(
@@ -303,14 +303,14 @@ TEST_F(ComAdapters, SeamSinkAdvisedAtARealConnectionPoint) {
         ASSERT_TRUE(container);
         host::Ref<host::ConnectionPoint> point;
         EXPECT_EQ(container->FindConnectionPoint(host::iid::Dispatch, point),
-                  host::hr::ConnectNoConnection);
-        ASSERT_EQ(container->FindConnectionPoint(FromGuid(kAppEvents), point), host::hr::Ok);
-        host::Guid iid;
-        EXPECT_EQ(point->GetConnectionInterface(iid), host::hr::Ok);
+                  base::hr::ConnectNoConnection);
+        ASSERT_EQ(container->FindConnectionPoint(FromGuid(kAppEvents), point), base::hr::Ok);
+        base::Guid iid;
+        EXPECT_EQ(point->GetConnectionInterface(iid), base::hr::Ok);
         EXPECT_EQ(iid, FromGuid(kAppEvents));
 
         std::uint32_t cookie = 0;
-        ASSERT_EQ(point->Advise(sink.Get(), cookie), host::hr::Ok);
+        ASSERT_EQ(point->Advise(sink.Get(), cookie), base::hr::Ok);
         EXPECT_NE(cookie, 0u);
         EXPECT_EQ(excel.AdvisedCount(), 1u);
 
@@ -328,9 +328,9 @@ TEST_F(ComAdapters, SeamSinkAdvisedAtARealConnectionPoint) {
                   (std::vector<std::string>{"ByRef->Bool(false)", "Object(nothing)"}));
         EXPECT_EQ(cancel, VARIANT_TRUE);
 
-        EXPECT_EQ(point->Unadvise(cookie), host::hr::Ok);
+        EXPECT_EQ(point->Unadvise(cookie), base::hr::Ok);
         EXPECT_EQ(excel.AdvisedCount(), 0u);
-        EXPECT_EQ(point->Unadvise(cookie), host::hr::ConnectNoConnection);
+        EXPECT_EQ(point->Unadvise(cookie), base::hr::ConnectNoConnection);
     }
     EXPECT_EQ(live.value, 0);
     EXPECT_EQ(excel.Count(), 1u) << "the adapters released the event source";
@@ -343,29 +343,29 @@ public:
     public:
         explicit Point(SeamEventSource* owner)
             : m_owner(owner) {}
-        host::HResult QueryInterface(const host::Guid& iid, void** object) override {
+        base::HResult QueryInterface(const base::Guid& iid, void** object) override {
             return host::AnswerQuery(
                 iid, object,
                 {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown, this),
                  host::InterfaceOffer::Of<host::ConnectionPoint>(host::iid::ConnectionPoint,
                                                                  this)});
         }
-        host::HResult GetConnectionInterface(host::Guid& iid) override {
+        base::HResult GetConnectionInterface(base::Guid& iid) override {
             iid = FromGuid(kAppEvents);
-            return host::hr::Ok;
+            return base::hr::Ok;
         }
-        host::HResult Advise(host::Unknown* sink, std::uint32_t& cookie) override {
+        base::HResult Advise(host::Unknown* sink, std::uint32_t& cookie) override {
             m_owner->sink = host::QueryAs<host::Dispatch>(sink, FromGuid(kAppEvents));
             if (!m_owner->sink)
-                return host::hr::ConnectCannotConnect;
+                return base::hr::ConnectCannotConnect;
             cookie = 7;
-            return host::hr::Ok;
+            return base::hr::Ok;
         }
-        host::HResult Unadvise(std::uint32_t cookie) override {
+        base::HResult Unadvise(std::uint32_t cookie) override {
             if (cookie != 7 || !m_owner->sink)
-                return host::hr::ConnectNoConnection;
+                return base::hr::ConnectNoConnection;
             m_owner->sink = nullptr;
-            return host::hr::Ok;
+            return base::hr::Ok;
         }
 
     private:
@@ -374,7 +374,7 @@ public:
 
     host::Ref<host::Dispatch> sink;
 
-    host::HResult QueryInterface(const host::Guid& iid, void** object) override {
+    base::HResult QueryInterface(const base::Guid& iid, void** object) override {
         return host::AnswerQuery(
             iid, object,
             {host::InterfaceOffer::Of<host::Unknown>(host::iid::Unknown,
@@ -383,26 +383,26 @@ public:
              host::InterfaceOffer::Of<host::ConnectionPointContainer>(
                  host::iid::ConnectionPointContainer, this)});
     }
-    host::HResult GetTypeInfoCount(std::uint32_t& count) override {
+    base::HResult GetTypeInfoCount(std::uint32_t& count) override {
         count = 0;
-        return host::hr::Ok;
+        return base::hr::Ok;
     }
-    host::HResult GetTypeInfo(std::uint32_t, std::uint32_t) override { return host::hr::NotImpl; }
-    host::HResult GetIDsOfNames(const host::Guid&, std::span<const std::u16string>, std::uint32_t,
+    base::HResult GetTypeInfo(std::uint32_t, std::uint32_t) override { return base::hr::NotImpl; }
+    base::HResult GetIDsOfNames(const base::Guid&, std::span<const std::u16string>, std::uint32_t,
                                 std::span<host::DispId>) override {
-        return host::hr::DispUnknownName;
+        return base::hr::DispUnknownName;
     }
-    host::HResult Invoke(host::DispId, const host::Guid&, std::uint32_t, host::InvokeFlags,
+    base::HResult Invoke(host::DispId, const base::Guid&, std::uint32_t, host::InvokeFlags,
                          const host::DispParams&, Variant*, host::ExcepInfo*,
                          std::uint32_t*) override {
-        return host::hr::DispMemberNotFound;
+        return base::hr::DispMemberNotFound;
     }
-    host::HResult FindConnectionPoint(const host::Guid& iid,
+    base::HResult FindConnectionPoint(const base::Guid& iid,
                                       host::Ref<host::ConnectionPoint>& point) override {
         if (iid != FromGuid(kAppEvents))
-            return host::hr::ConnectNoConnection;
+            return base::hr::ConnectNoConnection;
         point = host::MakeRef<Point>(this);
-        return host::hr::Ok;
+        return base::hr::Ok;
     }
 };
 
@@ -435,7 +435,7 @@ TEST_F(ComAdapters, RawSinkAdvisedAtASeamConnectionPoint) {
         host::DispParams params{args, nullptr, 2, 0};
         ASSERT_EQ(source->sink->Invoke(0x61C, host::iid::Null, 0, host::invoke::Method, params,
                                        nullptr, nullptr, nullptr),
-                  host::hr::Ok);
+                  base::hr::Ok);
         ASSERT_EQ(rawSink.calls.size(), 1u);
         EXPECT_EQ(rawSink.calls[0].args,
                   (std::vector<std::string>{"VT_BSTR(B7)", "VT_DISPATCH(null)"}));

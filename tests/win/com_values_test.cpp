@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/win/com_adapters.h"
 #include "tests/win/raw_com.h"
 
@@ -11,13 +11,13 @@ namespace {
 
 using host::Variant;
 
-host::HResult ConversionError(const VARIANT& value) {
+base::HResult ConversionError(const VARIANT& value) {
     try {
         FromComVariant(value);
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         return error.Code();
     }
-    return host::hr::Ok;
+    return base::hr::Ok;
 }
 
 TEST(ComValues, EveryScalarTypeReachesItsNearestKind) {
@@ -131,7 +131,7 @@ TEST(ComValues, SeamValuesBecomeExcelsShapes) {
     }
     Variant target;
     UniqueVariant converted;
-    EXPECT_THROW(ToComVariant(Variant::RefTo(target), *converted.Put()), host::Error);
+    EXPECT_THROW(ToComVariant(Variant::RefTo(target), *converted.Put()), base::Error);
 }
 
 TEST(ComValues, WritingThroughAReferenceChecksTheCallersType) {
@@ -144,19 +144,19 @@ TEST(ComValues, WritingThroughAReferenceChecksTheCallersType) {
     try {
         WriteThroughReference(Variant(40000), reference);
         FAIL() << "no overflow";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Code(), DISP_E_OVERFLOW);
     }
     VARIANT_BOOL flag = VARIANT_FALSE;
     reference.vt = VT_BYREF | VT_BOOL;
     reference.pboolVal = &flag;
-    EXPECT_THROW(WriteThroughReference(Variant(u"yes"), reference), host::Error);
+    EXPECT_THROW(WriteThroughReference(Variant(u"yes"), reference), base::Error);
     EXPECT_EQ(flag, VARIANT_FALSE) << "a failed write leaves the caller's value alone";
     WriteThroughReference(Variant(1), reference);
     EXPECT_EQ(flag, VARIANT_TRUE);
 
     reference.vt = VT_I4; // not a reference at all
-    EXPECT_THROW(WriteThroughReference(Variant(1), reference), host::Error);
+    EXPECT_THROW(WriteThroughReference(Variant(1), reference), base::Error);
 }
 
 } // namespace

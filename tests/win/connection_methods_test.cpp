@@ -94,7 +94,7 @@ protected:
     sim::SimExcel excel;
     sim::MemoryRegistry registry;
     sim::SimDesktop desktop;
-    const framework::TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", host::Guid(),
+    const framework::TadxFactory factory{"qorvel", "Tarvex", "Tarvex Object", base::Guid(),
                                          "C:\\Tarvex\\"};
     framework::TadxAddinProcessState process;
     const host::Ref<host::Dispatch> published = host::MakeRef<testing::RecordingDispatch>();

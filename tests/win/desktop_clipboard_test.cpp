@@ -11,12 +11,12 @@
 #include <string>
 #include <thread>
 
+#include "base/error.h"
 #include "framework/command_bar.h"
 #include "framework/command_bar_button.h"
 #include "framework/command_bar_glyph.h"
 #include "framework/module.h"
 #include "host/clipboard.h"
-#include "host/error.h"
 #include "host/win/desktop.h"
 #include "host/win/handles.h"
 #include "sim/excel/excel.h"
@@ -137,7 +137,7 @@ TEST_F(RealClipboard, SavingKeepsMemoryFormatsOnlyAndRestoringPutsThemBack) {
 }
 
 TEST_F(RealClipboard, ASessionPutsABitmapWithTheGlyphsColours) {
-    const host::Bitmap glyph = TestGlyph(0x445566);
+    const base::Bitmap glyph = TestGlyph(0x445566);
     {
         const auto session = desktop.OpenClipboard(ownWindow->Handle());
         ASSERT_TRUE(session);
@@ -148,7 +148,7 @@ TEST_F(RealClipboard, ASessionPutsABitmapWithTheGlyphsColours) {
         EXPECT_FALSE(session->Data(CF_BITMAP)) << "a bitmap is no memory block";
     }
     ASSERT_TRUE(::OpenClipboard(nullptr));
-    const host::Bitmap pixels = PixelsOf(static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP)));
+    const base::Bitmap pixels = PixelsOf(static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP)));
     ::CloseClipboard();
     EXPECT_EQ(pixels.pixels, glyph.pixels);
 }
@@ -197,8 +197,8 @@ TEST_F(RealClipboard, Office2000sFaceComesThroughTheClipboardAndTheUsersDataSurv
     excel.Office().ReadClipboardThrough([&owner]() -> std::optional<sim::SimBitmap> {
         owner = ::GetClipboardOwner();
         if (!::OpenClipboard(nullptr))
-            throw host::Error(host::hr::AccessDenied, "The clipboard is held open");
-        const host::Bitmap pixels = PixelsOf(static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP)));
+            throw base::Error(base::hr::AccessDenied, "The clipboard is held open");
+        const base::Bitmap pixels = PixelsOf(static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP)));
         ::CloseClipboard();
         if (pixels.Empty())
             return std::nullopt;
@@ -217,7 +217,7 @@ TEST_F(RealClipboard, Office2000sFaceComesThroughTheClipboardAndTheUsersDataSurv
     bar.SetCommandBarName(u"Tarvex");
     bar.SetTemporary(true);
     auto& button = bar.Controls().Add<framework::TadxCommandBarButton>();
-    const host::Bitmap glyph = TestGlyph(0x336699);
+    const base::Bitmap glyph = TestGlyph(0x336699);
     button.SetGlyph(glyph);
     module->CreateCommandBars();
     EXPECT_TRUE(errors.empty()) << (errors.empty() ? "" : errors[0]);

@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
+#include "base/error.h"
 #include "framework/command_bar.h"
 #include "framework/command_bar_button.h"
 #include "framework/module.h"
-#include "host/error.h"
 #include "host/win/com_adapters.h"
 #include "host/win/desktop.h"
 #include "sim/excel/excel.h"
@@ -41,7 +41,7 @@ protected:
     }
 
     Win32Desktop desktop;
-    host::Bitmap glyph = TestGlyph(0x336699);
+    base::Bitmap glyph = TestGlyph(0x336699);
 };
 
 TEST_F(Pictures, APictureIsABitmapPictureWithTheGlyphsPixels) {
@@ -51,7 +51,7 @@ TEST_F(Pictures, APictureIsABitmapPictureWithTheGlyphsPixels) {
     SHORT type = 0;
     ASSERT_TRUE(SUCCEEDED(picture->get_Type(&type)));
     EXPECT_EQ(type, PICTYPE_BITMAP);
-    const host::Bitmap pixels = PixelsOf(HandleOf(*picture));
+    const base::Bitmap pixels = PixelsOf(HandleOf(*picture));
     ASSERT_EQ(pixels.width, 16);
     ASSERT_EQ(pixels.height, 16);
     EXPECT_EQ(pixels.pixels, glyph.pixels);
@@ -64,23 +64,23 @@ TEST_F(Pictures, AMaskIsMonochromeAndWhiteExactlyWhereTheGlyphIsTransparent) {
     BITMAP info{};
     ASSERT_NE(::GetObjectW(handle, sizeof info, &info), 0);
     EXPECT_EQ(info.bmBitsPixel, 1);
-    const host::Bitmap pixels = PixelsOf(handle);
+    const base::Bitmap pixels = PixelsOf(handle);
     ASSERT_EQ(pixels.pixels.size(), glyph.pixels.size());
     for (std::size_t i = 0; i < glyph.pixels.size(); ++i)
         EXPECT_EQ(pixels.pixels[i], glyph.pixels[i] == 0xFF00FF ? 0xFFFFFFu : 0u) << i;
 
-    host::Bitmap named = glyph;
+    base::Bitmap named = glyph;
     named.transparentColor = 0x336699;
-    const host::Bitmap inverse = PixelsOf(HandleOf(*PictureOf(desktop.CreateMaskPicture(named))));
+    const base::Bitmap inverse = PixelsOf(HandleOf(*PictureOf(desktop.CreateMaskPicture(named))));
     EXPECT_EQ(inverse.pixels[8 * 16 + 8], 0xFFFFFFu) << "a named transparent colour wins";
     EXPECT_EQ(inverse.pixels[0], 0u);
 }
 
 TEST_F(Pictures, AnEmptyBitmapIsRefused) {
-    EXPECT_THROW(desktop.CreatePicture(host::Bitmap{}), host::Error);
-    host::Bitmap torn = glyph;
+    EXPECT_THROW(desktop.CreatePicture(base::Bitmap{}), base::Error);
+    base::Bitmap torn = glyph;
     torn.pixels.resize(10);
-    EXPECT_THROW(desktop.CreateMaskPicture(torn), host::Error);
+    EXPECT_THROW(desktop.CreateMaskPicture(torn), base::Error);
 }
 
 class PictureModule : public framework::TadxCOMAddInModule {

@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/win/desktop.h"
 #include "host/win/handles.h"
 #include "settings/information_form.h"
@@ -126,7 +126,7 @@ TEST_F(PromptDialog, ShowsItsCaptionMessageAndLayoutScaledFromDesignPixels) {
 
     ASSERT_TRUE(watcher.Found()) << "no dialog 'Information' appeared";
     EXPECT_FALSE(watcher.Forced());
-    EXPECT_EQ(result, host::modal_result::No) << "clicking No answers No";
+    EXPECT_EQ(result, base::modal_result::No) << "clicking No answers No";
     EXPECT_EQ(seen.caption, L"Information");
     EXPECT_EQ(seen.windowClass, kDialogClass);
     EXPECT_EQ(seen.label, kMessage);
@@ -158,7 +158,7 @@ TEST_F(PromptDialog, EnterRightAfterOpeningAnswersYes) {
     watcher.Finish();
     ASSERT_TRUE(watcher.Found());
     EXPECT_EQ(focused, L"Yes");
-    EXPECT_EQ(result, host::modal_result::Yes);
+    EXPECT_EQ(result, base::modal_result::Yes);
     EXPECT_FALSE(watcher.Forced());
 }
 
@@ -168,7 +168,7 @@ TEST_F(PromptDialog, EnterOnNoAnswersNo) {
         testing::WaitUntil([&] { return testing::TextOf(testing::FocusOf(dialog)) == L"No"; });
         testing::PressKey(testing::FocusOf(dialog), VK_RETURN);
     });
-    EXPECT_EQ(m_desktop.ShowModal(m_prompt), host::modal_result::No);
+    EXPECT_EQ(m_desktop.ShowModal(m_prompt), base::modal_result::No);
     watcher.Finish();
     EXPECT_FALSE(watcher.Forced());
 }
@@ -178,7 +178,7 @@ TEST_F(PromptDialog, CloseBoxAndAltF4AnswerCancel) {
         DialogWatcher watcher(kDialogClass, L"Information", [](HWND dialog) {
             ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         });
-        EXPECT_EQ(m_desktop.ShowModal(m_prompt), host::modal_result::Cancel);
+        EXPECT_EQ(m_desktop.ShowModal(m_prompt), base::modal_result::Cancel);
         watcher.Finish();
         EXPECT_FALSE(watcher.Forced());
     }
@@ -189,7 +189,7 @@ TEST_F(PromptDialog, CloseBoxAndAltF4AnswerCancel) {
             ::PostMessageW(focus, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29));
             ::PostMessageW(focus, WM_SYSKEYUP, VK_F4, 1 | (1 << 29) | (3u << 30));
         });
-        EXPECT_EQ(m_desktop.ShowModal(m_prompt), host::modal_result::Cancel);
+        EXPECT_EQ(m_desktop.ShowModal(m_prompt), base::modal_result::Cancel);
         watcher.Finish();
         EXPECT_FALSE(watcher.Forced());
     }
@@ -201,7 +201,7 @@ TEST_F(PromptDialog, EscapeLeavesItOpen) {
         // Handled in order: if Escape had ended the dialog, this click would find it gone.
         testing::ClickButton(testing::FindDescendant(dialog, L"Button", L"No"));
     });
-    EXPECT_EQ(m_desktop.ShowModal(m_prompt), host::modal_result::No);
+    EXPECT_EQ(m_desktop.ShowModal(m_prompt), base::modal_result::No);
     watcher.Finish();
     EXPECT_FALSE(watcher.Forced());
 }
@@ -231,7 +231,7 @@ TEST_F(PromptDialog, LongMessageWrapsAndIsClippedAtTheLabelsBottomEdge) {
         background = capture.rgb.empty() ? 0 : capture.Pixel(dx + 2, dy + 2);
         testing::ClickButton(testing::FindDescendant(dialog, L"Button", L"No"));
     });
-    EXPECT_EQ(m_desktop.ShowModal(m_prompt), host::modal_result::No);
+    EXPECT_EQ(m_desktop.ShowModal(m_prompt), base::modal_result::No);
     watcher.Finish();
     ASSERT_TRUE(watcher.Found());
     ASSERT_FALSE(capture.rgb.empty())
@@ -267,7 +267,7 @@ TEST_F(PromptDialog, OtherWindowsOfTheThreadAreDisabledWhileItIsUpAndComeBackAft
         during.dialogOwner = ::GetWindow(dialog, GW_OWNER);
         testing::PressKey(testing::FocusOf(dialog), VK_RETURN);
     });
-    EXPECT_EQ(m_desktop.ShowModal(m_prompt), host::modal_result::Yes);
+    EXPECT_EQ(m_desktop.ShowModal(m_prompt), base::modal_result::Yes);
     watcher.Finish();
     ASSERT_TRUE(watcher.Found());
 
@@ -294,25 +294,25 @@ TEST_F(PromptDialog, DestroyedOwnerStillLetsThePromptAppear) {
         dialogOwner = ::GetWindow(dialog, GW_OWNER);
         ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
-    EXPECT_EQ(m_desktop.ShowModal(m_prompt), host::modal_result::Cancel);
+    EXPECT_EQ(m_desktop.ShowModal(m_prompt), base::modal_result::Cancel);
     watcher.Finish();
     EXPECT_TRUE(watcher.Found());
     EXPECT_EQ(dialogOwner, nullptr);
 }
 
 // A form whose button's code fails.
-class FailingForm : public host::Form {
+class FailingForm : public base::Form {
 public:
     FailingForm() {
         caption = u"Failing";
         clientWidth = 200;
         clientHeight = 80;
-        host::FormControl button;
+        base::FormControl button;
         button.name = "btnFail";
-        button.kind = host::ControlKind::Button;
+        button.kind = base::ControlKind::Button;
         button.caption = u"Fail";
         button.bounds = {60, 30, 75, 25};
-        button.modalResult = host::modal_result::Ok;
+        button.modalResult = base::modal_result::Ok;
         AddControl(std::move(button));
     }
     bool failOnShow = false;
@@ -322,7 +322,7 @@ protected:
         if (failOnShow)
             throw std::runtime_error("no options");
     }
-    void OnClick(int) override { throw host::Error(host::hr::AccessDenied, "registry refused"); }
+    void OnClick(int) override { throw base::Error(base::hr::AccessDenied, "registry refused"); }
 };
 
 TEST_F(FormDialogFailures, ErrorFromTheFormsCodeEndsTheDialogAndPassesOnAfterRestoring) {
@@ -337,8 +337,8 @@ TEST_F(FormDialogFailures, ErrorFromTheFormsCodeEndsTheDialogAndPassesOnAfterRes
     try {
         desktop.ShowModal(form);
         ADD_FAILURE() << "no exception";
-    } catch (const host::Error& error) {
-        EXPECT_EQ(error.Code(), host::hr::AccessDenied);
+    } catch (const base::Error& error) {
+        EXPECT_EQ(error.Code(), base::hr::AccessDenied);
         EXPECT_EQ(error.Message(), "registry refused");
         EXPECT_TRUE(::IsWindowEnabled(other.Get())) << "restored before the error arrives";
     }

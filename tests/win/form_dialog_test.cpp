@@ -92,7 +92,7 @@ TEST_F(FormDialog, ContainersAreRealParentsAndChildrenSitAtTheirDesignPositions)
         seen.screenshot = testing::SaveCapture(testing::CaptureSettledWindow(dialog), "grouped");
         ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
-    EXPECT_EQ(desktop.ShowModal(form), host::modal_result::Cancel);
+    EXPECT_EQ(desktop.ShowModal(form), base::modal_result::Cancel);
     watcher.Finish();
     ASSERT_TRUE(watcher.Found());
     ASSERT_TRUE(seen.all) << "a control is missing";
@@ -179,7 +179,7 @@ TEST_F(FormDialog, ClicksInsideContainersGoThroughTheModelAndItsCodeReachesTheWi
         seen.enterOnCheckBoxIgnored = ::IsWindow(dialog) && !Checked(w.columns);
         testing::ClickButton(w.ok);
     });
-    EXPECT_EQ(desktop.ShowModal(form), host::modal_result::Ok);
+    EXPECT_EQ(desktop.ShowModal(form), base::modal_result::Ok);
     watcher.Finish();
     ASSERT_TRUE(watcher.Found());
     EXPECT_FALSE(watcher.Forced());
@@ -197,18 +197,18 @@ TEST_F(FormDialog, ClicksInsideContainersGoThroughTheModelAndItsCodeReachesTheWi
     EXPECT_TRUE(form.Control(form.chkRows).checked);
     EXPECT_EQ(form.clicks, (std::vector<int>{form.chkColumns, form.rbRange, form.chkColumns,
                                              form.chkRows, form.btnOk}));
-    EXPECT_EQ(form.resultsSeenByCode.back(), host::modal_result::None);
+    EXPECT_EQ(form.resultsSeenByCode.back(), base::modal_result::None);
 }
 
 // Two buttons: the first disables itself when pressed, the second ends the form.
-class SelfDisablingForm : public host::Form {
+class SelfDisablingForm : public base::Form {
 public:
     SelfDisablingForm() {
         caption = u"Once";
         clientWidth = 200;
         clientHeight = 60;
-        once = Add("btnOnce", u"Once", 20, host::modal_result::None);
-        done = Add("btnDone", u"Done", 110, host::modal_result::Ok);
+        once = Add("btnOnce", u"Once", 20, base::modal_result::None);
+        done = Add("btnDone", u"Done", 110, base::modal_result::Ok);
     }
     int once, done;
 
@@ -220,9 +220,9 @@ protected:
 
 private:
     int Add(std::string name, std::u16string text, int left, int result) {
-        host::FormControl button;
+        base::FormControl button;
         button.name = std::move(name);
-        button.kind = host::ControlKind::Button;
+        button.kind = base::ControlKind::Button;
         button.caption = std::move(text);
         button.bounds = {left, 20, 75, 25};
         button.tabOrder = ControlCount();
@@ -244,7 +244,7 @@ TEST_F(FormDialog, DisablingTheFocusedButtonHandsTheFocusOn) {
         after = focus ? testing::TextOf(focus) : L"(none)";
         testing::PressKey(focus ? focus : dialog, VK_RETURN);
     });
-    EXPECT_EQ(desktop.ShowModal(form), host::modal_result::Ok) << "Enter reached the next button";
+    EXPECT_EQ(desktop.ShowModal(form), base::modal_result::Ok) << "Enter reached the next button";
     watcher.Finish();
     EXPECT_FALSE(watcher.Forced());
     EXPECT_EQ(before, L"Once");

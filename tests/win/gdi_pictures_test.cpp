@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/error.h"
+#include "base/error.h"
 #include "host/win/gdi_pictures.h"
 #include "tests/win/bitmap_pixels.h"
 
@@ -14,8 +14,8 @@ namespace {
 
 // A bitmap of `width` x 3, dark blue with the transparent colour (grey, also its bottom-left
 // pixel's) on a diagonal and in the last column, so the last bit of every row is set.
-host::Bitmap DiagonalGlyph(int width) {
-    host::Bitmap glyph;
+base::Bitmap DiagonalGlyph(int width) {
+    base::Bitmap glyph;
     glyph.width = width;
     glyph.height = 3;
     glyph.pixels.assign(static_cast<std::size_t>(width) * 3, 0x112233);
@@ -33,9 +33,9 @@ host::Bitmap DiagonalGlyph(int width) {
 
 TEST(MaskBitmap, IsWhiteExactlyWhereTransparentAtWidthsAcrossTheRowPadding) {
     for (const int width : {1, 7, 9, 16, 17, 33}) {
-        const host::Bitmap glyph = DiagonalGlyph(width);
+        const base::Bitmap glyph = DiagonalGlyph(width);
         const UniqueHbitmap mask = MaskBitmapOf(glyph, "mask");
-        const host::Bitmap pixels = testing::PixelsOf(mask.Get());
+        const base::Bitmap pixels = testing::PixelsOf(mask.Get());
         ASSERT_EQ(pixels.width, width);
         ASSERT_EQ(pixels.pixels.size(), glyph.pixels.size()) << width;
         for (std::size_t i = 0; i < glyph.pixels.size(); ++i)
@@ -45,9 +45,9 @@ TEST(MaskBitmap, IsWhiteExactlyWhereTransparentAtWidthsAcrossTheRowPadding) {
 }
 
 TEST(MaskBitmap, RefusesABitmapWithoutOnePixelPerPoint) {
-    host::Bitmap torn = DiagonalGlyph(17);
+    base::Bitmap torn = DiagonalGlyph(17);
     torn.pixels.pop_back();
-    EXPECT_THROW((void)MaskBitmapOf(torn, "mask"), host::Error);
+    EXPECT_THROW((void)MaskBitmapOf(torn, "mask"), base::Error);
 }
 
 } // namespace

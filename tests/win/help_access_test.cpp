@@ -93,10 +93,10 @@ TEST_F(HelpAccessWine, FindsTheEngineThroughItsClassRegistration) {
     std::unique_ptr<host::RegistryKey> key;
     ASSERT_EQ(m_registry.OpenKey(host::RegistryRoot::ClassesRoot, host::html_help::EngineClassKey,
                                  host::RegistryAccess::Read, key),
-              host::hr::Ok)
+              base::hr::Ok)
         << "Wine registers hhctrl.ocx";
     host::RegistryValue value;
-    ASSERT_EQ(key->QueryValue("", value), host::hr::Ok);
+    ASSERT_EQ(key->QueryValue("", value), base::hr::Ok);
     std::u16string registered = value.AsString().value_or(u"");
     settings::ExpandWindowsRootVariable(m_desktop, registered);
 

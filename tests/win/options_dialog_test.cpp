@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "host/text.h"
+#include "base/text.h"
 #include "host/win/desktop.h"
 #include "host/win/handles.h"
 #include "host/win/registry.h"
@@ -69,7 +69,7 @@ std::string ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     path.resize(::GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
     path.resize(path.find_last_of(L'\\') + 1);
-    return host::Utf16ToUtf8(std::u16string(path.begin(), path.end()));
+    return base::Utf16ToUtf8(std::u16string(path.begin(), path.end()));
 }
 
 // The first visible top-level window of `thread` titled `caption`, other than `except`.
@@ -153,15 +153,15 @@ protected:
     std::optional<RegistryValue> Stored(std::string_view name) {
         std::unique_ptr<host::RegistryKey> key;
         RegistryValue value;
-        if (host::Failed(m_registry.OpenKey(kUser, kOptionsKey, host::RegistryAccess::Read, key)) ||
-            host::Failed(key->QueryValue(name, value)))
+        if (base::Failed(m_registry.OpenKey(kUser, kOptionsKey, host::RegistryAccess::Read, key)) ||
+            base::Failed(key->QueryValue(name, value)))
             return std::nullopt;
         return value;
     }
     void Store(std::string_view name, const RegistryValue& value) {
         std::unique_ptr<host::RegistryKey> key;
-        ASSERT_EQ(m_registry.CreateKey(kUser, kOptionsKey, key), host::hr::Ok);
-        ASSERT_EQ(key->SetValue(name, value), host::hr::Ok);
+        ASSERT_EQ(m_registry.CreateKey(kUser, kOptionsKey, key), base::hr::Ok);
+        ASSERT_EQ(key->SetValue(name, value), base::hr::Ok);
     }
 
     testing::DesktopLock m_lock;
@@ -175,7 +175,7 @@ protected:
     std::string m_lastTopic;
     TfrmOptions m_form{m_registry, m_desktop, [this](const std::string& topic) {
                            m_lastTopic = topic;
-                           m_help.OpenText(host::Utf8ToUtf16(topic));
+                           m_help.OpenText(base::Utf8ToUtf16(topic));
                            ++m_helpCalls;
                        }};
 };
@@ -250,7 +250,7 @@ TEST_F(OptionsDialogWindow, ShowsEveryControlAtItsDesignPlaceWithItsText) {
         seen.screenshot = testing::SaveCapture(testing::CaptureSettledWindow(dialog), "options");
         ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
-    EXPECT_EQ(m_desktop.ShowModal(m_form), host::modal_result::Cancel);
+    EXPECT_EQ(m_desktop.ShowModal(m_form), base::modal_result::Cancel);
     watcher.Finish();
     ASSERT_TRUE(watcher.Found()) << "no dialog 'Options' appeared";
     EXPECT_FALSE(watcher.Forced());
@@ -330,7 +330,7 @@ TEST_F(OptionsDialogWindow, FirstOpeningShowsTheDefaultsAndStoresThemEvenOnCance
         shown = w.States();
         testing::ClickButton(w.cancel);
     });
-    EXPECT_EQ(m_desktop.ShowModal(m_form), host::modal_result::Cancel);
+    EXPECT_EQ(m_desktop.ShowModal(m_form), base::modal_result::Cancel);
     watcher.Finish();
     ASSERT_TRUE(watcher.Found());
     EXPECT_FALSE(watcher.Forced());
@@ -360,7 +360,7 @@ TEST_F(OptionsDialogWindow, ClearingRowsDisablesItsButtonsAndCheckingItAgainRest
         seen.push_back(w.States());
         testing::ClickButton(w.cancel);
     });
-    EXPECT_EQ(m_desktop.ShowModal(m_form), host::modal_result::Cancel);
+    EXPECT_EQ(m_desktop.ShowModal(m_form), base::modal_result::Cancel);
     watcher.Finish();
     ASSERT_TRUE(watcher.Found());
     EXPECT_EQ(seen, (std::vector<std::string>{
@@ -392,7 +392,7 @@ TEST_F(OptionsDialogWindow, OkWritesAllSevenAlsoTheDisabledOnes) {
         testing::ClickButton(w.rowRange);
         testing::ClickButton(w.ok);
     });
-    EXPECT_EQ(m_desktop.ShowModal(m_form), host::modal_result::Ok);
+    EXPECT_EQ(m_desktop.ShowModal(m_form), base::modal_result::Ok);
     watcher.Finish();
     ASSERT_TRUE(watcher.Found());
     EXPECT_FALSE(watcher.Forced());
@@ -441,7 +441,7 @@ TEST_F(OptionsDialogWindow, EscapeAndHelpLeaveItOpenAndTheCloseBoxWritesNothing)
         seen.afterCaseClick = w.States();
         ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
-    EXPECT_EQ(m_desktop.ShowModal(m_form), host::modal_result::Cancel);
+    EXPECT_EQ(m_desktop.ShowModal(m_form), base::modal_result::Cancel);
     watcher.Finish();
     ASSERT_TRUE(watcher.Found());
     EXPECT_FALSE(watcher.Forced());
@@ -515,7 +515,7 @@ TEST_F(OptionsDialogWindow, FailedSaveShowsAnErrorBoxAndTheDialogStaysOpen) {
         seen.dialogUpAfterBox = ::IsWindowVisible(dialog);
         testing::ClickButton(w.cancel);
     });
-    EXPECT_EQ(m_desktop.ShowModal(form), host::modal_result::Cancel);
+    EXPECT_EQ(m_desktop.ShowModal(form), base::modal_result::Cancel);
     watcher.Finish();
     ASSERT_TRUE(watcher.Found());
     EXPECT_FALSE(watcher.Forced());

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "addin/identity.h"
+#include "base/text.h"
 #include "host/registry.h"
-#include "host/text.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
 #include "host/win/registry.h"
@@ -93,7 +93,7 @@ std::string Describe(const host::RegistryValue& value) {
         return "dword " + std::to_string(*number);
     if (const auto text = value.AsString())
         return "type " + std::to_string(static_cast<unsigned>(value.type)) + " \"" +
-               host::Utf16ToUtf8(*text) + '"';
+               base::Utf16ToUtf8(*text) + '"';
     return "type " + std::to_string(static_cast<unsigned>(value.type)) + ", " +
            std::to_string(value.data.size()) + " bytes";
 }
@@ -101,7 +101,7 @@ std::string Describe(const host::RegistryValue& value) {
 void ReadTree(host::Registry& registry, RegistryRoot root, const std::string& path,
               const std::string& relative, Tree& tree) {
     std::unique_ptr<host::RegistryKey> key;
-    if (host::Failed(registry.OpenKey(root, path, host::RegistryAccess::Read, key)))
+    if (base::Failed(registry.OpenKey(root, path, host::RegistryAccess::Read, key)))
         return;
     tree[relative] = "key";
     std::vector<std::string> names;
@@ -121,14 +121,14 @@ void CopyTree(host::Registry& registry, RegistryRoot fromRoot, const std::string
               RegistryRoot toRoot, const std::string& to) {
     std::unique_ptr<host::RegistryKey> source;
     std::unique_ptr<host::RegistryKey> target;
-    if (host::Failed(registry.OpenKey(fromRoot, from, host::RegistryAccess::Read, source)) ||
-        host::Failed(registry.CreateKey(toRoot, to, target)))
+    if (base::Failed(registry.OpenKey(fromRoot, from, host::RegistryAccess::Read, source)) ||
+        base::Failed(registry.CreateKey(toRoot, to, target)))
         return;
     std::vector<std::string> names;
     static_cast<void>(source->ValueNames(names));
     for (const std::string& name : names) {
         host::RegistryValue value;
-        if (host::Succeeded(source->QueryValue(name, value)))
+        if (base::Succeeded(source->QueryValue(name, value)))
             static_cast<void>(target->SetValue(name, value));
     }
     std::vector<std::string> subkeys;
@@ -166,7 +166,7 @@ public:
 private:
     bool HasUserKey(const char* path) {
         std::unique_ptr<host::RegistryKey> key;
-        return host::Succeeded(m_registry.OpenKey(RegistryRoot::CurrentUser, UserClass(path),
+        return base::Succeeded(m_registry.OpenKey(RegistryRoot::CurrentUser, UserClass(path),
                                                   host::RegistryAccess::Read, key));
     }
 
@@ -212,15 +212,15 @@ protected:
                                        std::string_view name = "") {
         std::unique_ptr<host::RegistryKey> key;
         host::RegistryValue value;
-        if (host::Failed(registry.OpenKey(root, path, host::RegistryAccess::Read, key)) ||
-            host::Failed(key->QueryValue(name, value)))
+        if (base::Failed(registry.OpenKey(root, path, host::RegistryAccess::Read, key)) ||
+            base::Failed(key->QueryValue(name, value)))
             return std::nullopt;
         return value.AsString();
     }
 
     bool HasKey(RegistryRoot root, const std::string& path) {
         std::unique_ptr<host::RegistryKey> key;
-        return host::Succeeded(registry.OpenKey(root, path, host::RegistryAccess::Read, key));
+        return base::Succeeded(registry.OpenKey(root, path, host::RegistryAccess::Read, key));
     }
 
     // Where the type library is registered: the user's classes on Windows; Wine's per-user
@@ -356,16 +356,16 @@ TEST_F(PerUser, PackageInstallsAnAddinThatExcelsKeysLeadToAndUninstallsWithoutAT
     // From Excel's add-in keys to the ProgID, its class id and the class's server file, as
     // Office finds an add-in.
     std::unique_ptr<host::RegistryKey> addins;
-    ASSERT_TRUE(host::Succeeded(registry.OpenKey(RegistryRoot::CurrentUser, kAddinsKey,
+    ASSERT_TRUE(base::Succeeded(registry.OpenKey(RegistryRoot::CurrentUser, kAddinsKey,
                                                  host::RegistryAccess::Read, addins)));
     std::vector<std::string> progIds;
-    ASSERT_TRUE(host::Succeeded(addins->SubkeyNames(progIds)));
+    ASSERT_TRUE(base::Succeeded(addins->SubkeyNames(progIds)));
     ASSERT_EQ(progIds, std::vector<std::string>{kProgId});
     const std::string addinKey = std::string(kAddinsKey) + "\\" + progIds.front();
     EXPECT_EQ(Text(RegistryRoot::CurrentUser, addinKey, "FriendlyName"), u"Tarvex");
     const auto clsid = Text(RegistryRoot::CurrentUser, UserClass(progIds.front()) + "\\Clsid");
     ASSERT_TRUE(clsid);
-    const std::string classKey = "CLSID\\" + host::Utf16ToUtf8(*clsid);
+    const std::string classKey = "CLSID\\" + base::Utf16ToUtf8(*clsid);
     const auto server = Text(RegistryRoot::CurrentUser, UserClass(classKey) + "\\InprocServer32");
     ASSERT_TRUE(server);
     const std::wstring serverPath(server->begin(), server->end());
@@ -382,7 +382,7 @@ TEST_F(PerUser, PackageInstallsAnAddinThatExcelsKeysLeadToAndUninstallsWithoutAT
 
     // What the add-in writes into its key while it runs goes with the rest.
     std::unique_ptr<host::RegistryKey> controls;
-    ASSERT_TRUE(host::Succeeded(
+    ASSERT_TRUE(base::Succeeded(
         registry.CreateKey(RegistryRoot::CurrentUser, addinKey + "\\Controls", controls)));
     controls.reset();
 

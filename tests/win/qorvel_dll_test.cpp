@@ -6,8 +6,8 @@
 #include "addin/glyphs.h"
 #include "addin/identity.h"
 #include "addin/strings.h"
-#include "host/error.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "host/win/com_adapters.h"
 #include "host/win/handles.h"
 #include "host/win/resources.h"
@@ -119,10 +119,10 @@ TEST_F(QorvelDll, CarriesEveryImageAsTheBitmapTheNativeBuildDraws) {
     for (const addin::GlyphId id : addin::kAllGlyphs) {
         const std::string_view name = addin::GlyphResourceName(id);
         SCOPED_TRACE(std::string(name));
-        const host::Bitmap resource = LoadBitmapResource(dll.Get(), host::Utf8ToUtf16(name));
+        const base::Bitmap resource = LoadBitmapResource(dll.Get(), base::Utf8ToUtf16(name));
         EXPECT_EQ(resource, addin::BuiltInGlyph(id));
     }
-    EXPECT_THROW(LoadBitmapResource(dll.Get(), u"NOSUCHIMAGE"), host::Error);
+    EXPECT_THROW(LoadBitmapResource(dll.Get(), u"NOSUCHIMAGE"), base::Error);
     EXPECT_EQ(LoadStringResource(dll.Get(), addin::kIdsDuplicatePrompt),
               addin::BuiltInString(addin::kIdsDuplicatePrompt));
     EXPECT_EQ(LoadStringResource(dll.Get(), 1), u"");

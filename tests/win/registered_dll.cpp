@@ -44,9 +44,9 @@ bool SetExcelInstalled(host::Registry& registry, bool installed) {
         return true;
     }
     std::unique_ptr<host::RegistryKey> key;
-    return host::Succeeded(registry.CreateKey(host::RegistryRoot::ClassesRoot,
+    return base::Succeeded(registry.CreateKey(host::RegistryRoot::ClassesRoot,
                                               std::string(kExcelProgId) + "\\CLSID", key)) &&
-           host::Succeeded(key->SetValue(
+           base::Succeeded(key->SetValue(
                "", host::RegistryValue::FromString(u"{00024500-0000-0000-C000-000000000046}")));
 }
 

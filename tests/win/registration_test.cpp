@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "addin/identity.h"
+#include "base/text.h"
 #include "host/registry.h"
-#include "host/text.h"
 #include "host/win/handles.h"
 #include "host/win/registry.h"
 #include "tests/win/registered_dll.h"
@@ -75,10 +75,10 @@ protected:
     std::optional<host::RegistryValue> Value(RegistryRoot root, const std::string& path,
                                              std::string_view name = "") {
         std::unique_ptr<host::RegistryKey> key;
-        if (host::Failed(registry.OpenKey(root, path, host::RegistryAccess::Read, key)))
+        if (base::Failed(registry.OpenKey(root, path, host::RegistryAccess::Read, key)))
             return std::nullopt;
         host::RegistryValue value;
-        if (host::Failed(key->QueryValue(name, value)))
+        if (base::Failed(key->QueryValue(name, value)))
             return std::nullopt;
         return value;
     }
@@ -93,13 +93,13 @@ protected:
 
     bool HasKey(RegistryRoot root, const std::string& path) {
         std::unique_ptr<host::RegistryKey> key;
-        return host::Succeeded(registry.OpenKey(root, path, host::RegistryAccess::Read, key));
+        return base::Succeeded(registry.OpenKey(root, path, host::RegistryAccess::Read, key));
     }
 
     std::vector<std::string> Names(RegistryRoot root, const std::string& path) {
         std::unique_ptr<host::RegistryKey> key;
         std::vector<std::string> names;
-        if (host::Succeeded(registry.OpenKey(root, path, host::RegistryAccess::Read, key)))
+        if (base::Succeeded(registry.OpenKey(root, path, host::RegistryAccess::Read, key)))
             static_cast<void>(key->ValueNames(names));
         return names;
     }
@@ -107,7 +107,7 @@ protected:
     std::vector<std::string> Subkeys(RegistryRoot root, const std::string& path) {
         std::unique_ptr<host::RegistryKey> key;
         std::vector<std::string> names;
-        if (host::Succeeded(registry.OpenKey(root, path, host::RegistryAccess::Read, key)))
+        if (base::Succeeded(registry.OpenKey(root, path, host::RegistryAccess::Read, key)))
             static_cast<void>(key->SubkeyNames(names));
         return names;
     }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/error.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "host/win/handles.h"
 #include "host/win/registry.h"
 #include "settings/options.h"
@@ -20,7 +20,7 @@ using host::RegistryAccess;
 using host::RegistryRoot;
 using host::RegistryType;
 using host::RegistryValue;
-namespace hr = host::hr;
+namespace hr = base::hr;
 
 constexpr std::string_view kTestsKey = "Software\\Tarvex Tests";
 constexpr auto kUser = RegistryRoot::CurrentUser;
@@ -122,7 +122,7 @@ TEST_F(RealRegistry, OptionsStoreMaterialisesDefaultsAndKeepsForeignValues) {
 TEST_F(RealRegistry, OptionsStoreRaisesTheRegistryErrorOfAFailedWrite) {
     // Windows refuses to create a lasting key below a volatile one.
     UniqueHkey volatileKey;
-    const std::u16string path = host::Utf8ToUtf16(TestKey());
+    const std::u16string path = base::Utf8ToUtf16(TestKey());
     ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, std::wstring(path.begin(), path.end()).c_str(),
                                 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
                                 volatileKey.Put(), nullptr),
@@ -131,9 +131,9 @@ TEST_F(RealRegistry, OptionsStoreRaisesTheRegistryErrorOfAFailedWrite) {
     try {
         options.TrackColumns();
         FAIL() << "the default was written below a volatile key";
-    } catch (const host::Error& error) {
+    } catch (const base::Error& error) {
         EXPECT_EQ(error.Message(), "Failed to set data for 'TrackColumns'");
-        EXPECT_EQ(error.Code(), host::FromWin32(ERROR_CHILD_MUST_BE_VOLATILE));
+        EXPECT_EQ(error.Code(), base::FromWin32(ERROR_CHILD_MUST_BE_VOLATILE));
     }
 }
 

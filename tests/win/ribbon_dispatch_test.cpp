@@ -164,7 +164,7 @@ protected:
 };
 
 TEST_F(RibbonPictures, AlphaPictureIsATopDownThirtyTwoBitSectionWithTheAlphaKept) {
-    host::Bitmap bitmap;
+    base::Bitmap bitmap;
     bitmap.width = 2;
     bitmap.height = 2;
     bitmap.bitsPerPixel = 32;
@@ -205,7 +205,7 @@ TEST_F(RibbonPictures, AlphaPictureIsATopDownThirtyTwoBitSectionWithTheAlphaKept
 }
 
 TEST_F(RibbonPictures, IconPictureHoldsAnIconOfTheBitmapsSize) {
-    const host::Bitmap glyph = testing::TestGlyph(16);
+    const base::Bitmap glyph = testing::TestGlyph(16);
     const ComPtr<IPicture> picture = PictureOf(desktop.CreateIconPicture(glyph));
     ASSERT_TRUE(picture);
     SHORT type = 0;

@@ -184,9 +184,9 @@ TEST_F(RegisteredAddin, ConnectsToExcelThroughComRunsTheRibbonAndLetsGoOfEveryth
     std::unique_ptr<host::RegistryKey> key;
     ASSERT_EQ(registry.OpenKey(host::RegistryRoot::CurrentUser, kAddinKey,
                                host::RegistryAccess::Read, key),
-              host::hr::Ok);
+              base::hr::Ok);
     host::RegistryValue mode;
-    ASSERT_EQ(key->QueryValue("ADXStartMode", mode), host::hr::Ok);
+    ASSERT_EQ(key->QueryValue("ADXStartMode", mode), base::hr::Ok);
     EXPECT_EQ(mode.AsString(), u"NORMAL") << "the first start is recorded";
     EXPECT_EQ(ServerCanUnloadNow(), S_OK)
         << "Excel's objects and the add-in's let go of each other";

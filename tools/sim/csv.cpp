@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "host/text.h"
+#include "base/text.h"
 #include "tools/sim/script.h"
 
 namespace tarvex::simtool {
@@ -21,7 +21,7 @@ std::vector<std::vector<std::u16string>> ReadCsv(std::istream& input) {
         return ScriptError("line " + std::to_string(line) + ": " + what);
     };
     const auto endField = [&] {
-        record.push_back(host::Utf8ToUtf16(field));
+        record.push_back(base::Utf8ToUtf16(field));
         field.clear();
     };
     const auto endRecord = [&] {

@@ -19,8 +19,8 @@
 #define TARVEX_ISATTY(fd) isatty(fd)
 #endif
 
-#include "host/error.h"
-#include "host/text.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "tools/sim/demo.h"
 #include "tools/sim/script.h"
 #include "tools/sim/session.h"
@@ -78,15 +78,15 @@ Arguments ParseArguments(int argc, char** argv) {
         } else if (arg == "--tour") {
             arguments.tour = true;
         } else if (arg == "--excel-version") {
-            arguments.session.excelVersion = tarvex::host::Utf8ToUtf16(value(i, arg));
+            arguments.session.excelVersion = tarvex::base::Utf8ToUtf16(value(i, arg));
         } else if (arg == "--registry") {
             registry = value(i, arg);
         } else if (arg == "--answer") {
             const std::string answer = value(i, arg);
             if (answer == "yes")
-                arguments.session.defaultAnswer = tarvex::host::modal_result::Yes;
+                arguments.session.defaultAnswer = tarvex::base::modal_result::Yes;
             else if (answer == "no")
-                arguments.session.defaultAnswer = tarvex::host::modal_result::No;
+                arguments.session.defaultAnswer = tarvex::base::modal_result::No;
             else
                 UsageError("--answer must be yes or no");
         } else if (arg == "--addin-folder") {
@@ -156,13 +156,13 @@ int RunInteractive(Session& session) {
                 std::cout << "Go to that cell? [y]es, [n]o or [c]lose: " << std::flush;
                 std::string reply;
                 if (!std::getline(std::cin, reply))
-                    return tarvex::host::modal_result::Cancel;
+                    return tarvex::base::modal_result::Cancel;
                 if (reply == "y" || reply == "yes")
-                    return tarvex::host::modal_result::Yes;
+                    return tarvex::base::modal_result::Yes;
                 if (reply == "n" || reply == "no")
-                    return tarvex::host::modal_result::No;
+                    return tarvex::base::modal_result::No;
                 if (reply == "c" || reply == "close")
-                    return tarvex::host::modal_result::Cancel;
+                    return tarvex::base::modal_result::Cancel;
             }
         });
     }

@@ -1,7 +1,7 @@
 #include "script.h"
 
+#include "base/text.h"
 #include "host/excel/dispids.h"
-#include "host/text.h"
 
 namespace tarvex::simtool {
 
@@ -105,7 +105,7 @@ std::vector<std::u16string> SplitWords(std::string_view line) {
                 word.push_back(line[i++]);
             }
         }
-        words.push_back(host::Utf8ToUtf16(word));
+        words.push_back(base::Utf8ToUtf16(word));
     }
     return words;
 }
@@ -113,12 +113,12 @@ std::vector<std::u16string> SplitWords(std::string_view line) {
 sim::Cell ParseCellRef(std::u16string_view text) {
     if (const auto cell = TryCell(text))
         return *cell;
-    throw ScriptError("'" + host::Utf16ToUtf8(text) + "' is not a cell (write it like B7)");
+    throw ScriptError("'" + base::Utf16ToUtf8(text) + "' is not a cell (write it like B7)");
 }
 
 sim::Area ParseRangeRef(std::u16string_view text) {
     const auto fail = [&] {
-        return ScriptError("'" + host::Utf16ToUtf8(text) +
+        return ScriptError("'" + base::Utf16ToUtf8(text) +
                            "' is not a range (write it like A1:C10, B:B, 7:7 or B7)");
     };
     const std::size_t colon = text.find(u':');
@@ -160,7 +160,7 @@ std::u16string_view SheetAndReference(std::u16string_view text, std::u16string& 
     std::optional<std::u16string> name;
     std::u16string_view reference;
     if (!sim::SplitSheetName(text, name, reference) || (name && name->empty()))
-        throw ScriptError("'" + host::Utf16ToUtf8(text) +
+        throw ScriptError("'" + base::Utf16ToUtf8(text) +
                           "' names no sheet (write it like Sheet2!B3 or 'My Sheet'!B3)");
     sheet = name.value_or(std::u16string());
     return reference;
@@ -179,7 +179,7 @@ SheetRange ParseSheetRange(std::u16string_view text, bool severalAreas) {
     for (;;) {
         const std::size_t comma = reference.find(u',');
         if (comma != std::u16string_view::npos && !severalAreas)
-            throw ScriptError("'" + host::Utf16ToUtf8(text) +
+            throw ScriptError("'" + base::Utf16ToUtf8(text) +
                               "': this command takes one range, not several");
         result.areas.push_back(ParseRangeRef(reference.substr(0, comma)));
         if (comma == std::u16string_view::npos)
@@ -190,7 +190,7 @@ SheetRange ParseSheetRange(std::u16string_view text, bool severalAreas) {
 
 std::string Quoted(std::u16string_view text) {
     std::string quoted = "\"";
-    for (char c : host::Utf16ToUtf8(text)) {
+    for (char c : base::Utf16ToUtf8(text)) {
         if (c == '"')
             quoted.push_back('"');
         quoted.push_back(c);

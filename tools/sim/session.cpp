@@ -7,11 +7,11 @@
 
 #include "addin/identity.h"
 #include "addin/module.h"
+#include "base/error.h"
+#include "base/scope_exit.h"
+#include "base/text.h"
 #include "framework/module.h"
 #include "framework/ribbon_callbacks_dispatch.h"
-#include "host/error.h"
-#include "host/scope_exit.h"
-#include "host/text.h"
 #include "settings/information_form.h"
 #include "sim/desktop/help_engine.h"
 #include "sim/office/office.h"
@@ -29,7 +29,7 @@ namespace {
 constexpr host::WindowHandle kExcelWindow = 0x10010;
 
 std::string Utf8(std::u16string_view text) {
-    return host::Utf16ToUtf8(text);
+    return base::Utf16ToUtf8(text);
 }
 
 [[noreturn]] void Malformed(const std::string& what) {
@@ -82,7 +82,7 @@ Session::Session(const SessionOptions& options, std::ostream& out)
         [this](sim::Cell cell) { m_out << "active: " << Utf8(sim::FormatA1(cell)) << '\n'; });
     m_desktop.SetForegroundWindow(kExcelWindow);
     m_desktop.SetActiveWindow(kExcelWindow);
-    m_desktop.SetModalHandler([this](host::Form& form) { return AnswerModal(form); });
+    m_desktop.SetModalHandler([this](base::Form& form) { return AnswerModal(form); });
     m_desktop.SetMessageHandler([this](const sim::ShownMessage& message) {
         std::istringstream lines(Utf8(message.text));
         for (std::string line; std::getline(lines, line);) {
@@ -122,7 +122,7 @@ Session::Session(const SessionOptions& options, std::ostream& out)
             return framework::TadxCOMAddInModule::Create<addin::TAddInModule>(
                 framework::ModuleServices{m_desktop, *m_registry},
                 addin::AddInResources{.openHelp = [this](const std::string& fileAndTopic) {
-                    m_help->OpenText(host::Utf8ToUtf16(fileAndTopic));
+                    m_help->OpenText(base::Utf8ToUtf16(fileAndTopic));
                 }});
         },
         m_process);
@@ -132,7 +132,7 @@ Session::Session(const SessionOptions& options, std::ostream& out)
     // connection, then (on a ribbon version) the customUI document and the ribbon's onLoad,
     // then start-up completion.
     const host::Ref<host::Dispatch> addInInst = m_excel.Office().AddComAddIn(
-        u"qorvel.Tarvex", host::Utf8ToUtf16(addin::kClsidTarvexText), u"Tarvex");
+        u"qorvel.Tarvex", base::Utf8ToUtf16(addin::kClsidTarvexText), u"Tarvex");
     m_office.emplace(
         m_excel, *m_addin, m_addinDispatch, addInInst,
         [this](const sim::OfficeCall& call, const std::function<sim::OfficeHost::Outcome()>& run) {
@@ -396,7 +396,7 @@ void Session::ClickCommand(const std::vector<std::u16string>& words) {
 }
 
 bool Session::Press(const std::u16string& path) {
-    const host::ScopeExit forget([this] {
+    const base::ScopeExit forget([this] {
         m_optionsPlan.reset();
         m_dialogError = nullptr;
     });
@@ -515,11 +515,11 @@ void Session::RibbonCommand(const std::vector<std::u16string>& words) {
 void Session::AnswerCommand(const std::vector<std::u16string>& words) {
     ExpectCount(words, 2, "answer yes|no|close");
     if (words[1] == u"yes")
-        m_answers.push_back(host::modal_result::Yes);
+        m_answers.push_back(base::modal_result::Yes);
     else if (words[1] == u"no")
-        m_answers.push_back(host::modal_result::No);
+        m_answers.push_back(base::modal_result::No);
     else if (words[1] == u"close")
-        m_answers.push_back(host::modal_result::Cancel);
+        m_answers.push_back(base::modal_result::Cancel);
     else
         Malformed("usage: answer yes|no|close");
 }
@@ -575,7 +575,7 @@ Session::OptionsPlan Session::ParseOptionsPlan(const std::vector<std::u16string>
     return plan;
 }
 
-int Session::AnswerOptions(host::Form& form) {
+int Session::AnswerOptions(base::Form& form) {
     const auto on = [&](const char* name) { return form.Control(name).checked ? "on" : "off"; };
     const auto scope = [&](const char* active, const char* range, const char* activeWord) {
         if (form.Control(active).checked)
@@ -595,13 +595,13 @@ int Session::AnswerOptions(host::Form& form) {
             throw ScriptError("options: '" + change.text + "' changes a disabled control");
         // A check box is clicked only when it must change; a radio button is clicked even
         // when already checked, which changes nothing, as for a user.
-        const host::ControlKind kind = form.Control(index).kind;
-        if (kind != host::ControlKind::CheckBox || form.Control(index).checked != change.checked)
+        const base::ControlKind kind = form.Control(index).kind;
+        if (kind != base::ControlKind::CheckBox || form.Control(index).checked != change.checked)
             form.UserClick(index);
     }
     form.UserClick(form.IndexOf(plan.ok ? "btnOk" : "btnCancel"));
     // A failed save leaves the dialog open with its error shown: the user gives up then.
-    return form.ModalResult() == host::modal_result::None ? host::modal_result::Cancel
+    return form.ModalResult() == base::modal_result::None ? base::modal_result::Cancel
                                                           : form.ModalResult();
 }
 
@@ -652,7 +652,7 @@ void Session::ShowCommand(const std::vector<std::u16string>& words) {
         m_out << Utf8(sim::FormatA1(cell)) << ": " << Quoted(text) << '\n';
 }
 
-int Session::AnswerModal(host::Form& form) {
+int Session::AnswerModal(base::Form& form) {
     try {
         if (m_optionsPlan && form.caption == u"Options")
             return AnswerOptions(form);
@@ -661,11 +661,11 @@ int Session::AnswerModal(host::Form& form) {
         // The user cannot do what the script asks: the dialog is closed, and the command
         // fails once the add-in has returned.
         m_dialogError = std::current_exception();
-        return host::modal_result::Cancel;
+        return base::modal_result::Cancel;
     }
 }
 
-int Session::AnswerPrompt(host::Form& form) {
+int Session::AnswerPrompt(base::Form& form) {
     const std::u16string message = form.Control("lblMessage").caption;
     m_out << "prompt: " << Utf8(message) << '\n';
     int answer = m_defaultAnswer;
@@ -677,17 +677,17 @@ int Session::AnswerPrompt(host::Form& form) {
         answer = m_ask(message);
     }
     switch (answer) {
-    case host::modal_result::Yes:
+    case base::modal_result::Yes:
         m_out << "answer: Yes\n";
         form.UserClick(form.IndexOf("btnYes"));
         break;
-    case host::modal_result::No:
+    case base::modal_result::No:
         m_out << "answer: No\n";
         form.UserClick(form.IndexOf("btnNo"));
         break;
     default:
         m_out << "answer: Close\n";
-        return host::modal_result::Cancel;
+        return base::modal_result::Cancel;
     }
     return form.ModalResult();
 }

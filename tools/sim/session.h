@@ -31,7 +31,7 @@ struct SessionOptions {
     /// The per-user settings file; none keeps the settings in memory.
     std::optional<std::filesystem::path> registryFile;
     /// How a prompt is answered when no answer is queued and nobody is asked.
-    int defaultAnswer = host::modal_result::No;
+    int defaultAnswer = base::modal_result::No;
     /// The folder the add-in believes it was loaded from; its help file lies there.
     std::filesystem::path addinFolder;
     /// Whether the simulated Windows has its HTML Help engine installed.
@@ -95,9 +95,9 @@ private:
     bool Press(const std::u16string& path);
     /// Whether the Track control shows tracking on (pressed, or its button down).
     bool TrackingShown();
-    int AnswerModal(host::Form& form);
-    int AnswerPrompt(host::Form& form);
-    int AnswerOptions(host::Form& form);
+    int AnswerModal(base::Form& form);
+    int AnswerPrompt(base::Form& form);
+    int AnswerOptions(base::Form& form);
 
     /// One change of the options command: the control to click, or the state a check box
     /// must end in.

@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <span>
 
-#include "host/bitmap.h"
+#include "base/bitmap.h"
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 /// The picture of a packed DIB of 24 or 32 bits per pixel without compression (BI_RGB),
 /// stored bottom-up or top-down. Throws Error(E_INVALIDARG) for anything else and for a
 /// header or pixel data that does not fit in `bytes`.
 Bitmap ParsePackedDib(std::span<const std::uint8_t> bytes);
 
-} // namespace tarvex::host
+} // namespace tarvex::base

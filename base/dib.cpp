@@ -1,10 +1,10 @@
-#include "host/dib.h"
+#include "base/dib.h"
 
 #include <cstdlib>
 
-#include "host/error.h"
+#include "base/error.h"
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 namespace {
 
@@ -75,4 +75,4 @@ Bitmap ParsePackedDib(std::span<const std::uint8_t> bytes) {
     return bitmap;
 }
 
-} // namespace tarvex::host
+} // namespace tarvex::base

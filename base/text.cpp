@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <type_traits>
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 namespace {
 constexpr char32_t kReplacement = 0xFFFD;
@@ -119,4 +119,4 @@ bool EqualsAsciiIgnoringCase(std::u16string_view a, std::string_view b) noexcept
     return EqualsAscii(a, b);
 }
 
-} // namespace tarvex::host
+} // namespace tarvex::base

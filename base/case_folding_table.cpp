@@ -2,9 +2,9 @@
 // CaseFolding-15.0.0.txt (statuses C and S). Do not edit; run the script again instead.
 // clang-format off
 
-#include "host/case_folding.h"
+#include "base/case_folding.h"
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 // 1454 mappings in 202 runs: first, count, stride, delta.
 const FoldRun kFoldRuns[202] = {
@@ -214,4 +214,4 @@ const FoldRun kFoldRuns[202] = {
 
 const std::size_t kFoldRunCount = 202;
 
-} // namespace tarvex::host
+} // namespace tarvex::base

@@ -5,7 +5,7 @@
 
 #include "error.h"
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 std::string Guid::ToString() const {
     char text[39];
@@ -39,4 +39,4 @@ void ThrowBadGuid(std::string_view text) {
 }
 } // namespace detail
 
-} // namespace tarvex::host
+} // namespace tarvex::base

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 /// A COM result code: negative values are failures, 0 and positive values success.
 using HResult = std::int32_t;
@@ -72,4 +72,4 @@ inline constexpr HResult ConnectCannotConnect = MakeHResult(0x80040202);
 inline constexpr HResult TypeElementNotFound = MakeHResult(0x8002802B);
 } // namespace hr
 
-} // namespace tarvex::host
+} // namespace tarvex::base

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 /// A bitmap of width x height pixels, top row first. Each pixel is 0xAARRGGBB; a bitmap of
 /// 24 bits per pixel has no alpha (the top byte is 0 and means nothing).
@@ -34,4 +34,4 @@ struct Bitmap {
     friend bool operator==(const Bitmap&, const Bitmap&) = default;
 };
 
-} // namespace tarvex::host
+} // namespace tarvex::base

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 enum class ControlKind : std::uint8_t { Label, Button, CheckBox, RadioButton, GroupBox, Panel };
 
@@ -168,4 +168,4 @@ private:
     FormView* m_view = nullptr;
 };
 
-} // namespace tarvex::host
+} // namespace tarvex::base

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 template <class Function>
 class ScopeExit {
@@ -19,4 +19,4 @@ private:
     Function m_function;
 };
 
-} // namespace tarvex::host
+} // namespace tarvex::base

@@ -1,8 +1,8 @@
-#include "host/case_folding.h"
+#include "base/case_folding.h"
 
 #include <algorithm>
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 namespace {
 bool IsHighSurrogate(char16_t unit) noexcept {
@@ -93,4 +93,4 @@ bool FoldedEqual(std::u16string_view a, std::u16string_view b) noexcept {
     return j == b.size();
 }
 
-} // namespace tarvex::host
+} // namespace tarvex::base

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 /// UTF-8 to UTF-16. Each malformed sequence becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
@@ -20,4 +20,4 @@ bool EqualsAsciiIgnoringCase(std::u16string_view a, std::u16string_view b) noexc
 /// The same for a name written as narrow ASCII text.
 bool EqualsAsciiIgnoringCase(std::u16string_view a, std::string_view b) noexcept;
 
-} // namespace tarvex::host
+} // namespace tarvex::base

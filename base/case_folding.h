@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 /// One run of the folding table: `count` code points from `first`, `stride` apart, each
 /// folding to itself plus `delta`.
@@ -37,4 +37,4 @@ std::uint32_t FoldedHash(std::u16string_view text) noexcept;
 /// True when both texts fold to the same text.
 bool FoldedEqual(std::u16string_view a, std::u16string_view b) noexcept;
 
-} // namespace tarvex::host
+} // namespace tarvex::base

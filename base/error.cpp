@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <new>
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 Error::Error(HResult code, std::string message)
     : m_code(code)
@@ -50,4 +50,4 @@ CaughtFailure CatchCurrentFailure(HResult fallback, bool keepOwnCodes) noexcept 
     return failure;
 }
 
-} // namespace tarvex::host
+} // namespace tarvex::base

@@ -10,7 +10,7 @@
 
 #include "result.h"
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 /// A failure with a result code (an HRESULT, or a framework code such as 31101) and a
 /// message in UTF-8 for the user.
@@ -49,4 +49,4 @@ struct CaughtFailure {
 /// answers E_FAIL for all of them).
 CaughtFailure CatchCurrentFailure(HResult fallback, bool keepOwnCodes = true) noexcept;
 
-} // namespace tarvex::host
+} // namespace tarvex::base

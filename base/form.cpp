@@ -4,7 +4,7 @@
 
 #include "error.h"
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 int Form::IndexOf(std::string_view name) const {
     for (std::size_t i = 0; i < m_controls.size(); ++i) {
@@ -186,4 +186,4 @@ void Form::BeginModal() {
     OnShow();
 }
 
-} // namespace tarvex::host
+} // namespace tarvex::base

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace tarvex::host {
+namespace tarvex::base {
 
 /// A GUID with COM's memory layout, so the Windows adapters can copy it byte for byte.
 struct Guid {
@@ -110,4 +110,4 @@ constexpr Guid Guid::Parse(std::string_view text) {
     return *guid;
 }
 
-} // namespace tarvex::host
+} // namespace tarvex::base
