@@ -1,4 +1,4 @@
-// GDI bitmaps and OLE pictures made from the seam's bitmaps.
+// GDI bitmaps and OLE pictures made from portable bitmaps (base::Bitmap).
 
 #include "host/win/gdi_pictures.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // What button faces and ribbon images share on Windows: the checks and GDI bitmaps made
-// from the seam's bitmaps, and OLE pictures that take over a bitmap or an icon.
+// from portable bitmaps (base::Bitmap), and OLE pictures that take over a bitmap or an icon.
 
 #include <windows.h>
 

@@ -1,6 +1,7 @@
 #pragma once
 
-// Resources of a module: its strings and its bitmaps, read into the seam's own types.
+// Resources of a module: its strings and its bitmaps, read into the portable types (UTF-16
+// text, base::Bitmap).
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Reading a real bitmap back as the seam's pixels, for the tests of pictures and the
-// clipboard.
+// Reading a real bitmap back as portable pixels (base::Bitmap), for the tests of pictures and
+// the clipboard.
 
 #include <windows.h>
 
